@@ -1,0 +1,13 @@
+// Read-out rectangles of the logging screen and their painting.
+#pragma once
+#include <windows.h>
+
+void LayoutLandscape(HDC hdc);
+void LayoutPortrait(HDC hdc);
+LRESULT PaintLoggingWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Status-area initialisation done by every launch.
+void InitStatusArea(HWND hwnd);
+// Draws text into a read-out: clears rect (light grey) and draws clipped.
+void DrawReadout(HDC hdc, const RECT& rect, const wchar_t* text);
+// Clears a channel value box: green while recording, else light grey.
+void ClearValueBox(HDC hdc, const RECT& rect);

@@ -1,0 +1,32 @@
+// GPS fix and position-log records. The GPS reader and fix processing fill
+// them; the launch, the teardown and the read-outs use the fields below.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct GpsFixRecord {
+    volatile int32_t Valid;
+    float Pdop;                   // -2.0 = no value yet
+    float Speed;                  // distance units per second
+    int32_t Quality;
+    int32_t Satellites;
+    uint32_t LastTick;
+};
+
+struct GpsLogRecord {
+    int32_t MaxPositions;
+    int32_t Capacity;
+    int32_t StoreAllocated;
+    int32_t FixCount;
+    int32_t PositionCount;
+    float* TrackEasting;          // 4-byte arrays
+    float* TrackNorthing;
+    double* StoreEasting;         // 8-byte arrays
+    double* StoreNorthing;
+    int32_t OffsetSign;           // sign of Settings.GpsOffsetY
+};
+
+extern GpsFixRecord GpsFix;
+extern GpsLogRecord GpsLog;
+extern HANDLE hGpsThread;
+extern volatile int32_t GpsReaderRunning;

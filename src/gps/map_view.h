@@ -1,0 +1,18 @@
+// The map view of the logging screen's profile pane.
+#pragma once
+#include <windows.h>
+
+struct MapRecord {
+    RECT View, RefView;           // current and reference viewport
+    int32_t CenterX, CenterY;
+    double PixelsPerUnit;
+    float GridInterval;           // working copy of Settings.MapGridInterval
+    int32_t ExtLoaded;
+};
+extern MapRecord Map;
+
+void PrepareMapGrid();
+void InitProjectionConstants();
+// Map display options window (marker sizes and colours).
+LRESULT CALLBACK DisplayMapOptionsWndProc(HWND, UINT, WPARAM, LPARAM);
+void CopyMapOptionsToWorking();

@@ -1,0 +1,32 @@
+// Acquisition state shared by the instrument reader threads and the
+// user-interface thread. Every shared field is one aligned 32-bit word.
+#pragma once
+#include <cstdint>
+
+struct AcqRecord {
+    volatile int32_t PolledMode;      // 1 after "OK", 0 after "OV"
+    char RateChar;                    // 'H' or 'L'
+    int32_t Connected;
+    void* hEvent;                     // manual-reset event of polled requests
+    volatile int32_t FrameReceived;
+    volatile int32_t FrameDivisor;
+    volatile int32_t FrameCounter;
+    volatile uint32_t LastDataTick;
+    volatile int32_t MissedPolls;
+    volatile int32_t MarkPending;
+    volatile int32_t Phase;           // 0 normalising, 1 measuring, -1 nulling, -2 lost
+    float RefHistory[98];
+    int32_t RefIndex;
+    float RefSum;
+    float RefAverage;
+    float GainFactor;
+    float NullOffset[4];
+    float PrevNullOffset[4];
+    float NullSum[4];
+    int32_t NullCount;
+};
+
+extern AcqRecord Acq;
+
+// The frame buffer handed from a reader thread to the reading handler.
+extern unsigned char InstrumentFrame[17];

@@ -1,0 +1,8 @@
+// The logging window: run state machine, commands, watchdog and teardown.
+#pragma once
+#include <windows.h>
+
+LRESULT CALLBACK LoggingWndProc(HWND, UINT, WPARAM, LPARAM);
+int StopLogging(int force);
+// Enables or disables the "&File", "N&ull" and "&Menu" command buttons.
+void EnableFileCommands(BOOL fileEnabled, BOOL nullEnabled, BOOL menuEnabled);

@@ -1,0 +1,52 @@
+// The few hand-held (Windows CE) system calls the logger relies on, with
+// their desktop equivalents. Nothing outside this module knows the
+// difference.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+// Millisecond tick of the emulated device: GetTickCount underneath, shifted
+// so that the device's uptime at program start can be chosen (QOR_UPTIME_MS
+// in the environment; default: the host's own uptime). Wraps like
+// GetTickCount.
+DWORD CeGetTickCount();
+
+// EventModify with EVENT_RESET (2) or EVENT_SET (3).
+enum { CE_EVENT_PULSE = 1, CE_EVENT_RESET = 2, CE_EVENT_SET = 3 };
+BOOL CeEventModify(HANDLE h, DWORD func);
+
+void CeSystemIdleTimerReset();
+
+// Main battery charge as the hand-held reports it (BatteryLifePercent);
+// 255 = unknown, as on CE.
+struct CePowerStatus {
+    BYTE ACLineStatus;
+    BYTE BatteryFlag;
+    BYTE BatteryLifePercent;
+};
+BOOL CeGetSystemPowerStatusEx2(CePowerStatus* status, DWORD length, BOOL update);
+
+// Soft input panel: state 0 raises it, 2 forces it down.
+BOOL CeSipPreference(HWND hwnd, int state);
+
+// Height of a command bar window (0 on the desktop, where there is none).
+int CeCommandBarHeight(HWND hCommandBar);
+
+// Shell windows of the hand-held ("HHTaskBar", "MS_SIPBUTTON"); NULL when
+// there is none.
+HWND CeFindShellWindow(const wchar_t* className, const wchar_t* title);
+
+// A top-level window created with WS_VISIBLE and CW_USEDEFAULT has no caption
+// and covers the work area on the hand-held; give it that behaviour here.
+HWND CeCreateTopLevelWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
+                            DWORD style, int x, int y, int w, int h, HWND parent,
+                            HMENU menu, HINSTANCE instance, void* param);
+
+// Opens a serial device named "COMn:" so that ports above 9 also work on
+// the desktop (where they need the \\.\COMn form).
+HANDLE CeCreateCommFile(const wchar_t* deviceName, DWORD access, DWORD share,
+                        DWORD disposition, DWORD flags);
+
+// Device file system root: "\KVTINI" and "Storage\KVTINI" both resolve
+// against the program's working directory at start. Returns out.
+wchar_t* CeDevicePath(const wchar_t* path, wchar_t* out, size_t outChars);

@@ -1,0 +1,23 @@
+// The positional configuration file "Q61MK2CX.INI" and the settings'
+// defaults and derived values.
+#pragma once
+#include <windows.h>
+#include "settings/settings.h"
+
+enum { CONFIG_LOAD = 0, CONFIG_SAVE = 1, CONFIG_DELETE = 2 };
+
+void AccessConfigFile(int mode);
+void WriteConfigValues(HANDLE file);
+void ReadConfigValues(HANDLE file);
+int ReadConfigLine(HANDLE file, char* buffer);   // buffer of CONFIG_LINE_CHARS
+enum { CONFIG_LINE_CHARS = 264 };
+
+void ApplyInstrumentDefaults();
+void ComputeReadingRates();
+// The run-time values that follow from the settings (main window creation
+// runs them once before the file is loaded; loading recomputes them).
+void ComputeDerivedValues();
+void BuildGridTable(GridTable* table, int heightPx, float scaleMin, float scaleMax,
+                    float pixelsPerUnit, int32_t* zeroSide);
+// Full path of the configuration file for the current storage mode.
+void ConfigFilePath(wchar_t* out, size_t outChars);
