@@ -1,0 +1,23 @@
+// The derived settings, one step per group of source settings. The
+// configuration reader runs each step as soon as its sources have been read;
+// ComputeDerivedValues (config_file.h) runs them all.
+#pragma once
+#include <cstdint>
+
+void ComputeProfileScaleValues();   // pixels per unit and both grid tables
+void ComputeGpsDisplayInterval();
+void ComputeSpeedScaleValues();
+void ComputeReadingInterval();      // interval in ms, then readings per second
+void ComputeStationValues();        // increment of the logging mode, run copies
+void ComputeMapMarkerSizes();       // current-position cross
+void ComputeMapEdgeMargins();       // map follow margins
+
+// Truncation toward zero that saturates instead of overflowing: a settings
+// file can hold any number, and an out-of-range conversion is undefined.
+inline int32_t TruncToInt(double value)
+{
+    if (!(value == value)) return 0;                  // NaN
+    if (value >= 2147483647.0) return 2147483647;
+    if (value <= -2147483648.0) return -2147483647 - 1;
+    return (int32_t)value;
+}

@@ -1,0 +1,331 @@
+// The configuration file: exact bytes written, what a load accepts, what
+// marks the file corrupt, and files that are replaced or cut.
+#include "settings/config_file.h"
+#include "app/app_state.h"
+#include "logging/log_run.h"
+#include "platform/ce_compat.h"
+#include "test_check.h"
+#include <cstring>
+#include <string>
+#include <vector>
+
+// The default file, line by line, as the surveyor finds it after a first start.
+static const char* const DefaultLines[] = {
+    "Ver3.30",
+    "1", "0", "0", "0", "0", "1", "0", "1",                                // 2-9
+    "1", "1", "1", "1", "1", "1", "1", "1",                                // 10-17
+    "2", "3", "4", "1", "2", "4", "3", "1",                                // 18-25
+    "16711680", "65280", "255", "16711935", "16776960", "65535", "32896", "8421376",
+    "0", "0.000000", "2000.000000",                                        // 34-36
+    "1", "1", "1", "1", "1", "0", "0", "0",                                // 37-44
+    "0.000000", "10.000000", "0",                                          // 45-47
+    "1.000000", "0.200000", "2.000000", "0.200000", "0",                   // 48-52
+    "1.000000", "0", "1", "0.000000", "0",                                 // 53-57
+    "5", "4", "3", "16711680", "255", "65280",                             // 58-63
+    "1", "0", "0", "1.500000", "10", "1",                                  // 64-69
+    "1", "1", "5", "4.000000", "0.000000", "0.000000",                     // 70-75
+    "0", "1", "0", "0",                                                    // 76-79
+};
+static_assert(sizeof DefaultLines / sizeof DefaultLines[0] == 79, "79 lines");
+
+static SettingsRecord Defaults;
+
+static std::vector<std::string> DefaultFile()
+{
+    return std::vector<std::string>(std::begin(DefaultLines), std::end(DefaultLines));
+}
+
+static std::string Join(const std::vector<std::string>& lines, const char* eol = "\r\n")
+{
+    std::string text;
+    for (const std::string& line : lines) text += line + eol;
+    return text;
+}
+
+static std::wstring ConfigPath()
+{
+    wchar_t path[MAX_PATH];
+    ConfigFilePath(path, MAX_PATH);
+    return path;
+}
+
+static std::string ReadBytes(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    char chunk[512];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+static void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(file);
+}
+
+static void ResetSettings()
+{
+    Settings = Defaults;
+    App.ConfigCorrupt = 0;
+}
+
+// Writes the given bytes as the configuration file and loads it.
+static void LoadBytes(const std::string& bytes)
+{
+    ResetSettings();
+    WriteBytes(ConfigPath(), bytes);
+    AccessConfigFile(CONFIG_LOAD);
+}
+
+static void LoadWithLine(int lineNumber, const char* value)
+{
+    std::vector<std::string> lines = DefaultFile();
+    lines[lineNumber - 1] = value;
+    LoadBytes(Join(lines));
+}
+
+static void TestFirstStartWritesDefaults()
+{
+    DeleteFileW(ConfigPath().c_str());
+    ResetSettings();
+    AccessConfigFile(CONFIG_LOAD);
+    CHECK_STR(ReadBytes(ConfigPath()), Join(DefaultFile()));
+    CHECK_EQ(App.ConfigCorrupt, 0);
+
+    // Reading the defaults back and saving them changes no byte.
+    AccessConfigFile(CONFIG_LOAD);
+    CHECK_EQ(App.ConfigCorrupt, 0);
+    AccessConfigFile(CONFIG_SAVE);
+    CHECK_STR(ReadBytes(ConfigPath()), Join(DefaultFile()));
+}
+
+static void TestSaveAndLoadKeepValues()
+{
+    // One field of each kind, and the sources of each derived value.
+    ResetSettings();
+    Settings.ChannelColor[3] = 0x00123456;
+    Settings.ProfileScaleMin = -100.0f;
+    Settings.ProfileScaleMax = 300.0f;
+    Settings.MaxGpsDisplay = 1;
+    Settings.SpeedScaleMax = 12.5f;
+    Settings.LoggingMode = 1;
+    Settings.WheelIncrement = 0.125;
+    Settings.ReadingInterval = 0.05f;
+    std::wcscpy(Settings.SurveyLine, L"L12-A");
+    Settings.StartStation = -37.25;
+    Settings.MapCurrentSize = 2;
+    AccessConfigFile(CONFIG_SAVE);
+
+    std::vector<std::string> expected = DefaultFile();
+    const std::pair<int, const char*> changed[] = {
+        {29, "1193046"}, {35, "-100.000000"}, {36, "300.000000"}, {44, "1"},
+        {46, "12.500000"}, {47, "1"}, {49, "0.125000"}, {51, "0.050000"},
+        {52, "L12-A"}, {56, "-37.250000"}, {58, "2"},
+    };
+    for (const auto& line : changed) expected[line.first - 1] = line.second;
+    CHECK_STR(ReadBytes(ConfigPath()), Join(expected));
+
+    ResetSettings();
+    AccessConfigFile(CONFIG_LOAD);
+    CHECK_EQ(App.ConfigCorrupt, 0);
+    CHECK_EQ(Settings.ChannelColor[3], 0x00123456u);
+    CHECK(std::wcscmp(Settings.SurveyLine, L"L12-A") == 0);
+    CHECK_NEAR(Settings.ProfilePixelsPerUnit, 0.5, 1e-6);
+    CHECK_EQ(Settings.ProfileGrid.Count, 3);
+    CHECK_EQ(Settings.GpsDisplayIntervalMs, 410);
+    CHECK_NEAR(Settings.SpeedPixelsPerUnit, 215 / 12.5, 1e-4);
+    CHECK_EQ(Settings.ReadingIntervalMs, 50);
+    CHECK_EQ(Settings.ReadingsPerSecond, 18);
+    CHECK_NEAR(Settings.StationIncrement, 0.125, 0);
+    CHECK_NEAR(LogRun.Station, -37.25, 0);
+    CHECK_EQ(Settings.MapCurrentDiameter, 11);
+}
+
+// Files of another layout are thrown away silently and rewritten. With line
+// feeds only, every line loses its last character, the version line too.
+static void TestOtherLayoutsReplaced()
+{
+    std::vector<std::string> older = DefaultFile();
+    older[0] = "Ver3.28";
+    older[38] = "5";
+    std::vector<std::string> unix = DefaultFile();
+    unix[38] = "5";
+    for (const std::string& bytes : {Join(older), Join(unix, "\n")}) {
+        LoadBytes(bytes);
+        CHECK_EQ(App.ConfigCorrupt, 0);
+        CHECK_EQ(Settings.GpsPort, 1);
+        CHECK_STR(ReadBytes(ConfigPath()), Join(DefaultFile()));
+    }
+}
+
+static void TestRangeChecks()
+{
+    static const struct { int line; const char* value; int corrupt; } cases[] = {
+        {2, "2", 1}, {2, "-1", 1}, {2, "0", 0}, {2, "x", 0}, {2, "1.9", 0},
+        {3, "99", 0},
+        {4, "3", 1}, {4, "2", 0}, {5, "4", 1}, {5, "3", 0},
+        {6, "24", 1}, {6, "23", 0}, {7, "2", 1}, {8, "4", 1}, {8, "3", 0},
+        {9, "7", 0},
+        {10, "2", 1}, {17, "-1", 1}, {18, "0", 1}, {25, "6", 1}, {21, "5", 0},
+        {26, "-1", 0},
+        {34, "2", 1}, {35, "-100", 0}, {35, "2000", 1}, {36, "0", 1}, {36, "abc", 1},
+        {37, "2", 1}, {38, "8", 0}, {38, "9", 1}, {39, "24", 1}, {40, "5", 0}, {40, "6", 1},
+        {41, "2", 1}, {42, "3", 1}, {43, "2", 1}, {44, "7", 0},
+        {45, "5", 0}, {46, "0", 1}, {46, "-1", 1}, {46, "0.01", 0},
+        {47, "2", 0}, {47, "3", 1}, {51, "0", 0}, {54, "2", 1}, {55, "3", 0}, {55, "4", 1},
+        {58, "6", 1}, {58, "0", 0}, {59, "-1", 1}, {60, "6", 1}, {60, "5", 0},
+        {68, "0", 0}, {72, "99", 0}, {79, "9", 0},
+    };
+    for (const auto& c : cases) {
+        LoadWithLine(c.line, c.value);
+        if (App.ConfigCorrupt != c.corrupt)
+            std::printf("  line %d = \"%s\"\n", c.line, c.value);
+        CHECK_EQ(App.ConfigCorrupt, c.corrupt);
+    }
+}
+
+static void TestCorruptStopsReading()
+{
+    // Lines before the failed one are in effect, later ones are not read.
+    std::vector<std::string> lines = DefaultFile();
+    lines[45] = "12.5";
+    lines[46] = "3";
+    lines[47] = "7.0";
+    LoadBytes(Join(lines));
+    CHECK_EQ(App.ConfigCorrupt, 1);
+    CHECK_NEAR(Settings.SpeedScaleMax, 12.5, 0);
+    CHECK_NEAR(Settings.AutoStationIncrement, 1.0, 0);
+
+    // A channel group is checked only after all eight of its lines.
+    lines = DefaultFile();
+    lines[9] = "2";
+    lines[16] = "0";
+    lines[17] = "5";
+    LoadBytes(Join(lines));
+    CHECK_EQ(App.ConfigCorrupt, 1);
+    CHECK_EQ(Settings.ChannelShown[7], 0);
+    CHECK_EQ(Settings.ChannelPenWidth[0], 2);
+}
+
+static void TestShortAndOddFiles()
+{
+    std::vector<std::string> lines = DefaultFile();
+    lines.resize(20);
+    LoadBytes(Join(lines));
+    CHECK_EQ(App.ConfigCorrupt, 1);
+
+    LoadBytes("Ver3.30\r\n");
+    CHECK_EQ(App.ConfigCorrupt, 1);
+
+    // The last copy of the soft-keyboard switch is the one kept.
+    lines = DefaultFile();
+    lines[8] = "1";
+    lines[76] = "0";
+    LoadBytes(Join(lines));
+    CHECK_EQ(Settings.SoftKeyboard, 0);
+
+    // The lower end of the speed bar is always zero.
+    LoadWithLine(45, "3.5");
+    CHECK_NEAR(Settings.SpeedScaleMin, 0, 0);
+
+    // Decimal numbers only; anything else reads as 0.
+    static const struct { const char* text; double value; } numbers[] = {
+        {"2.5", 2.5}, {"  -.5", -0.5}, {"1e2", 100}, {"7.25xyz", 7.25}, {"abc", 0},
+        {"", 0}, {"0x10", 0}, {"inf", 0}, {"nan", 0}, {".", 0}, {"+3.", 3},
+    };
+    for (const auto& n : numbers) {
+        LoadWithLine(53, n.text);
+        CHECK_EQ(App.ConfigCorrupt, 0);
+        CHECK_NEAR(Settings.LineIncrement, n.value, 0);
+    }
+}
+
+static void TestLongLines()
+{
+    // A survey line longer than the field keeps its first 23 characters;
+    // a 300-character line does not shift the lines after it.
+    std::vector<std::string> lines = DefaultFile();
+    lines[51] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ" + std::string(274, 'Q');
+    lines[52] = "4.5";
+    LoadBytes(Join(lines));
+    CHECK_EQ(App.ConfigCorrupt, 0);
+    CHECK(std::wcscmp(Settings.SurveyLine, L"ABCDEFGHIJKLMNOPQRSTUVW") == 0);
+    CHECK_NEAR(Settings.LineIncrement, 4.5, 0);
+}
+
+static void TestReadConfigLine()
+{
+    std::wstring path = ConfigPath();
+    WriteBytes(path, std::string(300, 'A') + "\r\n" + std::string(263, 'B') + "\r\n" +
+                     std::string(264, 'C') + "\r\n" + "\n" + "x\n" + "tail");
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    char buffer[CONFIG_LINE_CHARS + 64];
+    std::memset(buffer, 0x5A, sizeof buffer);
+
+    CHECK_EQ(ReadConfigLine(file, buffer), 263);
+    CHECK_STR(buffer, std::string(263, 'A'));
+    CHECK_EQ(ReadConfigLine(file, buffer), 263);
+    CHECK_STR(buffer, std::string(263, 'B'));
+    CHECK_EQ(ReadConfigLine(file, buffer), 263);
+    CHECK_STR(buffer, std::string(263, 'C'));
+    CHECK_EQ(ReadConfigLine(file, buffer), 0);         // bare line feed
+    CHECK_STR(buffer, "");
+    CHECK_EQ(ReadConfigLine(file, buffer), 0);         // no carriage return: "x" is eaten
+    CHECK_EQ(ReadConfigLine(file, buffer), 0);         // unterminated last line
+    CHECK_STR(buffer, "");
+    CHECK_EQ(ReadConfigLine(file, buffer), 0);         // past the end
+    CloseHandle(file);
+
+    int untouched = 1;
+    for (size_t i = CONFIG_LINE_CHARS; i < sizeof buffer; ++i) untouched &= buffer[i] == 0x5A;
+    CHECK(untouched);
+}
+
+static void TestStorageFolderAndDelete()
+{
+    wchar_t storage[MAX_PATH], folder[MAX_PATH];
+    CeDevicePath(L"Storage", storage, MAX_PATH);
+    CeDevicePath(L"Storage\\KVTINI", folder, MAX_PATH);
+    CreateDirectoryW(storage, nullptr);
+    App.StorageMode = 1;
+    CHECK(ConfigPath().find(L"Storage\\KVTINI\\Q61MK2CX.INI") != std::wstring::npos);
+    ResetSettings();
+    AccessConfigFile(CONFIG_LOAD);
+    CHECK_STR(ReadBytes(ConfigPath()), Join(DefaultFile()));
+    AccessConfigFile(CONFIG_DELETE);
+    CHECK(GetFileAttributesW(ConfigPath().c_str()) == INVALID_FILE_ATTRIBUTES);
+    RemoveDirectoryW(folder);
+    RemoveDirectoryW(storage);
+    App.StorageMode = 2;
+}
+
+int main()
+{
+    Defaults = Settings;
+    App.StorageMode = 2;
+    Layout.ProfileHeight = 200;
+    Layout.BarsHeight = 80;
+    Layout.ProfileWidth = 215;
+
+    TestFirstStartWritesDefaults();
+    TestSaveAndLoadKeepValues();
+    TestOtherLayoutsReplaced();
+    TestRangeChecks();
+    TestCorruptStopsReading();
+    TestShortAndOddFiles();
+    TestLongLines();
+    TestReadConfigLine();
+    TestStorageFolderAndDelete();
+
+    AccessConfigFile(CONFIG_DELETE);
+    wchar_t folder[MAX_PATH];
+    CeDevicePath(L"\\KVTINI", folder, MAX_PATH);
+    RemoveDirectoryW(folder);
+    return TestSummary("test_config_file");
+}
