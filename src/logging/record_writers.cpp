@@ -1,0 +1,155 @@
+// Record writers: each assembles one or more 27-byte records from the
+// process-wide records and appends them to the open data file.
+#include "logging/data_file.h"
+
+#include "app/app_state.h"
+#include "instrument/acq.h"
+#include "logging/log_run.h"
+#include "logging/record_format.h"
+#include "platform/ce_compat.h"
+#include "settings/settings.h"
+
+#include <cstdlib>
+
+int RecordLength = 27;
+
+namespace {
+
+const int OffsetChannels = 4;
+
+// One WriteFile per record; write errors are not examined.
+void AppendRecord(const char* rec)
+{
+    DWORD written = 0;
+    WriteFile(LogRun.hDataFile, rec, (DWORD)RecordLength, &written, NULL);
+}
+
+// Wide text to the 8-bit text of the file. Characters the C locale cannot
+// convert keep their low byte (as the file base name does) instead of
+// losing the whole text.
+void ToFileText(const wchar_t* text, char* out, size_t outSize)
+{
+    size_t n = text ? std::wcstombs(out, text, outSize - 1) : 0;
+    if (n == (size_t)-1) {
+        n = 0;
+        for (const wchar_t* p = text; *p && n + 1 < outSize; ++p)
+            out[n++] = (char)(*p & 0xFF);
+    }
+    out[n] = 0;
+}
+
+double SamplingValueOfMode()
+{
+    switch (Settings.LoggingMode) {
+    case 1:
+        return Settings.WheelIncrement;
+    case 2:
+        return Settings.ManualStationIncrement;
+    default:
+        return Settings.ReadingInterval;
+    }
+}
+
+}  // namespace
+
+void WriteHeader()
+{
+    char rec[RecordBufferBytes];
+    FormatConfigRecord(rec, Settings.Em61Mk2Type, Settings.GpsEnabled, Settings.Units,
+                       Settings.SensorSize, Settings.LoggingMode);
+    AppendRecord(rec);
+
+    FormatFileNameRecord(rec, LogRun.FileBaseName, SamplingValueOfMode());
+    AppendRecord(rec);
+
+    GpsOptionValues v;
+    v.GpsOffsetX = Settings.GpsOffsetX;
+    v.GpsOffsetY = Settings.GpsOffsetY;
+    v.PolledMode = Acq.PolledMode;
+    v.StorageMode = App.StorageMode;
+    v.Portrait = Screen.Portrait;
+    v.GpsType = Settings.GpsType;
+    v.RtsUnits = Settings.RtsUnits;
+    v.RtsUnits3 = Settings.RtsUnits3;
+    v.MaxGpsDisplay = Settings.MaxGpsDisplay;
+    v.InstrumentEnabled = Settings.InstrumentEnabled;
+    v.GpsEnabled = Settings.GpsEnabled;
+    FormatGpsOptionsRecord(rec, v);
+    AppendRecord(rec);
+
+    for (int i = 0; i < OffsetChannels; ++i) {
+        FormatOffsetRecord(rec, Acq.NullOffset[i], 0, 0.0f);
+        AppendRecord(rec);
+    }
+}
+
+void WriteLineBlock()
+{
+    char rec[RecordBufferBytes];
+    char line[64];
+    ToFileText(Settings.SurveyLine, line, sizeof line);
+    FormatLineRecord(rec, line);
+    AppendRecord(rec);
+
+    FormatBeginStationRecord(rec, Settings.StartStation);
+    AppendRecord(rec);
+
+    FormatDirectionRecord(rec, Settings.LineDirection, Settings.StationIncrement);
+    AppendRecord(rec);
+
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FormatDateRecord(rec, now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute,
+                     now.wSecond);
+    AppendRecord(rec);
+
+    WriteNullRecords(0, 1, Acq.NullOffset, Acq.PrevNullOffset);
+}
+
+void WriteTimeRecord()
+{
+    // The tick comes first so that it never postdates the clock reading.
+    DWORD tick = CeGetTickCount();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char rec[RecordBufferBytes];
+    FormatTimeRecord(rec, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, tick);
+    AppendRecord(rec);
+}
+
+void WriteStationRecord()
+{
+    char rec[RecordBufferBytes];
+    FormatStationRecord(rec, LogRun.Station, CeGetTickCount());
+    AppendRecord(rec);
+}
+
+void WriteTextRecord(const wchar_t* text, char tag)
+{
+    char text8[64];
+    ToFileText(text, text8, sizeof text8);
+    char rec[RecordBufferBytes];
+    FormatTextRecord(rec, tag, text8, CeGetTickCount());
+    AppendRecord(rec);
+}
+
+void WriteReadingRecord()
+{
+    char rec[RecordBufferBytes];
+    FormatReadingRecord(rec, InstrumentFrame, Acq.LastDataTick);
+    AppendRecord(rec);
+}
+
+// kind selects the record tag of the instrument family; this configuration
+// only has kind 0, the "O" record.
+void WriteNullRecords(int kind, int withPrevious, const float newOffsets[4],
+                      const float previousOffsets[4])
+{
+    (void)kind;
+    char rec[RecordBufferBytes];
+    for (int i = 0; i < OffsetChannels; ++i) {
+        FormatOffsetRecord(rec, newOffsets[i], withPrevious,
+                           withPrevious ? previousOffsets[i] : 0.0f);
+        AppendRecord(rec);
+    }
+}

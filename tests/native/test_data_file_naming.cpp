@@ -1,0 +1,125 @@
+// Proposed data file names and the base name kept for the header.
+#include "logging/file_naming.h"
+#include "test_check.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Narrow(const wchar_t* w)
+{
+    std::string s;
+    for (; *w; ++w)
+        s += (char)*w;
+    return s;
+}
+
+struct Directory {
+    std::set<std::string> Files;
+    std::vector<std::string> Asked;
+};
+
+bool IsTaken(const wchar_t* path, void* context)
+{
+    Directory* dir = static_cast<Directory*>(context);
+    dir->Asked.push_back(Narrow(path));
+    return dir->Files.count(Narrow(path)) != 0;
+}
+
+const wchar_t* Prefix = L"Storage\\DATAQOR61MK2\\";
+
+void TestDatePart()
+{
+    wchar_t date[16];
+    FormatDatePart(date, 16, 12, 4, 8);
+    CHECK_STR(Narrow(date), "120408");
+    FormatDatePart(date, 16, 1, 31, 0);
+    CHECK_STR(Narrow(date), "013100");
+    FormatDatePart(date, 4, 1, 31, 0);
+    CHECK_STR(Narrow(date), "013");
+}
+
+void TestProposal()
+{
+    wchar_t name[260];
+    Directory dir;
+    CHECK_EQ(ProposeDataFileName(name, 260, Prefix, L"120408", L".P61", IsTaken, &dir), L'A');
+    CHECK_STR(Narrow(name), "120408A");
+    CHECK_EQ(dir.Asked.size(), 1u);
+    CHECK_STR(dir.Asked[0], "Storage\\DATAQOR61MK2\\120408A.P61");
+
+    // A and B taken: C, asked in letter order.
+    dir = Directory();
+    dir.Files = {"Storage\\DATAQOR61MK2\\120408A.P61", "Storage\\DATAQOR61MK2\\120408B.P61",
+                 "Storage\\DATAQOR61MK2\\120408D.P61"};
+    CHECK_EQ(ProposeDataFileName(name, 260, Prefix, L"120408", L".P61", IsTaken, &dir), L'C');
+    CHECK_STR(Narrow(name), "120408C");
+    CHECK_EQ(dir.Asked.size(), 3u);
+    CHECK_STR(dir.Asked[2], "Storage\\DATAQOR61MK2\\120408C.P61");
+
+    // A GPS-only file of the same hour does not take the letter.
+    dir = Directory();
+    dir.Files = {"Storage\\DATAQOR61MK2\\120408A.P61"};
+    CHECK_EQ(ProposeDataFileName(name, 260, Prefix, L"120408", L".GXY", IsTaken, &dir), L'A');
+
+    // All 26 taken: the whole path of the Z candidate.
+    dir = Directory();
+    for (char c = 'A'; c <= 'Z'; ++c)
+        dir.Files.insert(std::string("Storage\\DATAQOR61MK2\\120408") + c + ".P61");
+    CHECK_EQ(ProposeDataFileName(name, 260, Prefix, L"120408", L".P61", IsTaken, &dir), 0);
+    CHECK_STR(Narrow(name), "Storage\\DATAQOR61MK2\\120408Z.P61");
+    CHECK_EQ(dir.Asked.size(), 26u);
+
+    // A short buffer is cut, never overrun.
+    wchar_t tiny[8] = {};
+    tiny[7] = L'#';
+    ProposeDataFileName(tiny, 7, Prefix, L"120408", L".P61", IsTaken, &dir);
+    CHECK_STR(Narrow(tiny), "Storag");
+    CHECK_EQ(tiny[7], L'#');
+}
+
+void TestBaseName()
+{
+    char base[261];
+    ExtractBaseName(L"Z:\\root\\Storage\\DATAQOR61MK2\\a.b.P61", base, sizeof base);
+    CHECK_STR(base, "a");
+    ExtractBaseName(L"C:\\dir.v2\\120408A.P61", base, sizeof base);
+    CHECK_STR(base, "120408A");
+    ExtractBaseName(L"C:/unix/style/SITE7", base, sizeof base);
+    CHECK_STR(base, "SITE7");
+    ExtractBaseName(L"noslash.GXY", base, sizeof base);
+    CHECK_STR(base, "noslash");
+    ExtractBaseName(L"C:\\dir\\.P61", base, sizeof base);
+    CHECK_STR(base, "");
+    // Each wide character keeps its low byte.
+    ExtractBaseName(L"\\x\\\x0141\x00E9z.P61", base, sizeof base);
+    CHECK_STR(base, "A\xE9z");
+    ExtractBaseName(L"\\LONGFILENAME.P61", base, 5);
+    CHECK_STR(base, "LONG");
+}
+
+void TestExtensionCase()
+{
+    wchar_t path[64] = L"Z:\\r\\SITE7.p61";
+    MatchExtensionCase(path, L".P61");
+    CHECK_STR(Narrow(path), "Z:\\r\\SITE7.P61");
+    wchar_t other[64] = L"Z:\\r\\SITE7.txt";
+    MatchExtensionCase(other, L".P61");
+    CHECK_STR(Narrow(other), "Z:\\r\\SITE7.txt");
+    wchar_t bare[64] = L"p61";
+    MatchExtensionCase(bare, L".P61");
+    CHECK_STR(Narrow(bare), "p61");
+}
+
+}  // namespace
+
+int main()
+{
+    TestDatePart();
+    TestProposal();
+    TestBaseName();
+    TestExtensionCase();
+    return TestSummary("test_data_file_naming");
+}

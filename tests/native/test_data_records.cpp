@@ -1,0 +1,198 @@
+// Byte layouts of the data file records, each compared with a hand-written
+// 27-byte expectation.
+#include "logging/record_format.h"
+#include "test_check.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Spaces(int n) { return std::string(n, ' '); }
+
+// The 27 bytes a builder produced; also checks what every record shares.
+std::string Bytes(const char* rec)
+{
+    CHECK_EQ(rec[26], 0x0A);
+    CHECK_EQ(rec[27], 0);
+    return std::string(rec, 27);
+}
+
+void TestConfigLine()
+{
+    char rec[RecordBufferBytes];
+    FormatConfigRecord(rec, 0, 1, 0, 0, 0);
+    CHECK_STR(Bytes(rec), "QORMK2  W330GPS000" + Spaces(8) + "\n");
+    FormatConfigRecord(rec, 1, 0, 2, 1, 1);
+    CHECK_STR(Bytes(rec), "QORMK2H W330GRD211" + Spaces(8) + "\n");
+    // Every non-standard model (NCC variants too) is tagged like High Power.
+    FormatConfigRecord(rec, 3, 2, 1, 0, 2);
+    CHECK_STR(Bytes(rec), "QORMK2H W330GPS102" + Spaces(8) + "\n");
+}
+
+void TestFileNameLine()
+{
+    char rec[RecordBufferBytes];
+    FormatFileNameRecord(rec, "120408A", 0.2f);
+    CHECK_STR(Bytes(rec), "Hg120408A    0.200" + Spaces(8) + "\n");
+    FormatFileNameRecord(rec, "ABCDEFGHIJKL", 1.25);
+    CHECK_STR(Bytes(rec), "HgABCDEFGHI  1.250" + Spaces(8) + "\n");
+    FormatFileNameRecord(rec, "", 0.5);
+    CHECK_STR(Bytes(rec), "Hg" + Spaces(9) + "  0.500" + Spaces(8) + "\n");
+    // A wider value shifts the padding, the record stays 27 bytes.
+    FormatFileNameRecord(rec, "a", 12345.5);
+    CHECK_STR(Bytes(rec), "Hga        12345.500" + Spaces(6) + "\n");
+}
+
+void TestGpsOptionsLine()
+{
+    char rec[RecordBufferBytes];
+    GpsOptionValues v = {};
+    v.GpsOffsetX = 1.5f;
+    v.GpsOffsetY = -0.25f;
+    v.PolledMode = 1;
+    v.StorageMode = 1;
+    v.Portrait = 1;
+    v.GpsType = 3;
+    v.RtsUnits = 4;
+    v.RtsUnits3 = 5;
+    v.MaxGpsDisplay = 2;
+    v.InstrumentEnabled = 1;
+    v.GpsEnabled = 1;
+    FormatGpsOptionsRecord(rec, v);
+    CHECK_STR(Bytes(rec), "G   1.50  -0.2513 231" + Spaces(5) + "\n");
+
+    // Column 16: blank for C_DRIVE storage, 2 landscape, 3 portrait.
+    v.StorageMode = 0;
+    FormatGpsOptionsRecord(rec, v);
+    CHECK_STR(Bytes(rec), "G   1.50  -0.251  231" + Spaces(5) + "\n");
+    v.StorageMode = 2;
+    v.Portrait = 0;
+    FormatGpsOptionsRecord(rec, v);
+    CHECK_STR(Bytes(rec), "G   1.50  -0.2512 231" + Spaces(5) + "\n");
+
+    // Total stations: column 17 carries their units, type 8 is written as 9.
+    v.GpsType = 7;
+    FormatGpsOptionsRecord(rec, v);
+    CHECK_STR(Bytes(rec), "G   1.50  -0.2512427" + std::string("1") + Spaces(5) + "\n");
+    v.GpsType = 8;
+    FormatGpsOptionsRecord(rec, v);
+    CHECK_STR(Bytes(rec), "G   1.50  -0.2512529" + std::string("1") + Spaces(5) + "\n");
+
+    // GPS-only survey: column 20 is 0 whatever GpsEnabled says.
+    v.GpsType = 0;
+    v.InstrumentEnabled = 0;
+    v.PolledMode = 0;
+    FormatGpsOptionsRecord(rec, v);
+    CHECK_STR(Bytes(rec), "G   1.50  -0.2502 200" + Spaces(5) + "\n");
+
+    // Offsets wider than 7 characters push the options right; the end is cut.
+    v.GpsOffsetX = -1234567.5f;
+    v.GpsOffsetY = -1234567.5f;
+    FormatGpsOptionsRecord(rec, v);
+    CHECK_STR(Bytes(rec), "G-1234567.50-1234567.5002 \n");
+}
+
+void TestOffsetLines()
+{
+    char rec[RecordBufferBytes];
+    FormatOffsetRecord(rec, -3.5f, 0, 99.0f);
+    CHECK_STR(Bytes(rec), "O    -3.50" + Spaces(16) + "\n");
+    FormatOffsetRecord(rec, 12.25f, 1, -0.5f);
+    CHECK_STR(Bytes(rec), "O    12.25     -0.50" + Spaces(6) + "\n");
+    FormatOffsetRecord(rec, 123456789.0f, 1, 123456789.0f);
+    CHECK_STR(Bytes(rec), "O123456792.00 123456792.00\n");
+}
+
+void TestLineBlock()
+{
+    char rec[RecordBufferBytes];
+    FormatLineRecord(rec, "Line12345");
+    CHECK_STR(Bytes(rec), "LLine1234" + Spaces(17) + "\n");
+    FormatLineRecord(rec, "7");
+    CHECK_STR(Bytes(rec), "L7" + Spaces(24) + "\n");
+    FormatLineRecord(rec, "");
+    CHECK_STR(Bytes(rec), "L" + Spaces(25) + "\n");
+
+    FormatBeginStationRecord(rec, -12.5);
+    CHECK_STR(Bytes(rec), "B     -12.50" + Spaces(14) + "\n");
+    FormatBeginStationRecord(rec, 0.0);
+    CHECK_STR(Bytes(rec), "B       0.00" + Spaces(14) + "\n");
+    FormatBeginStationRecord(rec, -1e21);
+    CHECK_STR(Bytes(rec), "B-1000000000000000000000.0\n");
+
+    const char* letters = "WSNE";
+    for (int d = 0; d < 4; ++d) {
+        FormatDirectionRecord(rec, d, 0.5);
+        CHECK_STR(Bytes(rec), "A" + std::string(1, letters[d]) + Spaces(6) + "      0.500" +
+                                  Spaces(7) + "\n");
+    }
+    FormatDirectionRecord(rec, 1, -2.25);
+    CHECK_STR(Bytes(rec), "AS" + Spaces(6) + "     -2.250" + Spaces(7) + "\n");
+
+    FormatDateRecord(rec, 4, 12, 2026, 8, 5, 9);
+    CHECK_STR(Bytes(rec), "Z04122026 08:05:09" + Spaces(8) + "\n");
+}
+
+void TestTickedRecords()
+{
+    char rec[RecordBufferBytes];
+    FormatTimeRecord(rec, 8, 5, 9, 7, 123456);
+    CHECK_STR(Bytes(rec), "*08:05:09.007       123456\n");
+    FormatTimeRecord(rec, 23, 59, 59, 999, 1728000000u);
+    CHECK_STR(Bytes(rec), "*23:59:59.999   1728000000\n");
+    // Past 2^31 ms the 32-bit long reads negative; 11 characters are cut.
+    FormatTimeRecord(rec, 0, 0, 0, 0, 0xFFFFFFFFu);
+    CHECK_STR(Bytes(rec), "*00:00:00.000           -1\n");
+    FormatTimeRecord(rec, 0, 0, 0, 0, 3000000000u);
+    CHECK_STR(Bytes(rec), "*00:00:00.000   -129496729\n");
+
+    FormatStationRecord(rec, 15.0, 42);
+    CHECK_STR(Bytes(rec), "S      15.00            42\n");
+    FormatStationRecord(rec, -0.126, 4000000000u);
+    CHECK_STR(Bytes(rec), "S      -0.13    -294967296\n");
+
+    FormatTextRecord(rec, 'C', "hello", 1);
+    CHECK_STR(Bytes(rec), "Chello" + Spaces(6) + "    " + "         1\n");
+    FormatTextRecord(rec, 'C', "", 1);
+    CHECK_STR(Bytes(rec), "C" + Spaces(15) + "         1\n");
+    FormatTextRecord(rec, 'C', "ABCDEFGHIJKLMN", 77);
+    CHECK_STR(Bytes(rec), "CABCDEFGHIJK            77\n");
+    FormatTextRecord(rec, 'X', "$CONN END  ", 1000);
+    CHECK_STR(Bytes(rec), "X$CONN END  " + Spaces(4) + "      1000\n");
+    FormatTextRecord(rec, 'X', "$F     12", 5);
+    CHECK_STR(Bytes(rec), "X$F     12  " + Spaces(4) + "         5\n");
+}
+
+void TestReadingRecord()
+{
+    // Binary frame bytes, including a line feed and zeros, are kept as they are.
+    const unsigned char frame[16] = {'T', 0x0A, 0x00, 0x0A, 0xFF, 0x80, 0x00, 0x00,
+                                     0x7F, 0x7F, 0x03, 0xE8, 0x0A, 0x12, 0x34, 0xB0};
+    char rec[RecordBufferBytes];
+    FormatReadingRecord(rec, frame, 1234567890u);
+    CHECK(std::memcmp(rec, frame, 16) == 0);
+    CHECK(std::memcmp(rec + 16, "1234567890\n", 11) == 0);
+    CHECK_EQ(rec[27], 0);
+
+    FormatReadingRecord(rec, frame, 5);
+    CHECK(std::memcmp(rec, frame, 16) == 0);
+    CHECK(std::memcmp(rec + 16, "         5\n", 11) == 0);
+
+    FormatReadingRecord(rec, frame, 0x80000000u);
+    CHECK(std::memcmp(rec + 16, "-214748364\n", 11) == 0);
+}
+
+}  // namespace
+
+int main()
+{
+    TestConfigLine();
+    TestFileNameLine();
+    TestGpsOptionsLine();
+    TestOffsetLines();
+    TestLineBlock();
+    TestTickedRecords();
+    TestReadingRecord();
+    return TestSummary("test_data_records");
+}
