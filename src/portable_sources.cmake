@@ -1,4 +1,17 @@
 # Source files free of Win32 headers (paths relative to src/). They are part
 # of the program and are also built natively for the Linux tests.
 set(QOR_PORTABLE_SOURCES
+  logging/record_format.cpp
+  logging/file_naming.cpp
+)
+list(APPEND QOR_PORTABLE_SOURCES
+  instrument/frame_cutter.cpp
+  instrument/em61mk2_reader_loop.cpp
+  instrument/em61mk2_decode.cpp
+  instrument/acq_globals.cpp
+)
+list(APPEND QOR_PORTABLE_SOURCES
+  instrument/reading_rules.cpp
+  logging/command_keys.cpp
+  settings/entry_rules.cpp
 )

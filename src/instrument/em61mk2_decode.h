@@ -7,3 +7,11 @@ void DecodeEm61Mk2Frame(float* ch1, float* ch2, float* ch3, float* ch4, float* r
                         int32_t* battery, int16_t* range, int32_t* type);
 int NormaliseStep();
 void AccumulateNulling(float ch1, float ch2, float ch3, float ch4);
+
+// Range divisor (1, 10 or 100) of each channel from the frame's range byte.
+void DecodeRangeDivisors(unsigned rangeByte, int divisors[4]);
+
+// Called when a nulling run has finished, with the new and the previous
+// offsets. The program's definition writes the null records while the data
+// file is open in stand-by; the host tests supply their own.
+void OnNullingFinished(const float newOffsets[4], const float previousOffsets[4]);

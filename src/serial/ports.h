@@ -9,6 +9,15 @@ extern HANDLE hOutputPort;
 extern HANDLE hInstrumentThread, hWheelReaderThread;
 
 int OpenInstrumentPort();
+// The reopen inside ProbeInstrument: the same connection on a fresh handle,
+// so the (suspended) reader carries on with it.
+int ReopenInstrumentPort();
+// Counts connections started by OpenInstrumentPort. A polled or stream
+// reader serves only the connection it started on: where closing a port
+// does not abort a pending ReadFile, a reader left over from before a
+// reconnect would otherwise go on reading the new port next to its
+// successor.
+extern volatile LONG InstrumentConnection;
 int OpenGpsPort();
 int OpenGps2Port();
 int OpenGps3Port();

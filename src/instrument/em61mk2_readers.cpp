@@ -1,0 +1,59 @@
+#include "instrument/em61mk2_readers.h"
+
+#include "instrument/acq.h"
+#include "instrument/em61mk2_reader_loop.h"
+#include "logging/log_run.h"
+#include "platform/ce_compat.h"
+#include "serial/ports.h"
+
+namespace {
+
+// Which reader may read the port: a polled or stream reader only on the
+// connection it started on (see InstrumentConnection), a wheel reader only
+// while it is the newest one.
+volatile LONG WheelReaderGeneration = 0;
+
+struct ReaderContext {
+    volatile LONG* Owner;
+    LONG Mine;
+};
+
+bool PortOpen(void* context) {
+    const ReaderContext* c = static_cast<const ReaderContext*>(context);
+    return hInstrumentPort != INVALID_HANDLE_VALUE && *c->Owner == c->Mine;
+}
+
+void WaitForRequest(void*) { WaitForSingleObject(static_cast<HANDLE>(Acq.hEvent), INFINITE); }
+
+bool ReadByte(void*, unsigned char* byte) {
+    DWORD got = 0;
+    return ReadFile(hInstrumentPort, byte, 1, &got, nullptr) && got == 1;
+}
+
+void Deliver(void*) { SendMessageW(hLoggingWnd, WM_QOR_EM61MK2_READING, 0, 0); }
+
+void ResetRequest(void*) { EventReset(static_cast<HANDLE>(Acq.hEvent)); }
+
+uint32_t Tick(void*) { return CeGetTickCount(); }
+
+DWORD RunReader(Em61Mk2ReaderKind kind, volatile LONG* owner, LONG mine) {
+    ReaderContext context = {owner, mine};
+    const ReaderPlatform io = {&context, PortOpen, WaitForRequest, ReadByte,
+                               Deliver, ResetRequest, Tick};
+    RunEm61Mk2Reader(kind, io);
+    return 0;
+}
+
+}  // namespace
+
+DWORD WINAPI Em61Mk2PolledReader(LPVOID) {
+    return RunReader(READER_POLLED, &InstrumentConnection, InstrumentConnection);
+}
+
+DWORD WINAPI Em61Mk2StreamReader(LPVOID) {
+    return RunReader(READER_STREAM, &InstrumentConnection, InstrumentConnection);
+}
+
+DWORD WINAPI Em61Mk2WheelReader(LPVOID) {
+    return RunReader(READER_WHEEL, &WheelReaderGeneration, InterlockedIncrement(&WheelReaderGeneration));
+}

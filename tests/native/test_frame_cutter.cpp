@@ -1,0 +1,288 @@
+// Frame cutting and the three readers' rules, driven by scripted byte
+// streams through the same loop the reader threads run.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "instrument/acq.h"
+#include "instrument/em61mk2_reader_loop.h"
+#include "instrument/frame_cutter.h"
+#include "test_check.h"
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+// A well-formed wire frame; `tag` goes into the battery byte so that the
+// tests can tell frames apart.
+Bytes WireFrame(char letter, unsigned char tag = 0) {
+    Bytes f = {static_cast<unsigned char>(letter), 0x00, 0x01, 0x02, 0x03, 0x04, 0x05,
+               0x06, 0x07, 0x08, 0x0B, 0xB8, tag, 0x7F, 0x7F};
+    return f;
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes Text(const char* s) { return Bytes(s, s + std::strlen(s)); }
+
+std::vector<FrameCutOutcome> Cut(Em61Mk2ReaderKind kind, const Bytes& bytes, FrameCutter* c,
+                                 std::vector<Bytes>* records = nullptr) {
+    std::vector<FrameCutOutcome> events;
+    for (unsigned char b : bytes) {
+        FrameCutOutcome o = AppendFrameByte(c, kind, b);
+        if (o == CUT_NONE) continue;
+        events.push_back(o);
+        if (o == CUT_FRAME) {
+            if (records) records->push_back(Bytes(FrameRecord(c), FrameRecord(c) + 14));
+            ResetFrameCutter(c);
+        }
+    }
+    return events;
+}
+
+int CountOf(const std::vector<FrameCutOutcome>& v, FrameCutOutcome o) {
+    int n = 0;
+    for (auto e : v) n += e == o;
+    return n;
+}
+
+void TestFrameAfterGarbage() {
+    for (int kind = 0; kind < 3; ++kind) {
+        FrameCutter c;
+        ResetFrameCutter(&c);
+        std::vector<Bytes> records;
+        const Bytes frame = WireFrame('T', 9);
+        auto ev = Cut(Em61Mk2ReaderKind(kind), Text("garbage\x01\xff") + frame, &c, &records);
+        CHECK_EQ(CountOf(ev, CUT_FRAME), 1);
+        CHECK_EQ(ev.size(), 1u);
+        CHECK(records.size() == 1 && records[0] == Bytes(frame.begin(), frame.begin() + 14));
+    }
+}
+
+void TestShortPairIsNoFrame() {
+    FrameCutter c;
+    ResetFrameCutter(&c);
+    // 14 bytes ending in a pair: too short. Adding the frame after it must
+    // still find that frame.
+    Bytes shortRun = {'T', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0x7F, 0x7F};
+    auto ev = Cut(READER_STREAM, shortRun, &c);
+    CHECK(ev.empty());
+    CHECK_EQ(c.Count, 14);
+}
+
+// A 0x7F 0x7F pair inside the data words cuts the frame early. The stream
+// reader drops the pair's last byte on refusal, so the rest of that frame
+// is lost; the wheel reader keeps it and still finds the frame's true end.
+void TestPairInsideData() {
+    Bytes frame = WireFrame('D', 3);
+    frame[2] = 0x7F;
+    frame[3] = 0x7F;
+    Bytes stream = Bytes(11, 'a') + frame + WireFrame('E', 4);
+
+    FrameCutter c;
+    ResetFrameCutter(&c);
+    std::vector<Bytes> records;
+    auto ev = Cut(READER_STREAM, stream, &c, &records);
+    CHECK_EQ(CountOf(ev, CUT_REFUSED), 2);
+    CHECK_EQ(records.size(), 1u);
+    CHECK(!records.empty() && records[0][0] == 'E');
+
+    ResetFrameCutter(&c);
+    records.clear();
+    ev = Cut(READER_WHEEL, stream, &c, &records);
+    CHECK_EQ(CountOf(ev, CUT_REFUSED), 1);
+    CHECK_EQ(records.size(), 2u);
+    CHECK(records.size() == 2 && records[0][0] == 'D' && records[0][12] == 3 && records[1][0] == 'E');
+}
+
+// Polled and stream readers hold at most 180 bytes, the wheel reader 181.
+void TestOverlongRuns() {
+    struct Case { Em61Mk2ReaderKind kind; int fits; } cases[] = {
+        {READER_POLLED, 180}, {READER_STREAM, 180}, {READER_WHEEL, 181}};
+    for (const Case& k : cases) {
+        FrameCutter c;
+        ResetFrameCutter(&c);
+        auto ev = Cut(k.kind, Bytes(k.fits, 'x'), &c);
+        CHECK(ev.empty());
+        CHECK_EQ(c.Count, k.fits);
+        CHECK_EQ(AppendFrameByte(&c, k.kind, 'x'), CUT_OVERFLOW);
+        CHECK_EQ(c.Count, 0);
+        // The next frame starts from an empty buffer.
+        ev = Cut(k.kind, WireFrame('F'), &c);
+        CHECK_EQ(CountOf(ev, CUT_FRAME), 1);
+    }
+    // A frame whose end lands exactly on the last usable byte is found.
+    FrameCutter c;
+    ResetFrameCutter(&c);
+    auto ev = Cut(READER_STREAM, Bytes(165, 'x') + WireFrame('T'), &c);
+    CHECK_EQ(CountOf(ev, CUT_FRAME), 1);
+    ResetFrameCutter(&c);
+    ev = Cut(READER_STREAM, Bytes(166, 'x') + WireFrame('T'), &c);
+    CHECK_EQ(CountOf(ev, CUT_FRAME), 0);
+    CHECK_EQ(CountOf(ev, CUT_OVERFLOW), 1);
+    ResetFrameCutter(&c);
+    ev = Cut(READER_WHEEL, Bytes(166, 'x') + WireFrame('T'), &c);
+    CHECK_EQ(CountOf(ev, CUT_FRAME), 1);
+}
+
+void TestAcceptedLetters() {
+    const char* all = "TDEFMNPQJKjkAZ";
+    const char* polled = "TDEFMNPQ";
+    const char* others = "TDEFMNPQJKjk";
+    for (const char* p = all; *p; ++p) {
+        for (int kind = 0; kind < 3; ++kind) {
+            FrameCutter c;
+            ResetFrameCutter(&c);
+            auto ev = Cut(Em61Mk2ReaderKind(kind), WireFrame(*p), &c);
+            bool expected = std::strchr(kind == READER_POLLED ? polled : others, *p) != nullptr;
+            CHECK_EQ(CountOf(ev, CUT_FRAME), expected ? 1 : 0);
+            CHECK_EQ(CountOf(ev, CUT_REFUSED), expected ? 0 : 1);
+            // A refused stream/polled frame gives back its last byte.
+            if (!expected) CHECK_EQ(c.Count, kind == READER_WHEEL ? 15 : 14);
+        }
+    }
+}
+
+void TestMarkedTwins() {
+    const char* from = "TDEFJjkMNPQK";
+    const char* to = "MNPQKKkMNPQK";
+    for (int i = 0; from[i]; ++i) {
+        unsigned char frame[17];
+        std::memset(frame, 0xEE, sizeof frame);
+        Bytes wire = WireFrame(from[i], 5);
+        StoreFrameRecord(wire.data(), true, frame);
+        CHECK_EQ(frame[0], (unsigned char)to[i]);
+        CHECK_EQ(frame[12], 5);
+        CHECK_EQ(frame[13], 0x7F);
+        CHECK_EQ(frame[14], 0);
+        CHECK_EQ(frame[15], 0xEE);
+        StoreFrameRecord(wire.data(), false, frame);
+        CHECK_EQ(frame[0], (unsigned char)from[i]);
+    }
+}
+
+// ---- The reader loop against a scripted port -------------------------------
+
+struct Script {
+    Bytes Input;
+    size_t Next = 0;
+    int Waits = 0, Reads = 0, Resets = 0;
+    uint32_t Now = 1000;
+    std::string Delivered;                 // letters as handed over
+    std::vector<unsigned char> Tags;       // battery byte of each delivery
+    std::vector<int> FrameReceivedAtDelivery;
+};
+
+bool ScriptOpen(void* c) { return static_cast<Script*>(c)->Next < static_cast<Script*>(c)->Input.size(); }
+void ScriptWait(void* c) { ++static_cast<Script*>(c)->Waits; }
+bool ScriptRead(void* c, unsigned char* b) {
+    Script* s = static_cast<Script*>(c);
+    ++s->Reads;
+    *b = s->Input[s->Next++];
+    return true;
+}
+void ScriptDeliver(void* c) {
+    Script* s = static_cast<Script*>(c);
+    s->Delivered += static_cast<char>(InstrumentFrame[0]);
+    s->Tags.push_back(InstrumentFrame[12]);
+    s->FrameReceivedAtDelivery.push_back(int(Acq.FrameReceived));
+}
+void ScriptReset(void* c) { ++static_cast<Script*>(c)->Resets; }
+uint32_t ScriptTick(void* c) { return ++static_cast<Script*>(c)->Now; }
+
+void Run(Em61Mk2ReaderKind kind, Script* s) {
+    ReaderPlatform io = {s, ScriptOpen, ScriptWait, ScriptRead, ScriptDeliver, ScriptReset, ScriptTick};
+    RunEm61Mk2Reader(kind, io);
+}
+
+void ResetAcq() {
+    Acq.FrameDivisor = 1;
+    Acq.FrameCounter = 0;
+    Acq.FrameReceived = 0;
+    Acq.MissedPolls = 5;
+    Acq.MarkPending = 0;
+    Acq.LastDataTick = 0;
+}
+
+void TestStreamDivisor() {
+    ResetAcq();
+    Acq.FrameDivisor = 3;
+    Script s;
+    for (int i = 1; i <= 9; ++i) s.Input = s.Input + WireFrame('T', i);
+    s.Input = s.Input + WireFrame('A', 99);   // refused: no tick
+    Run(READER_STREAM, &s);
+    CHECK_EQ(s.Tags.size(), 3u);
+    CHECK(s.Tags == (std::vector<unsigned char>{3, 6, 9}));
+    CHECK_EQ(Acq.LastDataTick, 1009u);       // stamped on each of the nine frames
+    CHECK_EQ(Acq.MissedPolls, 0);
+    CHECK_EQ(Acq.FrameCounter, 0);
+    CHECK_EQ(s.Waits, 0);
+
+    // A counter left above a lowered divisor does not stall delivery.
+    ResetAcq();
+    Acq.FrameCounter = 7;
+    Script t;
+    t.Input = WireFrame('T', 1) + WireFrame('T', 2);
+    Run(READER_STREAM, &t);
+    CHECK_EQ(t.Tags.size(), 2u);
+}
+
+void TestMarkPendingPerReader() {
+    ResetAcq();
+    Acq.MarkPending = 1;
+    Script s;
+    s.Input = WireFrame('T') + WireFrame('j') + WireFrame('k');
+    Run(READER_STREAM, &s);
+    CHECK_STR(s.Delivered, "MKk");
+
+    Script w;
+    w.Input = s.Input;
+    Run(READER_WHEEL, &w);
+    CHECK_STR(w.Delivered, "Tjk");
+    Acq.MarkPending = 0;
+}
+
+void TestPolledReader() {
+    ResetAcq();
+    Script s;
+    s.Input = Text("xx") + WireFrame('D', 2) + WireFrame('J', 1);
+    Run(READER_POLLED, &s);
+    CHECK_STR(s.Delivered, "D");
+    CHECK_EQ(s.Waits, s.Reads);              // one wait per byte read
+    CHECK_EQ(s.Resets, 2);                   // the 'D' frame, then the refused 'J'
+    CHECK_EQ(Acq.FrameReceived, 1);
+    CHECK_EQ(Acq.MissedPolls, 0);
+    // The request is freed only after the handler is done with the buffer.
+    CHECK(s.FrameReceivedAtDelivery == std::vector<int>{0});
+    CHECK_EQ(Acq.LastDataTick, 0u);          // the request stamps it, not the reader
+}
+
+void TestWheelReader() {
+    ResetAcq();
+    Script s;
+    s.Input = WireFrame('Z') + WireFrame('K', 7);
+    Run(READER_WHEEL, &s);
+    CHECK_STR(s.Delivered, "K");
+    CHECK_EQ(Acq.FrameReceived, 1);          // from the refused frame
+    CHECK_EQ(Acq.LastDataTick, 1002u);       // both pairs stamped
+    CHECK_EQ(Acq.MissedPolls, 5);            // untouched by the wheel reader
+}
+
+}  // namespace
+
+int main() {
+    TestFrameAfterGarbage();
+    TestShortPairIsNoFrame();
+    TestPairInsideData();
+    TestOverlongRuns();
+    TestAcceptedLetters();
+    TestMarkedTwins();
+    TestStreamDivisor();
+    TestMarkPendingPerReader();
+    TestPolledReader();
+    TestWheelReader();
+    return TestSummary("test_frame_cutter");
+}
