@@ -12,3 +12,11 @@ LRESULT CALLBACK MonitorGpsWndProc(HWND, UINT, WPARAM, LPARAM);
 // three GPS time stamps set at the end of a launch.
 void ResetGpsRunValues();
 void StampGpsTimes(DWORD now);
+
+// Logging-window handlers of the GPS messages: a sentence (0x411), an
+// accepted position (0x40B), a GSA sentence (0x410) and a total-station
+// position (0x40F).
+LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM);
+LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM);
+LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM);
+LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM);

@@ -1,6 +1,7 @@
 // The map view of the logging screen's profile pane.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 struct MapRecord {
     RECT View, RefView;           // current and reference viewport

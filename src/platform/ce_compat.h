@@ -38,9 +38,17 @@ HWND CeFindShellWindow(const wchar_t* className, const wchar_t* title);
 
 // A top-level window created with WS_VISIBLE and CW_USEDEFAULT has no caption
 // and covers the work area on the hand-held; give it that behaviour here.
+// Where the screen has no task bar at its bottom, the hand-held's 36-pixel
+// task-bar strip is left out of that area (the main window covers it).
 HWND CeCreateTopLevelWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
                             DWORD style, int x, int y, int w, int h, HWND parent,
                             HMENU menu, HINSTANCE instance, void* param);
+
+// Child windows on the hand-held never draw over their siblings (the
+// sibling clipping is implicit there); give every child window that here.
+HWND CeCreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
+                         DWORD style, int x, int y, int w, int h, HWND parent, int id,
+                         HINSTANCE instance, void* param);
 
 // Opens a serial device named "COMn:" so that ports above 9 also work on
 // the desktop (where they need the \\.\COMn form).
@@ -50,3 +58,15 @@ HANDLE CeCreateCommFile(const wchar_t* deviceName, DWORD access, DWORD share,
 // Device file system root: "\KVTINI" and "Storage\KVTINI" both resolve
 // against the program's working directory at start. Returns out.
 wchar_t* CeDevicePath(const wchar_t* path, wchar_t* out, size_t outChars);
+// Fixes the device root (the current working directory) and the tick
+// origin; the first thing the program does.
+void CeInitDeviceRoot();
+
+// Brings a window and the windows it owns to the front (on the hand-held:
+// SetForegroundWindow with the handle's lowest bit set).
+BOOL CeBringWindowToFront(HWND hwnd);
+
+// The colour chooser ("ChooseColor" of "COMMDLG.DLL" on the hand-held,
+// ChooseColorW of comdlg32 on the desktop); NULL when neither is there.
+// Call it as BOOL WINAPI (CHOOSECOLORW*).
+FARPROC CeLoadChooseColor();

@@ -1,0 +1,83 @@
+// Resource and control identifiers shared by the program and its resource
+// script. Keep each group together and in numeric order.
+#pragma once
+
+// Child windows of the main window.
+#define IDW_MONITOR_GPS          3
+#define IDW_LOGGING              4
+#define IDW_COMMAND_BAR          10
+#define IDW_DISPLAY_MAP_OPTIONS  21
+
+// Main-menu push buttons, in menu order.
+#define IDC_MENU_FIRST           418
+#define IDC_MENU_LOGGING         418
+#define IDC_MENU_SURVEY_SETUP    419
+#define IDC_MENU_SYSTEM_SETUP    420
+#define IDC_MENU_LOGGER_SETUP    421
+#define IDC_MENU_GPS_PORT_SETUP  422
+#define IDC_MENU_MONITOR_GPS     423
+#define IDC_MENU_MAP_OPTIONS     424
+#define IDC_MENU_PROFILE_OPTIONS 425
+#define IDC_MENU_EXIT            426
+
+// Placeholder dialogs and windows.
+#define IDC_PLACEHOLDER_TEXT     900
+#define IDC_PLACEHOLDER_CLOSE    901
+
+// Popup menus of the logging window (resource ids) and their commands.
+#define IDR_LOG_MENU_RUN            40
+#define IDR_LOG_MENU_IDLE           70
+#define IDR_LOG_MENU_IDLE_EXT       90
+#define IDR_LOG_MENU_IDLE_ASCII     91
+#define IDR_LOG_MENU_RUN_EXT        92
+#define IDR_LOG_MENU_RUN_ASCII      93
+#define IDM_NEW_LINE                42
+#define IDM_NEW_STATION             43
+#define IDM_COMMENT                 44
+#define IDM_SCALE_MAP               45
+#define IDM_SCALE_PROFILE           46
+#define IDM_TOGGLE_VIEW             49
+#define IDM_EXTERNAL_FILE           53
+#define IDM_ASCII_FILE              54
+#define IDM_HIDE_MENU               56
+#define IDM_MAP_OPTIONS             57
+#define IDM_PROFILE_OPTIONS         58
+#define IDM_SPEED_BAR               60
+#define IDM_GPS_WARNING             63
+#define IDM_COORDINATES             64
+#define IDM_IDLE_SCALE_MAP          72
+#define IDM_IDLE_SCALE_PROFILE      73
+#define IDM_IDLE_TOGGLE_VIEW        76
+#define IDM_IDLE_EXTERNAL_FILE      79
+#define IDM_IDLE_ASCII_FILE         80
+#define IDM_IDLE_HIDE_MENU          82
+#define IDM_IDLE_MAP_OPTIONS        83
+#define IDM_IDLE_PROFILE_OPTIONS    84
+#define IDM_IDLE_SPEED_BAR          85
+#define IDM_IDLE_GPS_WARNING        88
+#define IDM_IDLE_COORDINATES        89
+
+// Logging window command buttons: 460 + index on each page.
+#define IDC_LOG_BUTTON_FIRST        460
+
+// Entry dialogs of the logging window.
+#define IDC_PROFILE_SCALE_MIN       783
+#define IDC_PROFILE_SCALE_MAX       784
+#define IDC_MAP_SCALE               849
+#define IDC_MAP_GRID_INTERVAL       850
+#define IDC_MAP_SCALE_UNIT          851
+#define IDC_MAP_GRID_UNIT           852
+#define IDC_COMMENT_TEXT            854
+#define IDC_NEW_STATION_START       863
+#define IDC_NEW_STATION_LAST        864
+#define IDC_NEW_STATION_VALUE       865
+#define IDC_SPEED_SCALE_MAX         903
+#define IDC_COORDINATES_DISPLAY     961
+#define IDC_NEW_LINE_CURRENT        651
+#define IDC_NEW_LINE_LAST_STATION   653
+#define IDC_NEW_LINE_VALUE          674
+#define IDC_NEW_LINE_INCREMENT      675
+#define IDC_NEW_LINE_SEQUENCE       676
+#define IDC_NEW_LINE_DIRECTION      677
+#define IDC_NEW_LINE_START_STATION  678
+#define IDC_NEW_LINE_STN_INCREMENT  679

@@ -1,0 +1,224 @@
+// The "&Logging" command: port checks, instrument probe, reader threads,
+// GPS position store and GPS port, then the logging window.
+#include "app/logging_launch.h"
+#include "app/app_state.h"
+#include "app/main_menu.h"
+#include "app/position_store.h"
+#include "app/uptime_stop.h"
+#include "display/panes.h"
+#include "display/status_area.h"
+#include "gps/gps_reader.h"
+#include "gps/gps_state.h"
+#include "gps/map_view.h"
+#include "instrument/acq.h"
+#include "instrument/em61mk2_readers.h"
+#include "instrument/reading_handler.h"
+#include "logging/log_run.h"
+#include "logging/logging_window.h"
+#include "platform/ce_compat.h"
+#include "serial/ports.h"
+#include "settings/settings.h"
+#include <cstdlib>
+#include <cwchar>
+
+namespace {
+
+void ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags)
+{
+    MessageBoxW(owner, text, caption, flags);
+}
+
+void Repaint(HWND hwnd)
+{
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void ResetRunValues()
+{
+    ResetReadingHandlerRunFlags();
+    if (Settings.InstrumentEnabled == 1)
+        EnableFileCommands(FALSE, FALSE, FALSE);
+    else
+        EnableFileCommands(TRUE, FALSE, TRUE);
+    GpsFix.Pdop = -2.0f;          // no PDOP received yet
+    Acq.MarkPending = 0;
+    InitStatusArea(hLoggingWnd);
+    LogRun.Station = Settings.StartStation;
+}
+
+// Returns 1 when the instrument answered and its readers run.
+int StartInstrument(HWND hwnd)
+{
+    if (!OpenInstrumentPort()) {
+        ShowMessage(hwnd, L"Cannot open EM61-MK2 port", L"Serial Port", MB_OK);
+        LogRun.Active = 0;
+        Repaint(hwnd);
+        return -1;
+    }
+    Acq.Connected = ProbeInstrument('H', 'X', 0);
+    if (Acq.Connected != 1) {
+        ShowMessage(hwnd, L"Instrument OFF or Disconnected", L"Connection", MB_OK);
+        CloseHandle(hInstrumentPort);
+        hInstrumentPort = INVALID_HANDLE_VALUE;
+        LogRun.Active = 0;
+        Repaint(hwnd);
+        return 0;
+    }
+    DelayMs(100);
+    if (Acq.PolledMode == 1) {
+        Acq.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        hInstrumentThread = CreateThread(nullptr, 0, Em61Mk2PolledReader, nullptr, 0, nullptr);
+        hWheelReaderThread =
+            CreateThread(nullptr, 0, Em61Mk2WheelReader, nullptr, CREATE_SUSPENDED, nullptr);
+        SetTimer(hLoggingWnd, 1, Timing.StandbyPollMs, nullptr);
+        Acq.LastDataTick = CeGetTickCount();
+        Acq.FrameReceived = 1;
+    } else {
+        hInstrumentThread = CreateThread(nullptr, 0, Em61Mk2StreamReader, nullptr, 0, nullptr);
+        hWheelReaderThread =
+            CreateThread(nullptr, 0, Em61Mk2WheelReader, nullptr, CREATE_SUSPENDED, nullptr);
+        SetTimer(hLoggingWnd, 1, 1000, nullptr);
+        Acq.LastDataTick = CeGetTickCount();
+    }
+    Acq.Phase = 0;                // normalising
+    DelayMs(50);
+    LogRun.Launched = 1;
+    EnableFileCommands(FALSE, FALSE, FALSE);
+    ShowWindow(hLoggingWnd, SW_SHOW);
+    return 1;
+}
+
+void StartGps(HWND hwnd)
+{
+    int r = PrepareMapAndPositionStore();
+    if (r > 6) {
+        wchar_t text[80];
+        swprintf(text, 80, L"%ls\r\n", L"Not enough memory to run this program");
+        ShowMessage(hwnd, text, L"PROGRAM STOP", MB_ICONEXCLAMATION);
+        SendMessageW(App.hMainWnd, WM_CLOSE, 0, 0);
+        ExitProcess(0);
+    }
+    if (r >= 1) {
+        wchar_t text[120];
+        swprintf(text, 120, L"%ls %ld\r\n(%3.1f%ls", L"Max Number of Positions:",
+                 (long)GpsLog.MaxPositions, 4.0 - 0.5 * r, L" hours at 1 position/s)");
+        ShowMessage(hwnd, text, L"WARNING", MB_ICONEXCLAMATION);
+    }
+    int ok = OpenGpsPort();       // shows its own message on failure
+    GpsFix.Valid = 0;
+    ResetGpsRunValues();
+    if (ok) {
+        LPTHREAD_START_ROUTINE reader = (Settings.GpsType < 8) ? NmeaReaderThread : RtsReaderThread;
+        hGpsThread = CreateThread(nullptr, 0, reader, nullptr, 0, nullptr);
+    }
+}
+
+void FinishLaunch()
+{
+    LogRun.Stopped = 0;
+    ResetPaneRunState();
+    const HWND panes[] = {hCurveWnd, hBarsWnd, hBarQWnd, hBarIWnd, hSpeedbarWnd};
+    for (HWND pane : panes) {
+        if (pane)
+            InvalidateRect(pane, nullptr, TRUE);
+    }
+    StampGpsTimes(CeGetTickCount());
+}
+
+bool AllocatePositionStore()
+{
+    const size_t n = (size_t)GpsLog.Capacity;
+    GpsLog.TrackEasting = (float*)malloc(n * sizeof(float));
+    GpsLog.TrackNorthing = (float*)malloc(n * sizeof(float));
+    GpsLog.StoreEasting = (double*)malloc(n * sizeof(double));
+    GpsLog.StoreNorthing = (double*)malloc(n * sizeof(double));
+    if (GpsLog.TrackEasting && GpsLog.TrackNorthing && GpsLog.StoreEasting &&
+        GpsLog.StoreNorthing) {
+        GpsLog.StoreAllocated = 1;
+        return true;
+    }
+    free(GpsLog.TrackEasting);
+    free(GpsLog.TrackNorthing);
+    free(GpsLog.StoreEasting);
+    free(GpsLog.StoreNorthing);
+    GpsLog.TrackEasting = GpsLog.TrackNorthing = nullptr;
+    GpsLog.StoreEasting = GpsLog.StoreNorthing = nullptr;
+    return false;
+}
+
+} // namespace
+
+int PrepareMapAndPositionStore()
+{
+    const int margin = (Screen.Class == 1) ? 3 : 5;
+    Map.View.left = 0;
+    Map.View.top = 0;
+    Map.View.right = Layout.ProfileWidth - margin;
+    Map.View.bottom = Layout.ProfileHeight - margin;
+    Map.RefView = Map.View;
+    Map.CenterX = (Map.View.left + Map.View.right) / 2;
+    Map.CenterY = (Map.View.top + Map.View.bottom) / 2;
+
+    int r = 0;
+    if (Settings.GpsEnabled == 1 && GpsLog.StoreAllocated == 0) {
+        MEMORYSTATUS status = {};
+        status.dwLength = sizeof(status);
+        GlobalMemoryStatus(&status);
+        r = SizePositionStore(status.dwAvailPhys, &GpsLog.MaxPositions, &GpsLog.Capacity);
+        if (r > 6)
+            return r;
+        // A failed allocation is the same as not fitting at all.
+        if (!AllocatePositionStore())
+            return 7;
+    }
+
+    Map.PixelsPerUnit = (double)((float)Map.RefView.right / (float)Settings.MapScale);
+    Settings.SpeedPixelsPerUnit =
+        (float)Layout.ProfileWidth / (Settings.SpeedScaleMax - Settings.SpeedScaleMin);
+    if (Settings.MapGridInterval > 0)
+        PrepareMapGrid();
+    GpsLog.OffsetSign = (Settings.GpsOffsetY > 0) ? 1 : (Settings.GpsOffsetY < 0) ? -1 : 0;
+    return r;
+}
+
+void LaunchLogging(HWND hwnd)
+{
+    if (UptimeExceeded(CeGetTickCount()))
+        StopForUptime(hwnd, L"STOP");
+
+    ResetRunValues();
+    if (Settings.GpsEnabled == 0 && Settings.InstrumentEnabled == 0) {
+        ShowMessage(hwnd, L"Instrument Disabled and GPS Disabled", L"Not Possible to Get Anything",
+                    MB_ICONEXCLAMATION);
+        return;
+    }
+    if (Settings.GpsEnabled && Settings.InstrumentEnabled &&
+        Settings.InstrumentPort == Settings.GpsPort) {
+        ShowMessage(hwnd, L"Same Port Assigned for Instrument and GPS", L"Serial Port", MB_OK);
+        FinishLaunch();
+        return;
+    }
+
+    LogRun.Mode = 0;
+    LogRun.Active = 1;
+    if (Settings.OutputEnabled == 1 && !OpenOutputPort()) {
+        ShowMessage(hwnd, L"Cannot open Output port", L"Serial Port", MB_OK);
+        LogRun.Active = 0;        // nothing runs: the menu keys must work again
+        return;
+    }
+
+    int launched;
+    if (Settings.InstrumentEnabled != 1) {
+        // GPS-only run.
+        LogRun.Launched = 1;
+        ShowWindow(hLoggingWnd, SW_SHOW);
+        launched = 1;
+    } else {
+        launched = StartInstrument(hwnd);
+        if (launched < 0)
+            return;
+    }
+    if (launched == 1 && Settings.GpsEnabled == 1)
+        StartGps(hwnd);
+    FinishLaunch();
+}

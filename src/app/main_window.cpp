@@ -1,0 +1,211 @@
+// The main window: screen set-up, settings load, hidden child windows and
+// the nine main-menu buttons.
+#include "app/main_window.h"
+#include "app/app_state.h"
+#include "app/keep_alive.h"
+#include "app/main_menu.h"
+#include "app/message_table.h"
+#include "app/screen_geometry.h"
+#include "app/shell.h"
+#include "app/uptime_stop.h"
+#include "display/panes.h"
+#include "gps/gps_reader.h"
+#include "gps/map_view.h"
+#include "logging/log_run.h"
+#include "platform/ce_compat.h"
+#include "resource_ids.h"
+#include "settings/config_file.h"
+#include "settings/settings.h"
+#include <cwchar>
+
+namespace {
+
+struct MenuButtonEntry {
+    int Id;
+    const wchar_t* Text;
+    int Indent;                   // bows the column outwards in the middle
+};
+
+const MenuButtonEntry MenuButtons[9] = {
+    {IDC_MENU_LOGGING, L"&Logging", 0},
+    {IDC_MENU_SURVEY_SETUP, L"&Survey Setup", 5},
+    {IDC_MENU_SYSTEM_SETUP, L"S&ystem Setup", 8},
+    {IDC_MENU_LOGGER_SETUP, L"L&ogger Setup", 10},
+    {IDC_MENU_GPS_PORT_SETUP, L"&GPS Port Setup", 12},
+    {IDC_MENU_MONITOR_GPS, L"Mo&nitor GPS", 10},
+    {IDC_MENU_MAP_OPTIONS, L"&Map Options", 8},
+    {IDC_MENU_PROFILE_OPTIONS, L"&Profile Options", 5},
+    {IDC_MENU_EXIT, L"E&xit", 0},
+};
+
+struct ChildWindowEntry {
+    const wchar_t* ClassName;
+    const wchar_t* Title;
+    int Id;
+    HWND* Handle;
+};
+
+// Settings folder: "Storage\KVTINI" when the device has a "Storage" folder,
+// else "\KVTINI". Probing by creation leaves no "Storage" folder behind.
+void ChooseStorageMode()
+{
+    wchar_t path[MAX_PATH];
+    if (CreateDirectoryW(CeDevicePath(L"Storage", path, MAX_PATH), nullptr)) {
+        RemoveDirectoryW(path);
+        App.StorageMode = 2;
+    } else {
+        App.StorageMode = 1;
+    }
+    CeDevicePath(App.StorageMode == 1 ? L"Storage\\KVTINI" : L"\\KVTINI", path, MAX_PATH);
+    CreateDirectoryW(path, nullptr);
+}
+
+HFONT CreateSharedFont(int height, int weight)
+{
+    LOGFONTW lf = {};
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfCharSet = 0;
+    wcscpy(lf.lfFaceName, L"MS Sans Serif");
+    return CreateFontIndirectW(&lf);
+}
+
+void CreateSharedFonts()
+{
+    Font.Normal = CreateSharedFont(ScaleTrunc(13, Screen.FontScale), 400);
+    Font.Bold = CreateSharedFont(ScaleTrunc(13, Screen.FontScale), 700);
+    Font.SmallBold = CreateSharedFont(ScaleTrunc(12, Screen.FontScale), 700);
+}
+
+void MeasureDefaultFont(HWND hwnd)
+{
+    HDC hdc = GetDC(hwnd);
+    TEXTMETRICW tm;
+    GetTextMetricsW(hdc, &tm);
+    Screen.TextHeight = tm.tmHeight;
+    Screen.TextAveWidth = tm.tmAveCharWidth;
+    ReleaseDC(hwnd, hdc);
+}
+
+void CreateChildWindows(HWND hwnd)
+{
+    const ChildWindowEntry children[] = {
+        {L"LoggingWnd", L"Logging", IDW_LOGGING, &hLoggingWnd},
+        {L"MonitorGPSWnd", L"Monitor GPS", IDW_MONITOR_GPS, &hMonitorGpsWnd},
+        {L"DisplayMapOptionsWnd", L"Display Map Options", IDW_DISPLAY_MAP_OPTIONS,
+         &hDisplayMapOptionsWnd},
+    };
+    for (const ChildWindowEntry& child : children) {
+        HWND created = CeCreateChildWindow(0, child.ClassName, child.Title, WS_CHILD,
+                                           Screen.OriginX, Screen.OriginY, Screen.Width,
+                                           Screen.Height, hwnd, child.Id, App.hInstance, nullptr);
+        *child.Handle = created;
+        if (!IsWindow(created))
+            DestroyWindow(hwnd);
+    }
+}
+
+void CreateMenuButtons(HWND hwnd)
+{
+    for (int i = 0; i < 9; ++i) {
+        ButtonPlace place = MenuButtonPlace(Screen, i, MenuButtons[i].Indent);
+        App.MenuButton[i] = CeCreateChildWindow(
+            0, L"BUTTON", MenuButtons[i].Text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.X,
+            place.Y, place.Width, place.Height, hwnd, MenuButtons[i].Id, App.hInstance, nullptr);
+    }
+    SendMessageW(App.MenuButton[App.MenuSelection], BM_SETSTYLE, BS_DEFPUSHBUTTON, 1);
+}
+
+LRESULT OnMainCreate(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    ClassifyScreenFromWindow(hwnd, &Screen);
+    ComputeScreenScales(&Screen);
+    Screen.OriginX = Screen.OriginY = 0;
+    ShowSipButton(0);
+    if (UptimeExceeded(CeGetTickCount()))
+        App.UptimeWarning = 1;
+    Map.GridInterval = Settings.MapGridInterval;
+    ChooseStorageMode();
+    CreateSharedFonts();
+    MeasureDefaultFont(hwnd);
+    ComputeInitialLayout(Screen, &Layout);
+    ApplyInstrumentDefaults();
+    ComputeDerivedValues();
+    InitProfileRanges();
+
+    AccessConfigFile(CONFIG_LOAD);
+    if (App.ConfigCorrupt == 1) {
+        MessageBoxW(nullptr,
+                    L"Configuration file is corrupted, press OK to reset, then start the program.",
+                    L"QOR - Reset to Default Settings", MB_ICONEXCLAMATION);
+        AccessConfigFile(CONFIG_DELETE);
+        ExitProcess(0);
+    }
+
+    InitGpsSentenceSet(Settings.GpsType);
+    CreateSharedPensAndBrushes();
+    CreateChildWindows(hwnd);
+    CreateMenuButtons(hwnd);
+    InitProjectionConstants();
+
+    App.KeepAliveRunning = 1;
+    App.hKeepAliveThread = CreateThread(nullptr, 0, KeepAliveThread, nullptr, 0, nullptr);
+    LogView.ShowMap = Settings.GpsEnabled ? 1 : 0;
+    ShowSipButton(0);
+    return 0;
+}
+
+LRESULT OnMainSize(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    App.hMainWnd = hwnd;
+    rc.top += CeCommandBarHeight(GetDlgItem(hwnd, IDW_COMMAND_BAR));
+    Screen.Portrait = (rc.right - rc.left <= rc.bottom - rc.top) ? 1 : 0;
+    const int fullScreenChildren[] = {IDW_MONITOR_GPS, IDW_LOGGING};
+    for (int id : fullScreenChildren) {
+        SetWindowPos(GetDlgItem(hwnd, id), nullptr, Screen.OriginX, Screen.OriginY, Screen.Width,
+                     Screen.Height, SWP_NOZORDER);
+    }
+    return 0;
+}
+
+LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM)
+{
+    HWND taskBar = CeFindShellWindow(L"HHTaskBar", nullptr);
+    if (taskBar)
+        ShowWindow(taskBar, SW_SHOW);
+    PostQuitMessage(0);
+    return 0;
+}
+
+// Start screen. The pictures and brackets come later; what matters now is
+// the keyboard focus for the menu keys, the hidden task bar and the uptime
+// stop.
+LRESULT OnMainPaint(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    EndPaint(hwnd, &ps);
+    SetFocus(hwnd);
+    UpdateWindow(hwnd);
+    HWND taskBar = CeFindShellWindow(L"HHTaskBar", nullptr);
+    if (taskBar)
+        ShowWindow(taskBar, SW_HIDE);
+    if (App.UptimeWarning == 1)
+        StopForUptime(hwnd, L"PROGRAM STOP");
+    return 0;
+}
+
+const MessageEntry MainWindowTable[] = {
+    {WM_CREATE, OnMainCreate},
+    {WM_SIZE, OnMainSize},
+    {WM_DESTROY, OnMainDestroy},
+    {WM_COMMAND, MainMenuCommand},
+    {WM_KEYDOWN, MainMenuCommand},
+    {WM_PAINT, OnMainPaint},
+};
+
+} // namespace
+
+DEFINE_TABLE_WNDPROC(MainWndProc, MainWindowTable)

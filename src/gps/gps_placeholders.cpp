@@ -1,0 +1,192 @@
+// Minimal GPS side: the records, readers and windows the rest of the
+// program calls, without sentence parsing, projection or map drawing.
+// The readers drain the GPS port so that it opens, runs and closes like
+// the real thing; nothing is decoded or recorded yet.
+#include "app/app_state.h"
+#include "app/message_table.h"
+#include "gps/gps_reader.h"
+#include "gps/gps_state.h"
+#include "gps/map_view.h"
+#include "logging/log_run.h"
+#include "resource_ids.h"
+#include "serial/ports.h"
+
+GpsFixRecord GpsFix = {0, -2.0f, 0.0f, 0, 0, 0};
+GpsLogRecord GpsLog = {14400, 14600, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0};
+HANDLE hGpsThread = INVALID_HANDLE_VALUE;
+volatile int32_t GpsReaderRunning = 0;
+MapRecord Map;
+
+namespace {
+
+int SentenceSetType = 1;
+DWORD GpsTimeStamp[3];
+
+// Reads the GPS port byte by byte until the port is closed under it.
+DWORD DrainGpsPort()
+{
+    GpsReaderRunning = 1;
+    unsigned char byte;
+    DWORD got = 0;
+    while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr)) {
+        if (got == 0)
+            Sleep(10);
+    }
+    GpsReaderRunning = 0;
+    return 0;
+}
+
+void ShowNextWindowAfter(HWND hwnd)
+{
+    ShowWindow(hwnd, SW_HIDE);
+    if (LogRun.Launched == 1 && hLoggingWnd && !IsWindowVisible(hLoggingWnd)) {
+        ShowWindow(hLoggingWnd, SW_SHOW);
+        SetFocus(hLoggingWnd);
+    } else {
+        SetFocus(App.hMainWnd);
+        InvalidateRect(App.hMainWnd, nullptr, TRUE);
+    }
+}
+
+void CloseMonitorPort()
+{
+    if (hGpsPort != INVALID_HANDLE_VALUE) {
+        HANDLE port = hGpsPort;
+        hGpsPort = INVALID_HANDLE_VALUE;
+        CloseHandle(port);
+    }
+    if (hGpsThread && hGpsThread != INVALID_HANDLE_VALUE) {
+        WaitForSingleObject(hGpsThread, 3000);
+        CloseHandle(hGpsThread);
+        hGpsThread = INVALID_HANDLE_VALUE;
+    }
+}
+
+LRESULT OnPlaceholderCreate(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    CreateWindowExW(0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                    ScaleTrunc(80, Screen.ScaleX), ScaleTrunc(120, Screen.ScaleY),
+                    ScaleTrunc(80, Screen.ScaleX), ScaleTrunc(25, Screen.ScaleY), hwnd,
+                    (HMENU)IDC_PLACEHOLDER_CLOSE, App.hInstance, nullptr);
+    return 0;
+}
+
+LRESULT OnPlaceholderPaint(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    wchar_t title[64];
+    GetWindowTextW(hwnd, title, 64);
+    SetBkMode(hdc, TRANSPARENT);
+    TextOutW(hdc, ScaleTrunc(10, Screen.ScaleX), ScaleTrunc(20, Screen.ScaleY), title,
+             lstrlenW(title));
+    const wchar_t note[] = L"Available in a later version";
+    TextOutW(hdc, ScaleTrunc(10, Screen.ScaleX), ScaleTrunc(60, Screen.ScaleY), note,
+             lstrlenW(note));
+    EndPaint(hwnd, &ps);
+    SetFocus(hwnd);
+    return 0;
+}
+
+bool IsCloseRequest(UINT msg, WPARAM wParam)
+{
+    if (msg == WM_COMMAND)
+        return LOWORD(wParam) == IDC_PLACEHOLDER_CLOSE;
+    return wParam == VK_ESCAPE;
+}
+
+LRESULT OnMonitorInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (IsCloseRequest(msg, wParam)) {
+        CloseMonitorPort();
+        ShowNextWindowAfter(hwnd);
+    }
+    return 0;
+}
+
+LRESULT OnMapOptionsInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (IsCloseRequest(msg, wParam))
+        ShowNextWindowAfter(hwnd);
+    return 0;
+}
+
+const MessageEntry MonitorGpsTable[] = {
+    {WM_CREATE, OnPlaceholderCreate},
+    {WM_PAINT, OnPlaceholderPaint},
+    {WM_COMMAND, OnMonitorInput},
+    {WM_KEYDOWN, OnMonitorInput},
+};
+
+const MessageEntry DisplayMapOptionsTable[] = {
+    {WM_CREATE, OnPlaceholderCreate},
+    {WM_PAINT, OnPlaceholderPaint},
+    {WM_COMMAND, OnMapOptionsInput},
+    {WM_KEYDOWN, OnMapOptionsInput},
+};
+
+} // namespace
+
+DEFINE_TABLE_WNDPROC(MonitorGpsWndProc, MonitorGpsTable)
+DEFINE_TABLE_WNDPROC(DisplayMapOptionsWndProc, DisplayMapOptionsTable)
+
+void InitGpsSentenceSet(int gpsType)
+{
+    SentenceSetType = gpsType;
+}
+
+DWORD WINAPI NmeaReaderThread(LPVOID)
+{
+    return DrainGpsPort();
+}
+
+DWORD WINAPI RtsReaderThread(LPVOID)
+{
+    return DrainGpsPort();
+}
+
+DWORD WINAPI GpsMonitorReaderThread(LPVOID)
+{
+    return DrainGpsPort();
+}
+
+void ResetGpsRunValues()
+{
+    GpsFix.Speed = 0.0f;
+    GpsFix.Quality = 0;
+    GpsFix.Satellites = 0;
+}
+
+void StampGpsTimes(DWORD now)
+{
+    for (DWORD& stamp : GpsTimeStamp)
+        stamp = now;
+    GpsFix.LastTick = now;
+}
+
+void PrepareMapGrid() {}
+
+void InitProjectionConstants() {}
+
+void CopyMapOptionsToWorking() {}
+
+// GPS messages of the logging window: nothing is delivered yet.
+LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
