@@ -13,6 +13,7 @@ struct LogRunRecord {
     wchar_t FilePath[260];
     char FileBaseName[261];
     double Station;
+    double LineValue;             // numeric value of the survey line
     uint32_t StartTick;
     int32_t StationStep;
     int32_t StationStarted;

@@ -103,6 +103,11 @@ BOOL CeGetSystemPowerStatusEx2(CePowerStatus* status, DWORD, BOOL)
     status->ACLineStatus = sps.ACLineStatus;
     status->BatteryFlag = sps.BatteryFlag;
     status->BatteryLifePercent = sps.BatteryLifePercent;
+    // A mains-powered desktop without a battery (or one that cannot tell)
+    // reports 255; the hand-held's read-out would then show "255%". Such a
+    // machine never runs out, so it reads as full.
+    if (sps.BatteryLifePercent > 100 && ((sps.BatteryFlag & 128) || sps.BatteryFlag == 255))
+        status->BatteryLifePercent = 100;
     return TRUE;
 }
 

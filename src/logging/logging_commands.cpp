@@ -1,0 +1,542 @@
+// Commands of the logging window: buttons, keys and popup-menu entries,
+// the run state changes File, Go and Pause, Quick Line, Null and the entry
+// dialogs.
+#include "logging/logging_window.h"
+#include "logging/log_run.h"
+#include "logging/command_keys.h"
+#include "logging/data_file.h"
+#include "app/app_state.h"
+#include "app/shell.h"
+#include "app/dialog_template.h"
+#include "display/panes.h"
+#include "display/display_state.h"
+#include "display/status_area.h"
+#include "gps/gps_state.h"
+#include "gps/map_view.h"
+#include "instrument/acq.h"
+#include "serial/ports.h"
+#include "settings/config_file.h"
+#include "settings/entry_dialogs.h"
+#include "settings/entry_rules.h"
+#include "platform/ce_compat.h"
+#include <cwchar>
+#include <cstdio>
+
+static void DrawStatus(const RECT& rect, const wchar_t* text, HFONT font)
+{
+    HDC hdc = GetDC(hLoggingWnd);
+    SetBkMode(hdc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(hdc, font);
+    DrawReadout(hdc, rect, text);
+    SelectObject(hdc, old);
+    ReleaseDC(hLoggingWnd, hdc);
+}
+
+static void DrawRunState(const wchar_t* landscape, const wchar_t* portrait)
+{
+    DrawStatus(Layout.RunStateRect, Screen.Portrait ? portrait : landscape, Font.Normal);
+}
+
+static void DrawStationReadout()
+{
+    wchar_t text[40];
+    swprintf(text, 40, L"%-11.2f", LogRun.Station);
+    DrawStatus(Layout.StationRect, text, Font.Bold);
+}
+
+static void RepaintPanes()
+{
+    InvalidateRect(hLoggingWnd, NULL, TRUE);
+    InvalidateRect(hCurveWnd, NULL, TRUE);
+    InvalidateRect(hBarsWnd, NULL, TRUE);
+    InvalidateRect(hSpeedbarWnd, NULL, TRUE);
+}
+
+static void SetButtonStyle(HWND button, int style)
+{
+    SendMessageW(button, BM_SETSTYLE, style, TRUE);
+}
+
+static HWND* VisibleButtons()
+{
+    return LogRun.FileState == 0 ? LogWnd.FileButton : LogWnd.RunButton;
+}
+
+static void ShowButtons(HWND* buttons, int show)
+{
+    for (int i = 0; i < 4; ++i)
+        ShowWindow(buttons[i], show ? SW_SHOW : SW_HIDE);
+}
+
+// Shows the Run page with "&Go" highlighted.
+static void ShowRunPage()
+{
+    ShowButtons(LogWnd.RunButton, 1);
+    LogWnd.ButtonCount = 4;
+    LogWnd.ButtonFirst = 0;
+    LogWnd.ButtonFocus = 0;
+    SetButtonStyle(LogWnd.RunButton[0], BS_DEFPUSHBUTTON);
+}
+
+static void MoveHighlight(int step)
+{
+    HWND* buttons = VisibleButtons();
+    SetButtonStyle(buttons[LogWnd.ButtonFocus], BS_PUSHBUTTON);
+    LogWnd.ButtonFocus =
+        NextButtonFocus(LogWnd.ButtonFocus, step, LogWnd.ButtonFirst, LogWnd.ButtonCount);
+    SetButtonStyle(buttons[LogWnd.ButtonFocus], BS_DEFPUSHBUTTON);
+}
+
+static void PurgeInstrumentPort()
+{
+    PurgeComm(hInstrumentPort, PURGE_TXCLEAR);
+    PurgeComm(hInstrumentPort, PURGE_RXCLEAR);
+}
+
+static void OpenFile()
+{
+    CreateDataFile(hLoggingWnd);
+    // The file dialog hands the focus back to the top-level window.
+    SetFocus(hLoggingWnd);
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE) {
+        RepaintPanes();
+        return;
+    }
+    SetSipState(hLoggingWnd, 0);
+    wchar_t text[40];
+    swprintf(text, 40, L"F:%.8hs", LogRun.FileBaseName);
+    DrawStatus(Layout.FileRect, text, Font.Normal);
+    DrawRunState(L"Stand By", L"StB");
+    if (Settings.InstrumentEnabled == 1) {
+        DrawStatus(Layout.LineRect, Settings.SurveyLine, Font.Bold);
+        DrawStationReadout();
+    }
+    ShowButtons(LogWnd.FileButton, 0);
+    ShowRunPage();
+    LogRun.FileState = -1;
+    RepaintPanes();
+}
+
+static void StartWheelMode()
+{
+    Settings.ReadingsPerSecond = 5;
+    Acq.FrameReceived = 0;
+    LogRun.Mode = 1;
+    KillTimer(hLoggingWnd, 1);
+    if (Acq.PolledMode == 1)
+        EventReset(Acq.hEvent);
+    else
+        Acq.FrameDivisor = 1;
+    SuspendThread(hInstrumentThread);
+    PurgeInstrumentPort();
+    if (!ProbeInstrument(Acq.RateChar, 'W', 0)) {
+        StopLogging(0);
+        return;
+    }
+    DelayMs(1000);
+    PurgeInstrumentPort();
+    ResumeThread(hWheelReaderThread);
+    Acq.FrameCounter = 0;
+    Acq.FrameDivisor = 1;
+}
+
+static void Go()
+{
+    DrawRunState(L"Logging", L"Log");
+    SetButtonStyle(LogWnd.RunButton[LogWnd.ButtonFocus], BS_PUSHBUTTON);
+    ShowButtons(LogWnd.RunButton, 0);
+    LogWnd.ButtonFocus = 0;
+    ShowWindow(LogWnd.PauseButton, SW_SHOW);
+    SetButtonStyle(LogWnd.PauseButton, BS_DEFPUSHBUTTON);
+
+    if (Settings.LoggingMode != 2)
+        LogRun.Mode = Settings.LoggingMode;
+    if (Settings.InstrumentEnabled == 1) {
+        switch (Settings.LoggingMode) {
+        case 0:
+            if (Acq.PolledMode == 1) {
+                KillTimer(hLoggingWnd, 1);
+                Acq.FrameReceived = 1;
+                Acq.LastDataTick = CeGetTickCount();
+                SetTimer(hLoggingWnd, 1, Settings.ReadingIntervalMs, NULL);
+            } else {
+                // The settings thin no frames for this instrument.
+                Acq.FrameCounter = 0;
+                Acq.FrameDivisor = 1;
+            }
+            break;
+        case 1:
+            StartWheelMode();
+            break;
+        case 2:
+            SuspendThread(hInstrumentThread);
+            PurgeInstrumentPort();
+            ResumeThread(hInstrumentThread);
+            Settings.ReadingsPerSecond = 1;
+            Acq.FrameCounter = 0;
+            Acq.FrameDivisor = 1;
+            break;
+        }
+    }
+    // A refused wheel switch has already ended the run.
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE)
+        return;
+    LogRun.FileState = 1;
+    LogRun.StationStep = 0;
+    ResetPaneRunState();
+    LogRun.StartTick = CeGetTickCount();
+    WriteTextRecord(LogView.ShowMap == 1 ? L"$STARTED1" : L"$STARTED0", 'X');
+}
+
+// Closing and reopening the file makes everything written so far durable.
+static void ReopenDataFile()
+{
+    CloseHandle(LogRun.hDataFile);
+    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                                   OPEN_ALWAYS, 0, NULL);
+    SetFilePointer(LogRun.hDataFile, 0, NULL, FILE_END);
+}
+
+static void Pause()
+{
+    WriteTextRecord(L"$PAUSED", 'X');
+    ReopenDataFile();
+    DrawRunState(L"Stand By", L"StB");
+    ShowWindow(LogWnd.PauseButton, SW_HIDE);
+    SetButtonStyle(LogWnd.PauseButton, BS_PUSHBUTTON);
+    ShowRunPage();
+
+    if (Settings.InstrumentEnabled == 1) {
+        switch (Settings.LoggingMode) {
+        case 0:
+            if (Acq.PolledMode == 1) {
+                KillTimer(hLoggingWnd, 1);
+                SetTimer(hLoggingWnd, 1, Timing.StandbyPollMs, NULL);
+            } else {
+                Acq.FrameDivisor = 1;
+                Acq.FrameCounter = 0;
+            }
+            break;
+        case 1:
+            LogRun.Mode = 0;
+            SuspendThread(hWheelReaderThread);
+            if (!ProbeInstrument(Acq.RateChar, 'X', 0)) {
+                StopLogging(0);
+                return;
+            }
+            ResumeThread(hInstrumentThread);
+            if (Acq.PolledMode == 1) {
+                SetTimer(hLoggingWnd, 1, Timing.StandbyPollMs, NULL);
+                Acq.FrameReceived = 1;
+            } else {
+                Acq.FrameDivisor = 1;
+                Acq.FrameCounter = 0;
+            }
+            Acq.LastDataTick = CeGetTickCount();
+            break;
+        case 2:
+            Acq.FrameDivisor = 1;
+            Acq.FrameCounter = 0;
+            break;
+        }
+    }
+    LogRun.FileState = -1;
+    SetFocus(hLoggingWnd);
+}
+
+// Records that open a new line: the line block and its time.
+static void WriteNewLineRecords()
+{
+    WriteLineBlock();
+    WriteTimeRecord();
+}
+
+static void QuickLine()
+{
+    double proposed = ProposedLineNumber(Settings.SurveyLine, Settings.LineIncrement);
+    wchar_t text[64];
+    swprintf(text, 64, L"Proposed Line: %.2f", proposed);
+    int answer = MessageBoxW(hLoggingWnd, text, L"Quick Line", MB_YESNO);
+    SetFocus(hLoggingWnd);
+    if (answer != IDYES) {
+        RepaintPanes();
+        return;
+    }
+    swprintf(Settings.SurveyLine, 24, L"%.2f", proposed);
+    LogRun.LineValue = proposed;
+    NewLineValues next = ProposeNextLine(Settings.LineSequence, Settings.LineDirection,
+                                         Settings.StartStation, Settings.StationIncrement,
+                                         LogRun.Station);
+    Settings.LineDirection = next.Direction;
+    Settings.StartStation = next.StartStation;
+    Settings.StationIncrement = next.StationIncrement;
+    LogRun.Station = next.StartStation;
+    LogRun.StationStarted = 0;
+    WriteNewLineRecords();
+    AccessConfigFile(CONFIG_SAVE);
+    ResetPaneRunState();
+    RepaintPanes();
+}
+
+static void StartNulling()
+{
+    LogView.LiveDraw = 1;
+    if (Settings.InstrumentEnabled == 1) {
+        Acq.Phase = -1;
+        Acq.NullCount = 0;
+    }
+}
+
+static void ShowPopupMenu()
+{
+    int external = Map.ExtLoaded == 1, ascii = Map.ExtLoaded == 2;
+    int menuId, y = 10;
+    if (LogRun.FileState != 0) {
+        menuId = external ? 92 : ascii ? 93 : 40;
+        if (menuId == 40)
+            y = 5;
+    } else {
+        menuId = external ? 90 : ascii ? 91 : 70;
+    }
+    HMENU menu = LoadMenuW(App.hInstance, MAKEINTRESOURCEW(menuId));
+    if (menu == NULL)
+        return;
+    TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RIGHTALIGN, 180, y, hLoggingWnd, NULL);
+    DestroyMenu(menu);
+    LogView.LiveDraw = 1;
+}
+
+struct DialogAction {
+    int Action;
+    const wchar_t* Template;
+    int OwnedByCurve;
+    DLGPROC Proc;
+};
+
+static const DialogAction DialogActions[] = {
+    {ACT_NEW_LINE, L"GetNewLine", 1, NewLineDlgProc},
+    {ACT_NEW_STATION, L"GetNewStation", 1, NewStationDlgProc},
+    {ACT_COMMENT, L"GetComment", 1, CommentDlgProc},
+    {ACT_SCALE_MAP, L"GetNewMapScale", 0, MapScaleDlgProc},
+    {ACT_SCALE_PROFILE, L"GetNewProfileScale", 1, ProfileScaleDlgProc},
+    {ACT_SPEED_SCALE, L"GetNewSpeedScale", 0, SpeedScaleDlgProc},
+    {ACT_GPS_WARNING, L"GetGpsWarningMask", 0, PlaceholderDialogProc},
+    {ACT_COORDINATES, L"GetCoordinatesDisplay", 0, CoordinatesDisplayDlgProc},
+};
+
+static void AfterDialog(int action, INT_PTR result)
+{
+    switch (action) {
+    case ACT_NEW_LINE:
+        if (result == 1) {
+            WriteNewLineRecords();
+            AccessConfigFile(CONFIG_SAVE);
+            LogRun.StationStarted = 0;
+            ResetPaneRunState();
+        }
+        break;
+    case ACT_COMMENT:
+        if (result == 2)
+            MessageBoxW(hLoggingWnd, L"Comment entry was cancelled", L"Comment Warning", MB_OK);
+        break;
+    case ACT_SCALE_MAP:
+        if (result == 1) {
+            if (Settings.MapGridInterval > 0)
+                PrepareMapGrid();
+            InvalidateRect(hCurveWnd, NULL, TRUE);
+        }
+        break;
+    case ACT_SCALE_PROFILE:
+        if (result == 1 && LogView.ShowMap == 0 && LogRun.FileState != 0)
+            ReplayProfilesFromFile();
+        break;
+    default:
+        break;
+    }
+}
+
+static void RunDialogAction(const DialogAction& d)
+{
+    ShowSipButton(1);
+    if (d.Action != ACT_NEW_LINE)
+        SetSipState(hLoggingWnd, 1);
+    const wchar_t* name = d.Template;
+    if (d.Action == ACT_NEW_LINE && App.StorageMode >= 1 && !Screen.Portrait)
+        name = L"GetNewLineHor";
+    INT_PTR result = RunDialogTemplate(d.OwnedByCurve ? hCurveWnd : hLoggingWnd, name, d.Proc, 0);
+    SetSipState(hLoggingWnd, 0);
+    RepaintPanes();
+    AfterDialog(d.Action, result);
+    LogView.LiveDraw = 1;
+    SetFocus(hLoggingWnd);
+}
+
+static void ShowMapOptions()
+{
+    CopyMapOptionsToWorking();
+    ShowWindow(hDisplayMapOptionsWnd, SW_SHOW);
+    ShowWindow(hLoggingWnd, SW_HIDE);
+    SetFocus(hDisplayMapOptionsWnd);
+}
+
+static void ShowProfileOptions()
+{
+    HWND options = CeCreateTopLevelWindow(0, L"DisplayOptionsWnd", L"Display Options",
+                                          WS_VISIBLE, Screen.OriginX, Screen.OriginY,
+                                          Screen.Width, Screen.Height, NULL, NULL,
+                                          App.hInstance, NULL);
+    if (options == NULL) {
+        DestroyWindow(hLoggingWnd);
+        return;
+    }
+    // The options window covers the screen; the panes beneath may go on.
+    LogView.LiveDraw = 1;
+    SetFocus(options);
+}
+
+static void ToggleView()
+{
+    if (Settings.GpsEnabled == 0 || Settings.InstrumentEnabled == 0) {
+        RepaintPanes();
+        return;
+    }
+    if (LogView.ShowMap == 0) {
+        LogView.ShowMap = 1;
+        DrawStatus(Layout.FileRect, L"Please Wait...", Font.Normal);
+        RepaintPanes();
+        UpdateWindow(hCurveWnd);
+        MessageBeep(MB_ICONHAND);
+        MessageBeep(MB_ICONHAND);
+    } else {
+        LogView.ShowMap = 0;
+        RepaintPanes();
+        UpdateWindow(hCurveWnd);
+        ReplayProfilesFromFile();
+    }
+    LogView.LiveDraw = 1;
+}
+
+static void PositionFileCommand()
+{
+    if (Settings.GpsEnabled == 1 && !GpsFix.Valid) {
+        wchar_t text[128];
+        swprintf(text, 128, L"%ls\r\n%ls", L"Valid GPS position must be ",
+                 L"received to use this option.");
+        MessageBoxW(hLoggingWnd, text, L"WARNING", MB_OK);
+    }
+    // Loading external position files is not part of this build.
+    LogView.LiveDraw = 1;
+}
+
+static void RunAction(int action)
+{
+    if (action >= ACT_NEW_LINE && action <= 116) {
+        LogView.LiveDraw = 0;
+        DelayMs(3);
+    }
+    switch (action) {
+    case ACT_PRIMARY:
+        if (LogRun.FileState == 0)
+            OpenFile();
+        else if (LogRun.FileState == -1)
+            Go();
+        else
+            Pause();
+        return;
+    case ACT_QUICK_LINE:
+        if (LogRun.FileState == -1)
+            QuickLine();
+        return;
+    case ACT_EXIT:
+        StopLogging(0);
+        return;
+    case ACT_MENU:
+        LogView.LiveDraw = 0;
+        ShowPopupMenu();
+        return;
+    case ACT_NULL: StartNulling(); return;
+    case ACT_MAP_OPTIONS: ShowMapOptions(); return;
+    case ACT_PROFILE_OPTIONS: ShowProfileOptions(); return;
+    case ACT_TOGGLE_VIEW: ToggleView(); return;
+    case ACT_EXTERNAL_FILE:
+    case ACT_ASCII_FILE: PositionFileCommand(); return;
+    case ACT_HIDE_MENU:
+        RepaintPanes();
+        LogView.LiveDraw = 1;
+        return;
+    default:
+        break;
+    }
+    for (const DialogAction& d : DialogActions)
+        if (d.Action == action) {
+            // Line, station and comment belong to an open data file.
+            if (action <= ACT_COMMENT && LogRun.FileState == 0)
+                break;
+            RunDialogAction(d);
+            return;
+        }
+    LogView.LiveDraw = 1;
+}
+
+// Key while recording: only the soft marker and the pause key count.
+static int ActionOfRecordingKey(int key)
+{
+    if (IsSoftMarkerKey(key, Settings.SoftMarker))
+        Acq.MarkPending = 1;
+    return IsPauseKey(key, Settings.PauseKey, Acq.MarkPending) ? ACT_PRIMARY : ACT_NONE;
+}
+
+static int ActionOfStandbyKey(int key)
+{
+    if (Settings.SoftMarker == 1 && IsSoftMarkerKey(key, 1) && Acq.MarkPending == 0)
+        Acq.MarkPending = 1;
+    int step = HighlightStep(key);
+    if (step != 0) {
+        MoveHighlight(step);
+        return ACT_NONE;
+    }
+    if (key == KEY_RETURN)
+        return LogWnd.ButtonFocus;
+    return ActionOfKey(key, LogRun.FileState);
+}
+
+// Until the readings are ready the keys of a disabled "&File", "N&ull" or
+// "&Menu" button do nothing, as the buttons themselves.
+static int FileCommandDisabled(int action)
+{
+    if (LogRun.FileState != 0)
+        return 0;
+    int index = action == ACT_PRIMARY ? 0 : action == ACT_NULL ? 1 : action == ACT_MENU ? 3 : -1;
+    return index >= 0 && !IsWindowEnabled(LogWnd.FileButton[index]);
+}
+
+LRESULT HandleLoggingCommand(HWND, UINT msg, WPARAM wParam, LPARAM)
+{
+    SetFocus(hLoggingWnd);
+    int action = ACT_NONE;
+    if (msg == WM_COMMAND) {
+        int id = LOWORD(wParam);
+        action = ActionOfMenuId(id);
+        if (action == ACT_NONE && id >= FIRST_COMMAND_BUTTON_ID && id < FIRST_COMMAND_BUTTON_ID + 4)
+            action = id - FIRST_COMMAND_BUTTON_ID;
+    } else if (LogRun.Active == 1) {
+        int key = (int)wParam;
+        action = LogRun.FileState == 1 ? ActionOfRecordingKey(key) : ActionOfStandbyKey(key);
+    }
+    if (action == ACT_QUICK_LINE && LogRun.FileState == 0)
+        action = ACT_NULL;
+    if (FileCommandDisabled(action))
+        return 0;
+    if (action != ACT_NONE)
+        RunAction(action);
+    return 0;
+}
+
+LRESULT HandleLoggingKeyUp(HWND, UINT, WPARAM wParam, LPARAM)
+{
+    SetFocus(hLoggingWnd);
+    if (LogRun.Active == 1 && IsSoftMarkerKey((int)wParam, Settings.SoftMarker) &&
+        Acq.MarkPending == 1)
+        Acq.MarkPending = 0;
+    return 0;
+}

@@ -1,0 +1,151 @@
+// Teardown of a logging run: totals, ports and reader threads, the data
+// file, and back to the main menu (or the end of the program).
+#include "logging/logging_window.h"
+#include "logging/log_run.h"
+#include "logging/data_file.h"
+#include "app/app_state.h"
+#include "display/panes.h"
+#include "gps/gps_reader.h"
+#include "gps/gps_state.h"
+#include "instrument/acq.h"
+#include "instrument/reading_handler.h"
+#include "serial/ports.h"
+#include "settings/settings.h"
+#include "platform/ce_compat.h"
+#include <cwchar>
+
+enum { GPS_READER_WAIT_MS = 5001 };
+
+static void WriteRunTotals()
+{
+    wchar_t text[16];
+    swprintf(text, 16, L"$F %6ld", (long)GpsLog.FixCount);
+    WriteTextRecord(text, 'X');
+    swprintf(text, 16, L"$P %6d", (int)GpsLog.PositionCount);
+    WriteTextRecord(text, 'X');
+}
+
+// Closing the port ends the GPS reader; it is the only reader waited for.
+static void StopGpsInput()
+{
+    if (Settings.GpsEnabled != 1 || hGpsPort == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(hGpsPort);
+    hGpsPort = INVALID_HANDLE_VALUE;
+    DWORD start = CeGetTickCount();
+    while (GpsReaderRunning == 1 && CeGetTickCount() - start < (DWORD)GPS_READER_WAIT_MS) {
+    }
+    if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL)
+        CloseHandle(hGpsThread);
+    hGpsThread = INVALID_HANDLE_VALUE;
+}
+
+static void CloseThreadHandle(HANDLE* h)
+{
+    if (*h != NULL && *h != INVALID_HANDLE_VALUE)
+        CloseHandle(*h);
+    *h = NULL;
+}
+
+// The port is closed first: a reader blocked in ReadFile or on the request
+// event then fails, sees the closed port and ends by itself; only then are
+// the thread handles let go. The wheel reader was created suspended and is
+// suspended again outside Wheel recording, so it is resumed here in both
+// modes to run into the closed port; the polled or stream reader is resumed
+// too in case Wheel recording had suspended it. Resuming a thread that is
+// not suspended does nothing.
+static void StopInstrumentInput()
+{
+    if (Settings.InstrumentEnabled != 1)
+        return;
+    KillTimer(hLoggingWnd, 1);
+    if (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        CloseHandle(hInstrumentPort);
+        hInstrumentPort = INVALID_HANDLE_VALUE;
+    }
+    if (Acq.PolledMode == 1 && Acq.hEvent != NULL)
+        EventSet(Acq.hEvent);
+    if (hInstrumentThread != NULL && hInstrumentThread != INVALID_HANDLE_VALUE)
+        ResumeThread(hInstrumentThread);
+    CloseThreadHandle(&hInstrumentThread);
+    if (hWheelReaderThread != NULL && hWheelReaderThread != INVALID_HANDLE_VALUE)
+        ResumeThread(hWheelReaderThread);
+    CloseThreadHandle(&hWheelReaderThread);
+}
+
+static void ResetRunValues()
+{
+    if (LogRun.hDataFile != INVALID_HANDLE_VALUE)
+        CloseHandle(LogRun.hDataFile);
+    LogRun.FileState = 0;
+    LogRun.hDataFile = INVALID_HANDLE_VALUE;
+    Acq.RefIndex = 0;
+    GpsFix.Valid = 0;
+    GpsLog.FixCount = 0;
+    GpsLog.PositionCount = 0;
+    ResetReadingHandlerRunFlags();
+    ResetGpsRunValues();
+}
+
+// Back to the first command page, "&File" highlighted.
+static void ShowFilePage()
+{
+    for (int i = 0; i < 4; ++i) {
+        ShowWindow(LogWnd.RunButton[i], SW_HIDE);
+        SendMessageW(LogWnd.RunButton[i], BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
+        SendMessageW(LogWnd.FileButton[i], BM_SETSTYLE, i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                     FALSE);
+        ShowWindow(LogWnd.FileButton[i], SW_SHOW);
+    }
+    ShowWindow(LogWnd.PauseButton, SW_HIDE);
+    LogWnd.ButtonFocus = 0;
+    LogWnd.ButtonCount = 4;
+    LogWnd.ButtonFirst = 0;
+    InvalidateRect(hLoggingWnd, NULL, TRUE);
+}
+
+static void FinishTeardown()
+{
+    LogRun.Active = 0;
+    ResetRunValues();
+    ShowFilePage();
+    LogRun.Launched = 0;
+    // The GPS position store stays allocated: the next launch reuses it.
+    LogView.LiveDraw = 1;
+    ShowWindow(hLoggingWnd, SW_HIDE);
+}
+
+int StopLogging(int force)
+{
+    if (LogRun.FileState == 0) {
+        LogRun.Stopped = 1;
+        StopGpsInput();
+        StopInstrumentInput();
+        FinishTeardown();
+        return 1;
+    }
+
+    if (force == 0 && MessageBoxW(hLoggingWnd, L"Exit Logging?", L"Confirm Exit",
+                                  MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        InvalidateRect(hCurveWnd, NULL, TRUE);
+        InvalidateRect(hBarsWnd, NULL, TRUE);
+        if (LogView.ShowMap == 0) {
+            UpdateWindow(hCurveWnd);
+            ReplayProfilesFromFile();
+        }
+        SetFocus(hLoggingWnd);
+        return 0;
+    }
+
+    LogRun.Stopped = 1;
+    WriteRunTotals();
+    LogRun.Active = 0;
+    StopGpsInput();
+    StopInstrumentInput();
+    FinishTeardown();
+    if (force == 0)
+        return 1;
+    SendMessageW(App.hMainWnd, WM_CLOSE, 0, 0);
+    ExitProcess(0);
+    return 0;
+}

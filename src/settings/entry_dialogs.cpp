@@ -1,0 +1,350 @@
+// The entry dialogs of the logging window. Each fills its controls from
+// the settings or the run state and writes back only on OK.
+#include "settings/entry_dialogs.h"
+#include "settings/entry_rules.h"
+#include "settings/config_file.h"
+#include "settings/settings.h"
+#include "logging/log_run.h"
+#include "logging/data_file.h"
+#include "app/app_state.h"
+#include "display/display_state.h"
+#include "gps/map_view.h"
+#include "resource_ids.h"
+#include <cwchar>
+#include <cstring>
+
+static void SetNumber(HWND dialog, int id, const wchar_t* format, double value)
+{
+    wchar_t text[48];
+    swprintf(text, 48, format, value);
+    SetDlgItemTextW(dialog, id, text);
+}
+
+// Text that does not start with a number reads as 0.
+static double GetNumber(HWND dialog, int id, int maxChars = 31)
+{
+    wchar_t text[64] = L"";
+    GetDlgItemTextW(dialog, id, text, maxChars + 1);
+    return wcstod(text, NULL);
+}
+
+static void FillCombo(HWND dialog, int id, const wchar_t* const* items, int count, int selected)
+{
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < count; ++i)
+        SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)items[i]);
+    SendMessageW(combo, CB_SETCURSEL, selected, 0);
+}
+
+static int ComboChoice(HWND dialog, int id)
+{
+    return (int)SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
+}
+
+// ---- New Line ----------------------------------------------------------
+
+static void ShowNextLineProposal(HWND dialog, int sequence)
+{
+    NewLineValues next = ProposeNextLine(sequence, Settings.LineDirection, Settings.StartStation,
+                                         Settings.StationIncrement, LogRun.Station);
+    SendDlgItemMessageW(dialog, IDC_NEW_LINE_DIRECTION, CB_SETCURSEL, next.Direction, 0);
+    SetNumber(dialog, IDC_NEW_LINE_START_STATION, L"%.3f", next.StartStation);
+    SetNumber(dialog, IDC_NEW_LINE_STN_INCREMENT, L"%.3f", next.StationIncrement);
+}
+
+static void InitNewLine(HWND dialog)
+{
+    static const wchar_t* const sequences[] = {L"Alternate", L"One Way"};
+    static const wchar_t* const directions[] = {L"West", L"South", L"North", L"East"};
+    SetDlgItemTextW(dialog, IDC_NEW_LINE_CURRENT, Settings.SurveyLine);
+    SetNumber(dialog, IDC_NEW_LINE_LAST_STATION, L"%.3f", LogRun.Station);
+    SetNumber(dialog, IDC_NEW_LINE_VALUE, L"%.2f",
+              ProposedLineNumber(Settings.SurveyLine, Settings.LineIncrement));
+    SetNumber(dialog, IDC_NEW_LINE_INCREMENT, L"%.2f", Settings.LineIncrement);
+    FillCombo(dialog, IDC_NEW_LINE_SEQUENCE, sequences, 2, Settings.LineSequence);
+    FillCombo(dialog, IDC_NEW_LINE_DIRECTION, directions, 4, Settings.LineDirection);
+    ShowNextLineProposal(dialog, Settings.LineSequence);
+}
+
+static void AcceptNewLine(HWND dialog)
+{
+    wchar_t line[24] = L"";
+    GetDlgItemTextW(dialog, IDC_NEW_LINE_VALUE, line, 24);
+    wcscpy(Settings.SurveyLine, line);
+    LogRun.LineValue = wcstod(line, NULL);
+    Settings.LineIncrement = GetNumber(dialog, IDC_NEW_LINE_INCREMENT);
+    int sequence = ComboChoice(dialog, IDC_NEW_LINE_SEQUENCE);
+    int direction = ComboChoice(dialog, IDC_NEW_LINE_DIRECTION);
+    if (sequence >= 0)
+        Settings.LineSequence = sequence;
+    if (direction >= 0)
+        Settings.LineDirection = direction;
+    Settings.StartStation = GetNumber(dialog, IDC_NEW_LINE_START_STATION);
+    LogRun.Station = Settings.StartStation;
+    Settings.StationIncrement = (float)GetNumber(dialog, IDC_NEW_LINE_STN_INCREMENT);
+}
+
+INT_PTR CALLBACK NewLineDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        InitNewLine(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            AcceptNewLine(dialog);
+            EndDialog(dialog, 1);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        case IDC_NEW_LINE_SEQUENCE:
+            if (HIWORD(wParam) == CBN_SELCHANGE)
+                ShowNextLineProposal(dialog, ComboChoice(dialog, IDC_NEW_LINE_SEQUENCE));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// ---- New Station -------------------------------------------------------
+
+static void ShowStationNow()
+{
+    HDC hdc = GetDC(hLoggingWnd);
+    HGDIOBJ old = SelectObject(hdc, Font.Bold);
+    SetBkMode(hdc, TRANSPARENT);
+    FillRect(hdc, &Layout.StationRect, (HBRUSH)GetStockObject(LTGRAY_BRUSH));
+    wchar_t text[40];
+    swprintf(text, 40, L"%-11.2f", LogRun.Station);
+    ExtTextOutW(hdc, Layout.StationRect.left, Layout.StationRect.top, ETO_CLIPPED,
+                &Layout.StationRect, text, (UINT)wcslen(text), NULL);
+    SelectObject(hdc, old);
+    ReleaseDC(hLoggingWnd, hdc);
+}
+
+INT_PTR CALLBACK NewStationDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetNumber(dialog, IDC_NEW_STATION_START, L"%.3f", Settings.StartStation);
+        SetNumber(dialog, IDC_NEW_STATION_LAST, L"%.3f", LogRun.Station);
+        SetDlgItemTextW(dialog, IDC_NEW_STATION_VALUE, L"");
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            LogRun.Station = GetNumber(dialog, IDC_NEW_STATION_VALUE, 31);
+            std::memset(Profile.LastPoints, 0, sizeof Profile.LastPoints);
+            ShowStationNow();
+            LogRun.StationStarted = 0;
+            WriteStationRecord();
+            WriteTimeRecord();
+            UpdateWindow(hLoggingWnd);
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// ---- Comment -----------------------------------------------------------
+
+INT_PTR CALLBACK CommentDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, L"");
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            wchar_t text[42] = L"";
+            GetDlgItemTextW(dialog, IDC_COMMENT_TEXT, text, 42);
+            if (LOWORD(wParam) == IDOK) {
+                WriteTextRecord(text, 'C');
+                EndDialog(dialog, 1);
+            } else {
+                // The caller warns about a comment that was typed and dropped.
+                EndDialog(dialog, text[0] != 0 ? 2 : 0);
+            }
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// ---- Map Scale ---------------------------------------------------------
+
+static int MapFieldsBusy = 0;
+
+static void CorrectMapFields(HWND dialog)
+{
+    if (MapFieldsBusy)
+        return;
+    MapFieldsBusy = 1;
+    int scale = (int)GetNumber(dialog, IDC_MAP_SCALE);
+    float interval = (float)GetNumber(dialog, IDC_MAP_GRID_INTERVAL);
+    int changed = CorrectMapScale(&scale, &interval);
+    if (changed & 1)
+        SetNumber(dialog, IDC_MAP_SCALE, L"%.0f", scale);
+    if (changed & 2)
+        SetNumber(dialog, IDC_MAP_GRID_INTERVAL, L"%.2f", interval);
+    MapFieldsBusy = 0;
+}
+
+INT_PTR CALLBACK MapScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG: {
+        SetNumber(dialog, IDC_MAP_SCALE, L"%.0f", Settings.MapScale);
+        SetNumber(dialog, IDC_MAP_GRID_INTERVAL, L"%.2f", Settings.MapGridInterval);
+        const wchar_t* unit = Settings.Units == 0 ? L"meters" : L"feet";
+        SetDlgItemTextW(dialog, IDC_MAP_SCALE_UNIT, unit);
+        SetDlgItemTextW(dialog, IDC_MAP_GRID_UNIT, unit);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_MAP_SCALE:
+        case IDC_MAP_GRID_INTERVAL:
+            if (HIWORD(wParam) == EN_CHANGE || HIWORD(wParam) == EN_KILLFOCUS)
+                CorrectMapFields(dialog);
+            return TRUE;
+        case IDOK: {
+            CorrectMapFields(dialog);
+            int scale = (int)GetNumber(dialog, IDC_MAP_SCALE);
+            Settings.MapScale = scale < 1 ? 1 : scale;
+            Map.PixelsPerUnit = (double)((float)Map.RefView.right / (float)Settings.MapScale);
+            Settings.MapGridInterval = (float)GetNumber(dialog, IDC_MAP_GRID_INTERVAL);
+            AccessConfigFile(CONFIG_SAVE);
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// ---- Profile Scale -----------------------------------------------------
+
+INT_PTR CALLBACK ProfileScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetNumber(dialog, IDC_PROFILE_SCALE_MIN, L"%.0f", Settings.ProfileScaleMin);
+        SetNumber(dialog, IDC_PROFILE_SCALE_MAX, L"%.0f", Settings.ProfileScaleMax);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            float minimum = (float)GetNumber(dialog, IDC_PROFILE_SCALE_MIN);
+            float maximum =
+                CorrectProfileMaximum(minimum, (float)GetNumber(dialog, IDC_PROFILE_SCALE_MAX));
+            Settings.ProfileScaleMin = minimum;
+            Settings.ProfileScaleMax = maximum;
+            Settings.ProfilePixelsPerUnit = Layout.ProfileHeight / (maximum - minimum);
+            BuildGridTable(&Settings.ProfileGrid, Layout.ProfileHeight, minimum, maximum,
+                           Settings.ProfilePixelsPerUnit, &Settings.GridZeroSide);
+            Settings.BarPixelsPerUnit = Layout.BarsHeight / (maximum - minimum);
+            BuildGridTable(&Settings.BarGrid, Layout.BarsHeight, minimum, maximum,
+                           Settings.BarPixelsPerUnit, &Settings.GridZeroSide);
+            AccessConfigFile(CONFIG_SAVE);
+            std::memset(Profile.LastPoints, 0, sizeof Profile.LastPoints);
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// ---- Speed Bar Scale ---------------------------------------------------
+
+INT_PTR CALLBACK SpeedScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetNumber(dialog, IDC_SPEED_SCALE_MAX, L"%.2f", Settings.SpeedScaleMax);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            float maximum = (float)GetNumber(dialog, IDC_SPEED_SCALE_MAX);
+            // A maximum at or below the minimum would make the speed bar
+            // meaningless and the configuration file invalid: keep asking.
+            if (maximum <= Settings.SpeedScaleMin) {
+                MessageBeep(MB_ICONEXCLAMATION);
+                SetFocus(GetDlgItem(dialog, IDC_SPEED_SCALE_MAX));
+                return TRUE;
+            }
+            Settings.SpeedScaleMax = maximum;
+            Settings.SpeedPixelsPerUnit =
+                Layout.ProfileWidth / (Settings.SpeedScaleMax - Settings.SpeedScaleMin);
+            AccessConfigFile(CONFIG_SAVE);
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// ---- Display Coordinates -----------------------------------------------
+
+// Receivers that report local coordinates list units only.
+static int GivesLocalCoordinates()
+{
+    int t = Settings.GpsType;
+    return t == 3 || t == 4 || t == 7 || t == 8;
+}
+
+INT_PTR CALLBACK CoordinatesDisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        if (GivesLocalCoordinates()) {
+            static const wchar_t* const units[] = {L"meters", L"feet", L"US Survey Feet"};
+            if (Settings.CoordinatesDisplay == 0)
+                Settings.CoordinatesDisplay = 1;
+            FillCombo(dialog, IDC_COORDINATES_DISPLAY, units, 3, Settings.CoordinatesDisplay - 1);
+        } else {
+            static const wchar_t* const kinds[] = {L"Geodetic", L"UTM meters", L"UTM feet",
+                                                   L"UTM US S. Feet"};
+            FillCombo(dialog, IDC_COORDINATES_DISPLAY, kinds, 4, Settings.CoordinatesDisplay);
+        }
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            int choice = ComboChoice(dialog, IDC_COORDINATES_DISPLAY);
+            if (choice >= 0)
+                Settings.CoordinatesDisplay = GivesLocalCoordinates() ? choice + 1 : choice;
+            AccessConfigFile(CONFIG_SAVE);
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}

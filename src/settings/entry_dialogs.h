@@ -1,0 +1,13 @@
+// The entry dialogs of the logging window: new line, new station, comment,
+// the map, profile and speed-bar scales and the coordinates shown. Run
+// them with RunDialogTemplate (app/dialog_template.h).
+#pragma once
+#include <windows.h>
+
+INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK MapScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK SpeedScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK CoordinatesDisplayDlgProc(HWND, UINT, WPARAM, LPARAM);
