@@ -23,6 +23,13 @@ struct GdiRecord {
     HBRUSH LightGreyBrush;        // 0xC0C0C0
     HPEN DarkGreyPen;             // 0x404040, 1 px
     HBRUSH GreenBrush;            // 0x00FF00
+    HPEN MidGreyPen;              // 0xA0A0A0, 1 px
+    HPEN BlackPen;
+    HPEN GreenPen;
+    HPEN RedPen;                  // 0x0000FF (red in the low byte)
+    HPEN BluePen;                 // 0xFF0000
+    HBRUSH RedBrush;
+    HBRUSH BlueBrush;
     HPEN ChannelPen[8];
     HPEN ChannelThinPen[8];
     HBRUSH ChannelBrush[8];

@@ -1,6 +1,7 @@
 // Read-out rectangles of the logging screen and their painting.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 
 void LayoutLandscape(HDC hdc);
 void LayoutPortrait(HDC hdc);
@@ -11,3 +12,6 @@ void InitStatusArea(HWND hwnd);
 void DrawReadout(HDC hdc, const RECT& rect, const wchar_t* text);
 // Clears a channel value box: green while recording, else light grey.
 void ClearValueBox(HDC hdc, const RECT& rect);
+// The speed read-out text ("Speed:%5.2f m/s" ...) of a speed in the distance
+// unit of `units` per second, converted to `speedUnits`.
+void FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int speedUnits);

@@ -1,0 +1,78 @@
+// Window procedures of the logging screen's panes and the start-up value
+// range of the profiles. Each pane handles WM_PAINT only.
+#include "display/display_state.h"
+#include "display/panes.h"
+#include "app/app_state.h"
+#include "app/message_table.h"
+#include "logging/log_run.h"
+#include "settings/config_file.h"
+#include "settings/settings.h"
+
+void InitProfileRanges()
+{
+    // The newest profile column of a small screen; the logging screen moves
+    // it to 333 on larger ones.
+    Layout.ProfilePoints = 167;
+    Settings.ProfileScaleMin = 0.0f;
+    Settings.ProfileScaleMax = 2000.0f;
+    Settings.ChannelCount = 4;
+    float range = Settings.ProfileScaleMax - Settings.ProfileScaleMin;
+    Settings.ProfilePixelsPerUnit = (float)Layout.ProfileHeight / range;
+    Settings.BarPixelsPerUnit = (float)Layout.BarsHeight / range;
+}
+
+void RebuildPaneScales()
+{
+    float range = Settings.ProfileScaleMax - Settings.ProfileScaleMin;
+    if (!(range > 0)) return;
+    Settings.ProfilePixelsPerUnit = (float)Layout.ProfileHeight / range;
+    BuildGridTable(&Settings.ProfileGrid, Layout.ProfileHeight, Settings.ProfileScaleMin,
+                   Settings.ProfileScaleMax, Settings.ProfilePixelsPerUnit, &Settings.GridZeroSide);
+    Settings.BarPixelsPerUnit = (float)Layout.BarsHeight / range;
+    BuildGridTable(&Settings.BarGrid, Layout.BarsHeight, Settings.ProfileScaleMin,
+                   Settings.ProfileScaleMax, Settings.BarPixelsPerUnit, &Settings.GridZeroSide);
+}
+
+static LRESULT PaintCurvePane(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    // The map draws itself; the profile history lives only in the pixels
+    // and is rebuilt from the data file by whoever asked for the repaint.
+    if (LogView.ShowMap != 1)
+        DrawProfileFrame(hdc, 1, Settings.ProfileScaleMin, Settings.ProfileScaleMax);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+static LRESULT PaintBarsPane(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    if (Bars.Initialised == 1) RedrawBars(hdc);
+    DrawBarsFrame(hdc, Layout.BarsWidth);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// The speed bar is drawn by the GPS fix handler; the half-width bar panes
+// serve other instruments. Their paint only validates the window.
+static LRESULT ValidateOnly(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+static const MessageEntry CurveMessages[] = {{WM_PAINT, PaintCurvePane}};
+static const MessageEntry BarsMessages[] = {{WM_PAINT, PaintBarsPane}};
+static const MessageEntry BarQMessages[] = {{WM_PAINT, ValidateOnly}};
+static const MessageEntry BarIMessages[] = {{WM_PAINT, ValidateOnly}};
+static const MessageEntry SpeedbarMessages[] = {{WM_PAINT, ValidateOnly}};
+
+DEFINE_TABLE_WNDPROC(CurveWndProc, CurveMessages)
+DEFINE_TABLE_WNDPROC(BarsWndProc, BarsMessages)
+DEFINE_TABLE_WNDPROC(BarQWndProc, BarQMessages)
+DEFINE_TABLE_WNDPROC(BarIWndProc, BarIMessages)
+DEFINE_TABLE_WNDPROC(SpeedbarWndProc, SpeedbarMessages)

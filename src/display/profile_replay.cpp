@@ -1,0 +1,213 @@
+// Rebuilding the profile pane from the data file: the file is read
+// backwards from its end, one record at a time, until the pane is full or
+// the start of the line is reached. The file is the only history.
+#include "display/display_state.h"
+#include "display/panes.h"
+#include "app/app_state.h"
+#include "instrument/acq.h"
+#include "instrument/em61mk2_decode.h"
+#include "instrument/reading_handler.h"
+#include "logging/data_file.h"
+#include "logging/log_run.h"
+#include "settings/settings.h"
+#include <cstdlib>
+#include <cwchar>
+#include <vector>
+
+static int16_t BigEndian16(const unsigned char* p)
+{
+    return (int16_t)((p[0] << 8) | p[1]);
+}
+
+static void Scale(float ch[4], const double gain[4])
+{
+    for (int i = 0; i < 4; ++i) ch[i] = (float)(ch[i] * gain[i]);
+}
+
+// High Power sensor calibration; returns the nominal reference level.
+static float HighPowerCalibration(float ch[4], float reference)
+{
+    static const double oneByHalf[4] = {1.72, 2.54, 3.74, 6.07};
+    static const double halfByHalf[4] = {1.33, 1.33 * 1.53, 1.33 * 2.257, 1.33 * 1.885};
+    switch (Settings.SensorSize) {
+    case 1: Scale(ch, oneByHalf); return reference >= 1650 ? 2230.0f : 1123.0f;
+    case 2: Scale(ch, halfByHalf); return reference >= 2600 ? 3729.0f : 1920.0f;
+    default: Scale(ch, oneByHalf); return reference >= 1350 ? 1840.0f : 920.0f;
+    }
+}
+
+int DecodeStoredReading(const unsigned char* record, const float offsets[4], float channels[4])
+{
+    // The live decoder stored the running average of the reference in
+    // bytes 10-12; it stands in for the running average here.
+    float reference = (float)BigEndian16(record + 10) + (float)(signed char)record[12] / 100.0f;
+    if (reference == 0.0f) return 0;
+
+    int divisor[4];
+    DecodeRangeDivisors(record[1], divisor);
+    float ch[4];
+    for (int i = 0; i < 4; ++i)
+        ch[i] = (float)(BigEndian16(record + 2 + 2 * i) * 4.8333 / divisor[i]);
+
+    static const double groupT[4] = {2, 2, 2, 2};
+    static const double groupD[4] = {2, 2, 2, 4};
+    static const double groupE[4] = {0.9025, 1.363, 2.026795, 3.018856};
+    static const double groupF[4] = {0.9025, 1.363, 2.043, 12.152};
+    const bool highPower = Settings.Em61Mk2Type == 1;
+    float nominal;
+    switch (record[0]) {
+    case 'D': case 'N':
+        if (Settings.SensorSize == 0) {
+            if (highPower) ch[3] = (float)(ch[3] * 1.114 * 1.112);
+            else if (Settings.Em61Mk2Type == 0) ch[3] = (float)(ch[3] * 1.114 / 1.112);
+        }
+        if (highPower) nominal = HighPowerCalibration(ch, reference);
+        else { Scale(ch, groupD); nominal = 3000.0f; }
+        break;
+    case 'E': case 'P':
+        Scale(ch, groupE);
+        nominal = 1800.0f;
+        break;
+    case 'F': case 'Q':
+        Scale(ch, groupF);
+        nominal = 1800.0f;
+        break;
+    default:   // T, M, J, K, j, k
+        if (highPower) nominal = HighPowerCalibration(ch, reference);
+        else { Scale(ch, groupT); nominal = 3000.0f; }
+        break;
+    }
+    for (int i = 0; i < 4; ++i) channels[i] = ch[i] * (nominal / reference) - offsets[i];
+    return 1;
+}
+
+static bool IsReadingLetter(unsigned char letter)
+{
+    // Every frame letter the readers accept is stored as a reading.
+    switch (letter) {
+    case 'T': case 'D': case 'E': case 'F': case 'M': case 'N': case 'P': case 'Q':
+    case 'J': case 'K': case 'j': case 'k':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Moves back one record, reads it and leaves the file pointer at its start.
+static bool StepBack(HANDLE file, int length, unsigned char* record)
+{
+    DWORD position = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
+    if (position == INVALID_SET_FILE_POINTER || position < (DWORD)length) return false;
+    SetFilePointer(file, (LONG)(position - length), nullptr, FILE_BEGIN);
+    DWORD got = 0;
+    if (!ReadFile(file, record, (DWORD)length, &got, nullptr) || got != (DWORD)length) {
+        SetFilePointer(file, (LONG)position, nullptr, FILE_BEGIN);
+        return false;
+    }
+    SetFilePointer(file, (LONG)(position - length), nullptr, FILE_BEGIN);
+    record[length - 1] = 0;
+    return true;
+}
+
+// The offset that was in force before a null: the number from character 11.
+static float PreviousOffset(const unsigned char* record, int length)
+{
+    wchar_t text[64] = {};
+    mbstowcs(text, (const char*)record, length < 63 ? length : 63);
+    if (wcslen(text) <= 11) return 0.0f;
+    return (float)wcstod(text + 11, nullptr);
+}
+
+void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float startOffsets[4],
+                        ReplayDrawFunction draw, void* context)
+{
+    if (recordLength < 14 || startX < 0) return;
+    const int capacity = startX / 2 + 1;
+    std::vector<POINT> lists[4];
+    for (auto& list : lists) list.resize(capacity);
+    const POINT* const listPointers[4] = {lists[0].data(), lists[1].data(), lists[2].data(),
+                                          lists[3].data()};
+    std::vector<unsigned char> record(recordLength + 1);
+    float offsets[4] = {startOffsets[0], startOffsets[1], startOffsets[2], startOffsets[3]};
+
+    const DWORD start = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
+    if (start == INVALID_SET_FILE_POINTER) return;
+    int x = startX;
+    int count = 0;
+    // A file without a line block before its readings ends at its start.
+    while (StepBack(file, recordLength, record.data())) {
+        unsigned char tag = record[0];
+        if (tag == 'Z') break;
+        if (tag == 'S') {
+            x -= 2;
+            if (count > 0) draw(context, listPointers, count);
+            count = 0;
+            continue;
+        }
+        if (tag == 'O') {
+            // Walking backwards meets channel 4 first; older readings were
+            // taken with the offsets from before the null.
+            offsets[3] = PreviousOffset(record.data(), recordLength);
+            bool whole = true;
+            for (int channel = 2; channel >= 0 && whole; --channel) {
+                whole = StepBack(file, recordLength, record.data());
+                if (whole) offsets[channel] = PreviousOffset(record.data(), recordLength);
+            }
+            if (!whole) break;
+            continue;
+        }
+        if (!IsReadingLetter(tag)) continue;
+
+        float values[4];
+        if (!DecodeStoredReading(record.data(), offsets, values)) continue;
+        float shown[4];
+        CompressValues(values[0], values[1], values[2], values[3], &shown[0], &shown[1],
+                       &shown[2], &shown[3]);
+        int profileY[4], barY[4];
+        ChannelsToPixels(shown[0], shown[1], shown[2], shown[3], profileY, barY);
+        if (count < capacity) {
+            for (int i = 0; i < 4; ++i)
+                if (Settings.ChannelShown[i] == 1) lists[i][count] = POINT{x, profileY[i]};
+            ++count;
+        }
+        x -= 2;
+        if (x < 0) break;
+    }
+    SetFilePointer(file, (LONG)start, nullptr, FILE_BEGIN);
+    if (count > 0) draw(context, listPointers, count);
+}
+
+void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2,
+                          const POINT* list3, const POINT* list4, int count)
+{
+    const POINT* lists[4] = {list1, list2, list3, list4};
+    HDC hdc = GetDC(window);
+    HGDIOBJ oldPen = GetCurrentObject(hdc, OBJ_PEN);
+    for (int i = 0; i < 4; ++i) {
+        if (Settings.ChannelShown[i] != 1) continue;
+        SelectObject(hdc, Gdi.ChannelPen[i]);
+        Polyline(hdc, lists[i], count);
+    }
+    SelectObject(hdc, oldPen);
+    ReleaseDC(window, hdc);
+}
+
+static void DrawIntoWindow(void* context, const POINT* const lists[4], int count)
+{
+    DrawReplayedProfiles((HWND)context, lists[0], lists[1], lists[2], lists[3], count);
+}
+
+void ReplayProfiles(HWND window)
+{
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE || LogRun.hDataFile == nullptr) return;
+    WalkProfileRecords(LogRun.hDataFile, RecordLength, Layout.ProfilePoints, Acq.NullOffset,
+                       DrawIntoWindow, window);
+}
+
+void ReplayProfilesFromFile()
+{
+    if (!hCurveWnd || LogView.ShowMap == 1) return;
+    // Start from a clean pane: background, grid and labels, then the lines.
+    RedrawWindow(hCurveWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ReplayProfiles(hCurveWnd);
+}

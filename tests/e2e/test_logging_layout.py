@@ -1,0 +1,219 @@
+#!/usr/bin/env python3
+"""Layout of the logging screen of the real program under Wine.
+
+At 240x320, 320x240, 480x640 and 640x480 a run is launched on the EM61-MK2
+simulator (GPS disabled) and the screenshot is probed where the layout rules
+put things: the borders of the profile, speed-bar and bar panes, their grid
+rows, the four command buttons and the read-outs whose places do not depend
+on the font. At 320x240 recording is then started: the profiles must end at
+the newest column and the four bars stand in their own columns. Expected
+coordinates are computed here from the screen-geometry and layout rules.
+"""
+import os
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from qorharness import HarnessError, Session, wait_for  # noqa: E402
+from survey_support import Checks, Simulator, config_lines  # noqa: E402
+
+SIZES = [(240, 320), (320, 240), (480, 640), (640, 480)]
+TASKBAR_STRIP = 36          # kept free at the bottom of the emulated screen
+PROFILE_MAX = 60            # a profile scale on which the simulated soil shows
+BACKGROUND, WHITE = (192, 192, 192), (255, 255, 255)
+
+checks = Checks("test_logging_layout")
+check = checks.check
+
+
+class Geometry:
+    """Screen class, scales and logging-screen layout of a w x h screen."""
+
+    def __init__(self, screen_w, screen_h):
+        w, h = screen_w, screen_h - TASKBAR_STRIP      # the main window's client area
+        self.portrait = portrait = w <= h
+        self.cls = cls = 1 if max(w, h) < 400 else (2 if max(w, h) < 701 else 3)
+        if cls == 1:
+            self.width, self.height = (240, 320) if portrait else (320, 240)
+            sx = sy = fs = 1.0
+        else:
+            self.width, self.height, fs = w, h + 36, 2.0
+            sx = self.width / (240.0 if portrait else 320.0)
+            sy = self.height / (320.0 if portrait else 240.0)
+        self.fs = fs
+        self.X = X = lambda n: int(n * sx)
+        self.Y = Y = lambda n: int(n * sy)
+        if portrait:
+            self.pl, self.pt, self.pw = X(5), Y(13), int(231 * fs) - (cls > 1)
+        else:
+            self.pl, self.pt, self.pw = 4, 4, int(215 * fs) - (cls > 1)
+        self.ph, self.sbh, self.bars_w = self.pw, Y(5), X(32)
+        if portrait:
+            self.bars_left = self.pl - 2
+            self.sbt = self.pt + self.ph + Y(10)
+            self.button_w, self.button_h = X(58) + (cls == 3), Y(17)
+            self.bars_top = self.sbt + self.sbh + Y(1)
+            self.bars_h = self.height - Y(1) - self.bars_top - self.button_h
+            top = self.height - self.button_h
+            self.buttons = [(X(1) + i * (self.button_w + X(1)), top) for i in range(4)]
+            self.status_x = self.pl + self.bars_w + X(4)
+        else:
+            self.bars_left, self.sbt = self.pw + X(6), self.ph + Y(17)
+            self.bars_top, self.bars_h = Y(28), Y(80)
+            self.button_w, self.button_h = X(60), Y(19)
+            left = self.width - self.button_w - X(2)
+            self.buttons = [(left, Y(28) + i * (self.button_h + Y(1))) for i in range(4)]
+            self.status_x = self.pw + X(8)
+
+
+def grid_rows(height):
+    """The four even grid rows of a scale that does not span zero."""
+    return [int(height - 0.2 * i * (height + 1)) for i in range(1, 5)]
+
+
+def inside(img, x, y):
+    return 0 <= x < img.width and 0 <= y < img.height
+
+
+def is_border(p):
+    return p[0] == p[1] == p[2] and p[0] < 180
+
+
+def dark_in(img, x0, y0, x1, y1):
+    return any(img.pixel(x, y)[0] < 100 for y in range(max(0, y0), min(img.height, y1))
+               for x in range(max(0, x0), min(img.width, x1)))
+
+
+def coloured_columns(img, x0, x1, y0, y1):
+    return [x for x in range(x0, x1)
+            if any(len(set(img.pixel(x, y))) > 1 for y in range(y0, y1))]
+
+
+def probe_pane(img, label, name, left, top, width, height, quiet_row):
+    """A WS_BORDER pane: its border frames a white client, grey outside."""
+    right, bottom, y, x = left + width - 1, top + height - 1, top + 1 + quiet_row, left + width // 2
+    for px, py, side in ((left, y, "left"), (right, y, "right"), (x, top, "top"), (x, bottom, "bottom")):
+        if inside(img, px, py):
+            check(is_border(img.pixel(px, py)), f"{label}: {name} {side} border at ({px},{py})")
+    check(img.pixel(left + 1, y) == WHITE, f"{label}: {name} white inside")
+    for px in (left - 1, right + 1):
+        if inside(img, px, y):
+            check(img.pixel(px, y) == BACKGROUND, f"{label}: {name} background at x {px}")
+
+
+def probe_grid(img, label, name, x, client_top, rows):
+    for row in rows:
+        y = client_top + row
+        if inside(img, x, y):
+            check(img.pixel(x, y) == BACKGROUND and img.pixel(x, y - 1) == WHITE,
+                  f"{label}: {name} grid line at row {row}")
+
+
+def probe_buttons(img, g, label):
+    w, h = g.button_w, g.button_h
+    for i, (x, y) in enumerate(g.buttons):
+        cy, cx = y + h // 2, x + 4
+        edges = [(x - 1, cy, BACKGROUND), (x + w, cy, BACKGROUND), (cx, y - 1, BACKGROUND),
+                 (cx, y + h, BACKGROUND), (x + w - 1, cy, None), (cx, y + h - 1, None)]
+        for px, py, want in edges:
+            if inside(img, px, py):
+                p = img.pixel(px, py)
+                check(p == want if want else is_border(p), f"{label}: button {i} edge at ({px},{py})")
+
+
+def probe_readouts(img, g, label):
+    X, Y, text_h = g.X, g.Y, int(13 * g.fs)
+    check(dark_in(img, g.pl + g.pw - 3 - int(40 * g.fs), g.pt, g.pl + g.pw - 3, g.pt + text_h + 2),
+          f"{label}: profile scale maximum at the top right")
+    if g.portrait:
+        speed_top, speed_left = g.pt + g.ph - X(2), int(g.pl + 0.5 * g.pw - 40)
+        row4 = g.sbt + g.sbh - Y(1)
+        check(dark_in(img, g.pl, 0, g.pl + int(25 * g.fs), text_h), f"{label}: run state in row 1")
+        check(dark_in(img, g.status_x, row4, g.status_x + X(12), row4 + text_h),
+              f"{label}: channel 1 label beside the bar pane")
+        check(dark_in(img, X(140), row4, X(160), row4 + text_h), f"{label}: line label, second column")
+    else:
+        speed_top, speed_left = g.ph + Y(4), int(g.pl + 0.5 * g.pw - X(40))
+        row3 = g.bars_top + g.bars_h + Y(1)
+        check(dark_in(img, g.width - X(40), Y(1), g.width, Y(1) + text_h), f"{label}: power in row 1")
+        check(dark_in(img, g.width - X(14), row3, g.width, row3 + text_h), f"{label}: mode in row 3")
+        check(dark_in(img, g.status_x, row3 + 1, g.status_x + X(12), row3 + 5 * text_h),
+              f"{label}: channel labels at the read-out column")
+        check(not dark_in(img, g.status_x - X(6), row3, g.status_x - 1, row3 + 4 * text_h),
+              f"{label}: nothing left of the read-out column")
+    check(dark_in(img, speed_left, speed_top, speed_left + int(30 * g.fs), speed_top + text_h),
+          f"{label}: speed text under the profile pane")
+    check(dark_in(img, g.pl, speed_top, g.pl + int(8 * g.fs), speed_top + text_h),
+          f"{label}: speed scale 0 at the left")
+
+
+def check_recording(s, sim, g, label, main):
+    """File (proposed name), Go: the profiles reach the newest column and
+    the bars stand in their columns with the gaps between them clear."""
+    wait_for(lambda: len(sim.frames()) >= 105, 60)    # normalised: "&File" is on
+    s.key("f", window=main)
+    s.key("Return", window=s.wait_window("^Create Data File$"))
+    s.wait_window_gone("^Create Data File$")
+    profile = lambda img: coloured_columns(img, g.pl, g.pl + g.pw - 2, g.pt, g.pt + g.ph - 2)
+    for _ in range(3):        # a key sent while the dialog is closing can be lost
+        time.sleep(1.0)
+        s.key("g", window=main)
+        try:
+            wait_for(lambda: profile(s.screenshot("go")), 5, 1.0, "profile points")
+            break
+        except HarnessError:
+            pass
+    time.sleep(6.0)
+    img = s.screenshot("recording")
+    newest = g.pl + (167 if g.cls == 1 else 333)
+    cols = profile(img)
+    # Round ends of the wider pens reach two columns past the newest point.
+    check(bool(cols) and newest - 2 <= max(cols) <= newest + 2,
+          f"{label}: profiles end at column {newest} ({max(cols) if cols else None})")
+    check(len(cols) > 20, f"{label}: profiles scrolled over {len(cols)} columns")
+    bars = coloured_columns(img, g.bars_left + 1, g.bars_left + g.bars_w - 1,
+                            g.bars_top + 1, g.bars_top + g.bars_h - 1)
+    for i in range(4):
+        x = g.bars_left + 1 + g.X(2 + 7 * i)
+        check(x + g.X(5) // 2 in bars and x + g.X(5) + 1 not in bars, f"{label}: bar {i + 1} at x {x}")
+
+
+def check_screen(w, h):
+    label, g = f"{w}x{h}", Geometry(w, h)
+    workdir = tempfile.mkdtemp(prefix=f"qor-layout-{label}-")
+    sim = Simulator(workdir, ["--mode", "polled", "--seed", "3"])
+    try:
+        with Session(f"layout-{label}", screen=label) as s:
+            s.put_file("KVTINI/Q61MK2CX.INI", config_lines({36: f"{PROFILE_MAX}.000000"}))
+            s.start(com={1: sim.slave})
+            main = s.wait_window("^QOR$")
+            time.sleep(1.0)
+            s.key("l", window=main)
+            # The logging screen is up once the profile pane's border shows.
+            img = wait_for(lambda: (lambda i: i if is_border(i.pixel(g.pl - 1, g.pt + g.ph // 3)) else None)(
+                s.screenshot("launch")), 40, 1.0, "the logging screen")
+            time.sleep(2.0)
+            img = s.screenshot("layout")
+            probe_pane(img, label, "profile pane", g.pl - 1, g.pt - 1, g.pw, g.ph,
+                       sum(grid_rows(g.ph)[:2]) // 2)
+            probe_grid(img, label, "profile", g.pl + 5, g.pt, grid_rows(g.ph))
+            probe_pane(img, label, "speed bar", g.pl - 1, g.sbt, g.pw, g.sbh, g.sbh // 2 - 1)
+            probe_pane(img, label, "bar pane", g.bars_left, g.bars_top, g.bars_w, g.bars_h, 2)
+            probe_grid(img, label, "bar", g.bars_left + 1, g.bars_top + 1, grid_rows(g.bars_h))
+            probe_buttons(img, g, label)
+            probe_readouts(img, g, label)
+            if (w, h) == (320, 240):
+                check_recording(s, sim, g, label, main)
+    except HarnessError as e:
+        check(False, f"{label}: {e}")
+    finally:
+        sim.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    for size in SIZES:
+        check_screen(*size)
+    sys.exit(checks.summary())
