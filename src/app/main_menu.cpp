@@ -159,8 +159,15 @@ void RunMenuAction(HWND hwnd, int action)
 
 } // namespace
 
-LRESULT MainMenuCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM)
+LRESULT MainMenuCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // A key that reaches the main window while the logging screen covers it
+    // (the focus falls back here when a common dialog of the logging window
+    // closes) was meant for the logging screen: hand it on instead of losing it.
+    if (msg == WM_KEYDOWN && LogRun.Active == 1 && hLoggingWnd && IsWindowVisible(hLoggingWnd)) {
+        SetFocus(hLoggingWnd);
+        return SendMessageW(hLoggingWnd, WM_KEYDOWN, wParam, lParam);
+    }
     int action = (int)LOWORD(wParam) - IDC_MENU_FIRST;
     // While a run is active the keys belong to the logging window.
     if (LogRun.Active == 0) {

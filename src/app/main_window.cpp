@@ -81,7 +81,7 @@ void MeasureDefaultFont(HWND hwnd)
 {
     HDC hdc = GetDC(hwnd);
     TEXTMETRICW tm;
-    GetTextMetricsW(hdc, &tm);
+    CeGetDefaultTextMetrics(hdc, Screen.FontScale, &tm);
     Screen.TextHeight = tm.tmHeight;
     Screen.TextAveWidth = tm.tmAveCharWidth;
     ReleaseDC(hwnd, hdc);

@@ -228,3 +228,20 @@ FARPROC CeLoadChooseColor()
     lib = LoadLibraryW(L"comdlg32.dll");
     return lib ? GetProcAddress(lib, "ChooseColorW") : nullptr;
 }
+
+BOOL CeGetDefaultTextMetrics(HDC hdc, double densityScale, TEXTMETRICW* tm)
+{
+    if (!GetTextMetricsW(hdc, tm))
+        return FALSE;
+    if (densityScale != 1.0) {
+        auto scale = [densityScale](LONG v) { return (LONG)(v * densityScale); };
+        tm->tmHeight = scale(tm->tmHeight);
+        tm->tmAscent = scale(tm->tmAscent);
+        tm->tmDescent = scale(tm->tmDescent);
+        tm->tmInternalLeading = scale(tm->tmInternalLeading);
+        tm->tmExternalLeading = scale(tm->tmExternalLeading);
+        tm->tmAveCharWidth = scale(tm->tmAveCharWidth);
+        tm->tmMaxCharWidth = scale(tm->tmMaxCharWidth);
+    }
+    return TRUE;
+}

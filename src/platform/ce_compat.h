@@ -70,3 +70,9 @@ BOOL CeBringWindowToFront(HWND hwnd);
 // ChooseColorW of comdlg32 on the desktop); NULL when neither is there.
 // Call it as BOOL WINAPI (CHOOSECOLORW*).
 FARPROC CeLoadChooseColor();
+
+// Metrics of the font a fresh device context carries. A VGA hand-held has
+// twice the pixel density of a QVGA one and its system font is twice as
+// tall; the desktop's system font does not follow the emulated screen, so
+// the metrics are scaled by the device's density factor (1 or 2).
+BOOL CeGetDefaultTextMetrics(HDC hdc, double densityScale, TEXTMETRICW* tm);

@@ -289,8 +289,8 @@ def test_stream_and_wheel(work):
         sim.control("rate 20")
         sim.control("letters E")
         frames = split_frames(port.read_for(0.5))
-        check(frames and frames[-1][0] == ord("E") and abs(decode(frames[-1])[1] - 1800) < 30,
-              "letters E: group E frames with a reference near 1800")
+        check(frames and frames[-1][0] == ord("E") and abs(decode(frames[-1])[1] - 1800 * 1.047) < 30,
+              "letters E: group E frames with a streamed reference near 1800 x 1.047")
         sim.control("letters T")
 
         # Wheel mode: frames only on wheel triggers.

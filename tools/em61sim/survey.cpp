@@ -116,6 +116,9 @@ Reading SampleSurvey(int64_t now)
     double nominal = Opt.reference >= 0 ? Opt.reference : NominalReference(Inst.letter);
     if (dt > 0) Survey.referenceDrift = DriftStep(Survey.referenceDrift, dt, 3, Survey.noiseRng);
     r.reference = nominal + noise * (Survey.referenceDrift + Gauss(Survey.noiseRng));
+    // In its streaming output style a standard instrument reports the
+    // reference 1.047 times higher; the logger divides it back.
+    if (!Inst.polledAnswer) r.reference *= 1.047;
 
     double hours = (double)(now - Survey.startNs) / 3.6e12;
     r.batteryVolts = Opt.batteryVolts - 0.1 * hours + noise * 0.01 * Gauss(Survey.noiseRng);
