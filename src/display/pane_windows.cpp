@@ -2,6 +2,7 @@
 // range of the profiles. Each pane handles WM_PAINT only.
 #include "display/display_state.h"
 #include "display/panes.h"
+#include "settings/derived_values.h"
 #include "app/app_state.h"
 #include "app/message_table.h"
 #include "logging/log_run.h"
@@ -25,12 +26,7 @@ void RebuildPaneScales()
 {
     float range = Settings.ProfileScaleMax - Settings.ProfileScaleMin;
     if (!(range > 0)) return;
-    Settings.ProfilePixelsPerUnit = (float)Layout.ProfileHeight / range;
-    BuildGridTable(&Settings.ProfileGrid, Layout.ProfileHeight, Settings.ProfileScaleMin,
-                   Settings.ProfileScaleMax, Settings.ProfilePixelsPerUnit, &Settings.GridZeroSide);
-    Settings.BarPixelsPerUnit = (float)Layout.BarsHeight / range;
-    BuildGridTable(&Settings.BarGrid, Layout.BarsHeight, Settings.ProfileScaleMin,
-                   Settings.ProfileScaleMax, Settings.BarPixelsPerUnit, &Settings.GridZeroSide);
+    ComputeProfileScaleValues();
 }
 
 static LRESULT PaintCurvePane(HWND hwnd, UINT, WPARAM, LPARAM)

@@ -1,6 +1,7 @@
 // The entry dialogs of the logging window. Each fills its controls from
 // the settings or the run state and writes back only on OK.
 #include "settings/entry_dialogs.h"
+#include "settings/derived_values.h"
 #include "settings/entry_rules.h"
 #include "settings/config_file.h"
 #include "settings/settings.h"
@@ -253,12 +254,7 @@ INT_PTR CALLBACK ProfileScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARA
                 CorrectProfileMaximum(minimum, (float)GetNumber(dialog, IDC_PROFILE_SCALE_MAX));
             Settings.ProfileScaleMin = minimum;
             Settings.ProfileScaleMax = maximum;
-            Settings.ProfilePixelsPerUnit = Layout.ProfileHeight / (maximum - minimum);
-            BuildGridTable(&Settings.ProfileGrid, Layout.ProfileHeight, minimum, maximum,
-                           Settings.ProfilePixelsPerUnit, &Settings.GridZeroSide);
-            Settings.BarPixelsPerUnit = Layout.BarsHeight / (maximum - minimum);
-            BuildGridTable(&Settings.BarGrid, Layout.BarsHeight, minimum, maximum,
-                           Settings.BarPixelsPerUnit, &Settings.GridZeroSide);
+            ComputeProfileScaleValues();
             AccessConfigFile(CONFIG_SAVE);
             std::memset(Profile.LastPoints, 0, sizeof Profile.LastPoints);
             EndDialog(dialog, 1);
