@@ -10,6 +10,8 @@ import subprocess
 import tempfile
 import time
 
+from qorharness import HarnessError, Xvfb, init_wineprefix, wine_env
+
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 QOR_EXE = os.environ.get("QOR_EXE") or os.path.join(REPO, "build", "qor.exe")
 SIM = os.path.join(REPO, "tools", "bin", "em61sim")
@@ -116,18 +118,19 @@ class SurveyRun:
     def __init__(self, name, config_edits=None, sim_args=None, size=(320, 240)):
         self.name = name
         self.workdir = tempfile.mkdtemp(prefix=f"qor-survey-{name}-")
-        self.env = dict(os.environ)
-        base = os.environ.get("QOR_WINEPREFIX", os.path.join(REPO, ".wineprefix"))
-        self.env["WINEPREFIX"] = base.rstrip("/") + "-survey"
-        self.env["WINEARCH"] = "win64"
-        self.env["WINEDEBUG"] = os.environ.get("QOR_WINEDEBUG", "-all")
-        subprocess.run(["bash", "-c", f'source "{REPO}/tools/wine-env" && qor_wine_init'],
-                       env=self.env, check=True)
+        base = os.environ.get("QOR_WINEPREFIX") or os.path.join(REPO, ".wineprefix")
+        self.env = wine_env(base.rstrip("/") + "-survey")
+        init_wineprefix(self.env["WINEPREFIX"])
         self.wineserver = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env)
         self.xvfb = None
         self.qor = None
         self.sim = None
-        self._start_display(*size)
+        try:
+            self.xvfb = Xvfb(f"{size[0]}x{size[1]}").start()
+        except HarnessError:
+            self.close()
+            raise
+        self.env["DISPLAY"] = self.xvfb.display
         os.makedirs(os.path.join(self.workdir, "KVTINI"))
         with open(os.path.join(self.workdir, "KVTINI", "Q61MK2CX.INI"), "wb") as f:
             f.write(config_lines(config_edits or {}))
@@ -151,24 +154,6 @@ class SurveyRun:
             os.symlink(self.sim.slave, link)
         time.sleep(1.0)
 
-    def _start_display(self, w, h):
-        for n in range(500 + os.getpid() % 400, 1000):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-                continue
-            self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", f"{w}x{h}x24",
-                                          "-nolisten", "tcp", "-noreset"],
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.env["DISPLAY"] = f":{n}"
-            for _ in range(100):
-                if self.xvfb.poll() is not None:
-                    break
-                if self.xdotool("getdisplaygeometry") is not None:
-                    return
-                time.sleep(0.05)
-            self.xvfb.kill()
-            self.xvfb.wait()
-        raise RuntimeError("no X display could be started")
-
     def close(self):
         if self.qor and self.qor.poll() is None:
             self.qor.kill()
@@ -178,8 +163,7 @@ class SurveyRun:
         if self.sim:
             self.sim.stop()
         if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait()
+            self.xvfb.stop()
         shutil.rmtree(self.workdir, ignore_errors=True)
 
     def xdotool(self, *args):

@@ -14,6 +14,8 @@ import sys
 import tempfile
 import time
 
+from qorharness import HarnessError, Xvfb, init_wineprefix, wine_env
+
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DIALOG_TITLE = "Create Data File"
 RECORD = 27
@@ -38,40 +40,25 @@ class Session:
     """Wine prefix and a private X display for the whole test."""
 
     def __init__(self):
-        self.env = dict(os.environ)
         # A prefix of this test's own: its wineserver is killed at the end,
         # which must not end anybody else's programs.
-        base = os.environ.get("QOR_WINEPREFIX", os.path.join(REPO, ".wineprefix"))
-        self.env["WINEPREFIX"] = self.env["QOR_WINEPREFIX"] = base.rstrip("/") + "-datafile"
-        self.env["WINEARCH"] = "win64"
-        self.env["WINEDEBUG"] = os.environ.get("QOR_WINEDEBUG", "-all")
-        subprocess.run(["bash", "-c", f'source "{REPO}/tools/wine-env" && qor_wine_init'],
-                       env=self.env, check=True)
+        base = os.environ.get("QOR_WINEPREFIX") or os.path.join(REPO, ".wineprefix")
+        self.env = wine_env(base.rstrip("/") + "-datafile")
+        init_wineprefix(self.env["WINEPREFIX"])
         # One wineserver for all runs instead of one per program start.
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
         self.xvfb = None
-        for n in range(110 + os.getpid() % 300, 1000):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-                continue
-            self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "800x600x24",
-                                          "-nolisten", "tcp", "-noreset"],
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.env["DISPLAY"] = f":{n}"
-            for _ in range(100):
-                if self.xdotool("getdisplaygeometry") is not None:
-                    return
-                time.sleep(0.05)
-            self.xvfb.kill()
-            self.xvfb.wait()
-            self.xvfb = None
-        self.close()
-        raise RuntimeError("could not start Xvfb")
+        try:
+            self.xvfb = Xvfb("800x600").start()
+        except HarnessError:
+            self.close()
+            raise
+        self.env["DISPLAY"] = self.xvfb.display
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
         if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait()
+            self.xvfb.stop()
 
     def xdotool(self, *args):
         r = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)

@@ -22,6 +22,8 @@ import threading
 import time
 import tty
 
+from qorharness import HarnessError, Xvfb, init_wineprefix, wine_env
+
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SIM = os.path.join(REPO, "tools", "bin", "em61sim")
 PORT = 5
@@ -82,32 +84,21 @@ class Session:
     """Wine prefix, one persistent wineserver and a private X display."""
 
     def __init__(self):
-        self.env = dict(os.environ)
         # A prefix of this test's own: its wineserver is killed at the end
         # and its com5 link is ours to repoint.
-        base = os.environ.get("QOR_WINEPREFIX", os.path.join(REPO, ".wineprefix"))
-        self.env["WINEPREFIX"] = self.env["QOR_WINEPREFIX"] = base.rstrip("/") + "-serial"
-        self.env["WINEARCH"] = "win64"
-        self.env["WINEDEBUG"] = os.environ.get("QOR_WINEDEBUG", "-all")
-        subprocess.run(["bash", "-c", f'source "{REPO}/tools/wine-env" && qor_wine_init'],
-                       env=self.env, check=True)
+        base = os.environ.get("QOR_WINEPREFIX") or os.path.join(REPO, ".wineprefix")
+        self.env = wine_env(base.rstrip("/") + "-serial")
+        init_wineprefix(self.env["WINEPREFIX"])
         subprocess.run(["wineserver", "-p"], env=self.env, check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
-        self.xvfb = None
-        for n in range(94 + os.getpid() % 200, 1000):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-                continue
-            self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "640x480x24",
-                                          "-nolisten", "tcp", "-noreset"],
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.env["DISPLAY"] = f":{n}"
-            for _ in range(100):
-                if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                    break
-                time.sleep(0.05)
-            time.sleep(0.2)
-            break
         self.link = os.path.join(self.env["WINEPREFIX"], "dosdevices", f"com{PORT}")
+        self.xvfb = None
+        try:
+            self.xvfb = Xvfb("640x480").start()
+        except HarnessError:
+            self.close()
+            raise
+        self.env["DISPLAY"] = self.xvfb.display
 
     def point_port_at(self, slave):
         if os.path.lexists(self.link):
@@ -118,8 +109,7 @@ class Session:
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait()
+            self.xvfb.stop()
         if os.path.lexists(self.link):
             os.remove(self.link)
 
