@@ -157,7 +157,9 @@ def check_recording(s, sim, g, label, main):
     s.key("Return", window=s.wait_window("^Create Data File$"))
     s.wait_window_gone("^Create Data File$")
     profile = lambda img: coloured_columns(img, g.pl, g.pl + g.pw - 2, g.pt, g.pt + g.ph - 2)
-    for _ in range(3):        # a key sent while the dialog is closing can be lost
+    # A key sent while the dialog is closing can be lost, so Go may be pressed
+    # again; the pause key is the space bar here, so a repeat never pauses.
+    for _ in range(3):
         time.sleep(1.0)
         s.key("g", window=main)
         try:
@@ -186,7 +188,7 @@ def check_screen(w, h):
     sim = Simulator(workdir, ["--mode", "polled", "--seed", "3"])
     try:
         with Session(f"layout-{label}", screen=label) as s:
-            s.put_file("KVTINI/Q61MK2CX.INI", config_lines({36: f"{PROFILE_MAX}.000000"}))
+            s.put_file("KVTINI/Q61MK2CX.INI", config_lines({8: "1", 36: f"{PROFILE_MAX}.000000"}))
             s.start(com={1: sim.slave})
             main = s.wait_window("^QOR$")
             time.sleep(1.0)
