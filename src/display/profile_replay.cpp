@@ -19,23 +19,6 @@ static int16_t BigEndian16(const unsigned char* p)
     return (int16_t)((p[0] << 8) | p[1]);
 }
 
-static void Scale(float ch[4], const double gain[4])
-{
-    for (int i = 0; i < 4; ++i) ch[i] = (float)(ch[i] * gain[i]);
-}
-
-// High Power sensor calibration; returns the nominal reference level.
-static float HighPowerCalibration(float ch[4], float reference)
-{
-    static const double oneByHalf[4] = {1.72, 2.54, 3.74, 6.07};
-    static const double halfByHalf[4] = {1.33, 1.33 * 1.53, 1.33 * 2.257, 1.33 * 1.885};
-    switch (Settings.SensorSize) {
-    case 1: Scale(ch, oneByHalf); return reference >= 1650 ? 2230.0f : 1123.0f;
-    case 2: Scale(ch, halfByHalf); return reference >= 2600 ? 3729.0f : 1920.0f;
-    default: Scale(ch, oneByHalf); return reference >= 1350 ? 1840.0f : 920.0f;
-    }
-}
-
 int DecodeStoredReading(const unsigned char* record, const float offsets[4], float channels[4])
 {
     // The live decoder stored the running average of the reference in
@@ -43,40 +26,9 @@ int DecodeStoredReading(const unsigned char* record, const float offsets[4], flo
     float reference = (float)BigEndian16(record + 10) + (float)(signed char)record[12] / 100.0f;
     if (reference == 0.0f) return 0;
 
-    int divisor[4];
-    DecodeRangeDivisors(record[1], divisor);
     float ch[4];
-    for (int i = 0; i < 4; ++i)
-        ch[i] = (float)(BigEndian16(record + 2 + 2 * i) * 4.8333 / divisor[i]);
-
-    static const double groupT[4] = {2, 2, 2, 2};
-    static const double groupD[4] = {2, 2, 2, 4};
-    static const double groupE[4] = {0.9025, 1.363, 2.026795, 3.018856};
-    static const double groupF[4] = {0.9025, 1.363, 2.043, 12.152};
-    const bool highPower = Settings.Em61Mk2Type == 1;
-    float nominal;
-    switch (record[0]) {
-    case 'D': case 'N':
-        if (Settings.SensorSize == 0) {
-            if (highPower) ch[3] = (float)(ch[3] * 1.114 * 1.112);
-            else if (Settings.Em61Mk2Type == 0) ch[3] = (float)(ch[3] * 1.114 / 1.112);
-        }
-        if (highPower) nominal = HighPowerCalibration(ch, reference);
-        else { Scale(ch, groupD); nominal = 3000.0f; }
-        break;
-    case 'E': case 'P':
-        Scale(ch, groupE);
-        nominal = 1800.0f;
-        break;
-    case 'F': case 'Q':
-        Scale(ch, groupF);
-        nominal = 1800.0f;
-        break;
-    default:   // T, M, J, K, j, k
-        if (highPower) nominal = HighPowerCalibration(ch, reference);
-        else { Scale(ch, groupT); nominal = 3000.0f; }
-        break;
-    }
+    FrameChannelsMillivolts(record, ch);
+    const float nominal = CalibrateEm61Mk2Channels(record[0], ch, reference);
     for (int i = 0; i < 4; ++i) channels[i] = ch[i] * (nominal / reference) - offsets[i];
     return 1;
 }

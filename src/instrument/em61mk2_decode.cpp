@@ -41,9 +41,29 @@ void Scale(float ch[4], const double gain[4]) {
     for (int i = 0; i < 4; ++i) ch[i] = static_cast<float>(ch[i] * gain[i]);
 }
 
-// Calibrates the four channels by the frame's letter group and returns the
-// nominal reference level of that group.
-float Calibrate(unsigned char letter, float ch[4], float reference) {
+int ValidRefIndex() {
+    if (Acq.RefIndex < 0 || Acq.RefIndex >= kRefWindow) Acq.RefIndex = 0;
+    return Acq.RefIndex;
+}
+
+}  // namespace
+
+void DecodeRangeDivisors(unsigned rangeByte, int divisors[4]) {
+    unsigned g = rangeByte & 0xFF;
+    // Decoded by thresholds in this order, as the instrument's own
+    // software does: a channel-1 code of binary 10 leaves a remainder that
+    // channel 2 reads as range 100.
+    static const unsigned kHigh[3] = {192, 48, 12};
+    static const unsigned kMid[3] = {64, 16, 4};
+    for (int i = 0; i < 3; ++i) {
+        if (g >= kHigh[i]) { divisors[i] = 100; g -= kHigh[i]; }
+        else if (g >= kMid[i]) { divisors[i] = 10; g -= kMid[i]; }
+        else divisors[i] = 1;
+    }
+    divisors[3] = g == 3 ? 100 : g == 1 ? 10 : 1;
+}
+
+float CalibrateEm61Mk2Channels(unsigned char letter, float ch[4], float reference) {
     const bool highPower = Settings.Em61Mk2Type == kHighPower;
     switch (letter) {
     case 'T': case 'M': case 'J': case 'K': case 'j': case 'k': {
@@ -81,26 +101,11 @@ float Calibrate(unsigned char letter, float ch[4], float reference) {
     }
 }
 
-int ValidRefIndex() {
-    if (Acq.RefIndex < 0 || Acq.RefIndex >= kRefWindow) Acq.RefIndex = 0;
-    return Acq.RefIndex;
-}
-
-}  // namespace
-
-void DecodeRangeDivisors(unsigned rangeByte, int divisors[4]) {
-    unsigned g = rangeByte & 0xFF;
-    // Decoded by thresholds in this order, as the instrument's own
-    // software does: a channel-1 code of binary 10 leaves a remainder that
-    // channel 2 reads as range 100.
-    static const unsigned kHigh[3] = {192, 48, 12};
-    static const unsigned kMid[3] = {64, 16, 4};
-    for (int i = 0; i < 3; ++i) {
-        if (g >= kHigh[i]) { divisors[i] = 100; g -= kHigh[i]; }
-        else if (g >= kMid[i]) { divisors[i] = 10; g -= kMid[i]; }
-        else divisors[i] = 1;
-    }
-    divisors[3] = g == 3 ? 100 : g == 1 ? 10 : 1;
+void FrameChannelsMillivolts(const unsigned char* frame, float ch[4]) {
+    int divisors[4];
+    DecodeRangeDivisors(frame[1], divisors);
+    for (int i = 0; i < 4; ++i)
+        ch[i] = static_cast<float>(BigEndianWord(frame + 2 + 2 * i) * kCountsToMillivolts / divisors[i]);
 }
 
 void DecodeEm61Mk2Frame(float* ch1, float* ch2, float* ch3, float* ch4, float* reference,
@@ -114,13 +119,9 @@ void DecodeEm61Mk2Frame(float* ch1, float* ch2, float* ch3, float* ch4, float* r
     *range = frame[1];
     *battery = frame[12];
 
-    int divisors[4];
-    DecodeRangeDivisors(frame[1], divisors);
     float ch[4];
-    for (int i = 0; i < 4; ++i)
-        ch[i] = static_cast<float>(BigEndianWord(frame + 2 + 2 * i) * kCountsToMillivolts / divisors[i]);
-
-    const float nominal = Calibrate(frame[0], ch, ref);
+    FrameChannelsMillivolts(frame, ch);
+    const float nominal = CalibrateEm61Mk2Channels(frame[0], ch, ref);
 
     const int slot = ValidRefIndex();
     Acq.RefSum -= Acq.RefHistory[slot];
