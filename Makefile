@@ -5,7 +5,7 @@ BUILD := build
 NATIVE := build-native
 JOBS ?= 2
 
-.PHONY: all deps build native check demo bench clean
+.PHONY: all deps build native check demo bench fuzz clean
 
 all: build
 
@@ -37,5 +37,22 @@ bench: deps
 	@$(MAKE) --no-print-directory build
 	tools/bench
 
+# libFuzzer targets (tests/fuzz), each for FUZZ_SECONDS; not part of check.
+FUZZ_SECONDS ?= 60
+FUZZ := build-fuzz
+fuzz:
+	@tools/install-deps --fuzz
+	@mkdir -p $(FUZZ)
+	@set -e; for src in tests/fuzz/fuzz_*.cpp; do \
+	    name=$$(basename $$src .cpp); \
+	    deps=$$(sed -n 's|^// Sources: *||p' $$src); \
+	    clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc $$src \
+	        $$(for d in $$deps; do echo src/$$d; done) -o $(FUZZ)/$$name; \
+	    mkdir -p $(FUZZ)/corpus-$$name; \
+	    echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	    $(FUZZ)/$$name -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        $(FUZZ)/corpus-$$name 2>&1 | grep -E '^(stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)' ; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(NATIVE) demo-out
+	rm -rf $(BUILD) $(NATIVE) $(FUZZ) demo-out

@@ -183,6 +183,34 @@ void TestReadingRecord()
     CHECK(std::memcmp(rec + 16, "-214748364\n", 11) == 0);
 }
 
+// Values far wider than their columns (a station typed as 1e300, offsets
+// of FLT_MAX, texts of any length): each record stays 27 bytes, cut at
+// column 25. Run under AddressSanitizer this also proves no builder writes
+// past its buffer.
+void TestExtremeValuesAreCut()
+{
+    char rec[RecordBufferBytes + 8];
+    std::memset(rec, 0x55, sizeof rec);
+    FormatStationRecord(rec, 1e300, 0xFFFFFFFFu);
+    CHECK_STR(Bytes(rec), "S1000000000000000052504760\n");
+    CHECK_EQ(rec[RecordBufferBytes], 0x55);
+    FormatStationRecord(rec, -1e300, 1);
+    CHECK_STR(Bytes(rec), "S-100000000000000005250476\n");
+    FormatBeginStationRecord(rec, 1e308);
+    CHECK_STR(Bytes(rec), "B1000000000000000010979063\n");
+    FormatDirectionRecord(rec, 9, -1e300);
+    CHECK_STR(Bytes(rec), "A?      -10000000000000000\n");
+    FormatOffsetRecord(rec, -3.4e38f, 1, 3.4e38f);
+    CHECK_STR(Bytes(rec), "O-339999995214436424907732\n");
+    FormatFileNameRecord(rec, std::string(400, 'n').c_str(), 1e300);
+    CHECK_STR(Bytes(rec), "Hgnnnnnnnnn100000000000000\n");
+    FormatTextRecord(rec, 'C', std::string(500, 'c').c_str(), 0x80000000u);
+    CHECK_STR(Bytes(rec), "Cccccccccccc    -214748364\n");
+    FormatDateRecord(rec, 2147483647, -2147483647, 2147483647, 99, 99, 99);
+    CHECK_STR(Bytes(rec), "Z2147483647-21474836472147\n");
+    CHECK_EQ(rec[RecordBufferBytes], 0x55);
+}
+
 }  // namespace
 
 int main()
@@ -194,5 +222,6 @@ int main()
     TestLineBlock();
     TestTickedRecords();
     TestReadingRecord();
+    TestExtremeValuesAreCut();
     return TestSummary("test_data_records");
 }
