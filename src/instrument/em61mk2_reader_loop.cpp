@@ -37,10 +37,12 @@ void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cu
         break;
     case READER_STREAM:
         if (outcome != CUT_FRAME) break;
+        // Stamped before the hand-over: the reading's record carries the
+        // time of its own frame, not that of the one before.
+        Acq.LastDataTick = io.Tick(io.Context);
+        Acq.MissedPolls = 0;
         if (StreamFrameDue()) HandOver(*cutter, marksTwins, io);
         ResetFrameCutter(cutter);
-        Acq.MissedPolls = 0;
-        Acq.LastDataTick = io.Tick(io.Context);
         break;
     case READER_WHEEL:
         Acq.LastDataTick = io.Tick(io.Context);
