@@ -24,9 +24,16 @@ struct AcqRecord {
     float PrevNullOffset[4];
     float NullSum[4];
     int32_t NullCount;
+    int32_t NullPending;              // Null pressed before normalisation ended
 };
 
 extern AcqRecord Acq;
 
 // The frame buffer handed from a reader thread to the reading handler.
 extern unsigned char InstrumentFrame[17];
+
+// Every streamed frame delivered again (the divisor 1, the count cleared).
+void ResetFrameThinning();
+// The acquisition values a new run starts from: normalising, no Null
+// waiting, no missed polls, no marker, no thinning.
+void ResetAcquisitionForRun();

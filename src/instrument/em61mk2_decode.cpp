@@ -163,7 +163,24 @@ int NormaliseStep() {
     Acq.RefSum = sum;
     Acq.RefIndex = 0;
     Acq.Phase = 1;
+    if (Acq.NullPending) {
+        Acq.NullPending = 0;
+        RequestNulling();
+    }
     return 100;
+}
+
+// "N&ull" lights at 91 %, but the reference average exists only after the
+// 98th reading: nulling on it earlier would scale every later reading of the
+// run wrongly. A Null pressed in between therefore waits for the end of
+// normalisation and starts there.
+void RequestNulling() {
+    if (Acq.Phase == 0) {
+        Acq.NullPending = 1;
+        return;
+    }
+    Acq.Phase = -1;
+    Acq.NullCount = 0;
 }
 
 void AccumulateNulling(float ch1, float ch2, float ch3, float ch4) {

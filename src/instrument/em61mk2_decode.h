@@ -7,6 +7,9 @@ void DecodeEm61Mk2Frame(float* ch1, float* ch2, float* ch3, float* ch4, float* r
                         int32_t* battery, int16_t* range, int32_t* type);
 int NormaliseStep();
 void AccumulateNulling(float ch1, float ch2, float ch3, float ch4);
+// The Null command: starts nulling, or, while still normalising, once the
+// normalisation has ended.
+void RequestNulling();
 
 // Range divisor (1, 10 or 100) of each channel from the frame's range byte.
 void DecodeRangeDivisors(unsigned rangeByte, int divisors[4]);

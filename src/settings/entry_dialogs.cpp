@@ -252,6 +252,11 @@ INT_PTR CALLBACK ProfileScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARA
             float minimum = (float)GetNumber(dialog, IDC_PROFILE_SCALE_MIN);
             float maximum =
                 CorrectProfileMaximum(minimum, (float)GetNumber(dialog, IDC_PROFILE_SCALE_MAX));
+            if (!ProfileScaleStorable(minimum, maximum)) {
+                MessageBoxW(dialog, L"Scale limits out of range", L"WARNING", MB_OK);
+                SetFocus(GetDlgItem(dialog, IDC_PROFILE_SCALE_MIN));
+                return TRUE;
+            }
             Settings.ProfileScaleMin = minimum;
             Settings.ProfileScaleMax = maximum;
             ComputeProfileScaleValues();

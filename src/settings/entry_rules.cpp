@@ -1,4 +1,8 @@
+// Value rules of the entry dialogs (see entry_rules.h).
 #include "settings/entry_rules.h"
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
 NewLineValues ProposeNextLine(int sequence, int direction, double startStation,
@@ -39,4 +43,20 @@ int CorrectMapScale(int* scale, float* interval)
 float CorrectProfileMaximum(float minimum, float maximum)
 {
     return maximum > minimum ? maximum : minimum + 100.0f;
+}
+
+// The value a float setting has after the configuration file has written it
+// as "%f" and read it back.
+static double AsSavedAndLoaded(float value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", (double)value);
+    return (double)(float)std::strtod(text, nullptr);
+}
+
+int ProfileScaleStorable(float minimum, float maximum)
+{
+    if (!std::isfinite(minimum) || !std::isfinite(maximum) || !std::isfinite(maximum - minimum))
+        return 0;
+    return AsSavedAndLoaded(maximum) > AsSavedAndLoaded(minimum);
 }

@@ -28,3 +28,10 @@ int CorrectMapScale(int* scale, float* interval);
 
 // A profile maximum not above the minimum becomes minimum + 100.
 float CorrectProfileMaximum(float minimum, float maximum);
+
+// 1 when a profile scale can be stored: both ends finite and the maximum
+// still above the minimum once the configuration file has written both as
+// "%f" and read them back (a minimum of 1e10 leaves min + 100 equal to min
+// in single precision, 1e-7 and 2e-7 both read back as 0). Anything else
+// would make the next start judge the whole configuration corrupt.
+int ProfileScaleStorable(float minimum, float maximum);

@@ -239,6 +239,38 @@ void TestNormalisation() {
     CHECK_NEAR(Acq.RefSum, 98 * 2000 + 98 * 99 / 2, 0.5);   // 200851
 }
 
+// Null pressed as soon as the button lights (91 %): normalisation runs to
+// its end first, then nulling starts, and the run's gain is right.
+void TestNullBeforeNormalisationEnds() {
+    std::memset(Acq.RefHistory, 0, sizeof Acq.RefHistory);
+    Acq.RefIndex = 0;
+    Acq.Phase = 0;
+    Acq.NullPending = 0;
+    const int raw[4] = {1000, 1000, 1000, 1000};
+    for (int step = 1; step <= 98; ++step) {
+        LoadFrame('T', 0, raw, 2000);
+        const int percent = NormaliseStep();
+        if (step == 90) {
+            CHECK_EQ(percent, 91);           // the buttons have just come on
+            RequestNulling();
+        }
+        if (step < 98) CHECK_EQ(Acq.Phase, 0);
+    }
+    CHECK_EQ(Acq.Phase, -1);
+    CHECK_EQ(Acq.NullCount, 0);
+    CHECK_EQ(Acq.NullPending, 0);
+    LoadFrame('T', 0, raw, 2000);
+    Decoded d = Decode();
+    CHECK_NEAR(Acq.GainFactor, 1.5, 1e-6);                  // 3000 / 2000
+    CHECK_NEAR(d.Ch[0], 1000 * 4.8333 * 2 * 1.5, 1e-2);
+    CHECK_EQ(InstrumentFrame[10] << 8 | InstrumentFrame[11], 2000);
+
+    // Once measuring, Null starts at once.
+    Acq.Phase = 1;
+    RequestNulling();
+    CHECK_EQ(Acq.Phase, -1);
+}
+
 void TestNulling() {
     Acq.Phase = -1;
     Acq.NullCount = 0;
@@ -278,6 +310,7 @@ int main() {
     TestStreamedReference();
     TestRingAndRewrite();
     TestNormalisation();
+    TestNullBeforeNormalisationEnds();
     TestNulling();
     return TestSummary("test_em61mk2_decode");
 }

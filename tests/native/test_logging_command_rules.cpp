@@ -2,6 +2,7 @@
 // rules.
 #include "logging/command_keys.h"
 #include "settings/entry_rules.h"
+#include <cmath>
 #include "test_check.h"
 
 namespace {
@@ -112,6 +113,16 @@ void TestScaleCorrections()
     CHECK_NEAR(CorrectProfileMaximum(300.0f, 200.0f), 400.0, 1e-6);
     CHECK_NEAR(CorrectProfileMaximum(300.0f, 300.0f), 400.0, 1e-6);
     CHECK_NEAR(CorrectProfileMaximum(-100.0f, 400.0f), 400.0, 1e-6);
+
+    // What the dialog may store: the configuration file must read it back
+    // with the maximum still above the minimum.
+    CHECK(ProfileScaleStorable(0.0f, 2000.0f));
+    CHECK(ProfileScaleStorable(-5.0f, CorrectProfileMaximum(-5.0f, -6.0f)));
+    CHECK(!ProfileScaleStorable(1e10f, CorrectProfileMaximum(1e10f, 0.0f)));
+    CHECK(!ProfileScaleStorable(1e-7f, 2e-7f));
+    CHECK(!ProfileScaleStorable(-3e38f, 3e38f));             // the range overflows
+    CHECK(!ProfileScaleStorable(0.0f, INFINITY));
+    CHECK(!ProfileScaleStorable(NAN, 1.0f));
 }
 
 }  // namespace
