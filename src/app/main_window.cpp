@@ -67,7 +67,7 @@ HFONT CreateSharedFont(int height, int weight)
     lf.lfWeight = weight;
     lf.lfCharSet = 0;
     wcscpy(lf.lfFaceName, L"MS Sans Serif");
-    return CreateFontIndirectW(&lf);
+    return CeCreateFontIndirect(&lf);
 }
 
 void CreateSharedFonts()

@@ -137,7 +137,15 @@ static void PaintGpsReadouts(HDC hdc)
         DrawReadout(hdc, Layout.NorthRect, L"     GPS Input");
         DrawReadout(hdc, Layout.EastRect, L"      Disabled");
     } else {
-        DrawReadout(hdc, Layout.NorthRect, L"GPS Disabled");
+        // Rows 12 and 13 of the portrait column lie under the command
+        // buttons on the smaller screens; the GPS rows above them are empty
+        // without GPS, so the notice takes the fix row instead.
+        RECT notice = Layout.NorthRect;
+        if (notice.bottom > Layout.ButtonTop) {
+            notice = Layout.FixRect;
+            notice.right = Layout.FixCountRect.right;
+        }
+        DrawReadout(hdc, notice, L"GPS Disabled");
     }
 }
 

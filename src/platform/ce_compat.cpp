@@ -229,19 +229,34 @@ FARPROC CeLoadChooseColor()
     return lib ? GetProcAddress(lib, "ChooseColorW") : nullptr;
 }
 
+HFONT CeCreateFontIndirect(const LOGFONTW* lf)
+{
+    LOGFONTW desktop = *lf;
+    if (lstrcmpiW(desktop.lfFaceName, L"MS Sans Serif") == 0) {
+        // Tahoma is the hand-held's own system face and on every desktop
+        // Windows; where it is missing (Wine) the font mapper picks the
+        // nearest scalable sans serif.
+        lstrcpynW(desktop.lfFaceName, L"Tahoma", LF_FACESIZE);
+        desktop.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    }
+    return CreateFontIndirectW(&desktop);
+}
+
 BOOL CeGetDefaultTextMetrics(HDC hdc, double densityScale, TEXTMETRICW* tm)
 {
-    if (!GetTextMetricsW(hdc, tm))
-        return FALSE;
-    if (densityScale != 1.0) {
-        auto scale = [densityScale](LONG v) { return (LONG)(v * densityScale); };
-        tm->tmHeight = scale(tm->tmHeight);
-        tm->tmAscent = scale(tm->tmAscent);
-        tm->tmDescent = scale(tm->tmDescent);
-        tm->tmInternalLeading = scale(tm->tmInternalLeading);
-        tm->tmExternalLeading = scale(tm->tmExternalLeading);
-        tm->tmAveCharWidth = scale(tm->tmAveCharWidth);
-        tm->tmMaxCharWidth = scale(tm->tmMaxCharWidth);
-    }
-    return TRUE;
+    // Nine points: an em of 12 pixels on a QVGA screen (tmHeight 14), 24 on
+    // a VGA one (tmHeight 29). The logging screen's row height is this
+    // height minus a constant, and just holds the 13-pixel (26) cells of
+    // the read-out fonts.
+    enum { SystemFontEm = 12 };
+    LOGFONTW lf = {};
+    lf.lfHeight = -(LONG)(SystemFontEm * densityScale);
+    lf.lfWeight = FW_NORMAL;
+    lstrcpyW(lf.lfFaceName, L"MS Sans Serif");
+    HFONT font = CeCreateFontIndirect(&lf);
+    HGDIOBJ old = SelectObject(hdc, font);
+    BOOL ok = GetTextMetricsW(hdc, tm);
+    SelectObject(hdc, old);
+    DeleteObject(font);
+    return ok;
 }

@@ -71,8 +71,15 @@ BOOL CeBringWindowToFront(HWND hwnd);
 // Call it as BOOL WINAPI (CHOOSECOLORW*).
 FARPROC CeLoadChooseColor();
 
-// Metrics of the font a fresh device context carries. A VGA hand-held has
-// twice the pixel density of a QVGA one and its system font is twice as
-// tall; the desktop's system font does not follow the emulated screen, so
-// the metrics are scaled by the device's density factor (1 or 2).
+// The hand-held's "MS Sans Serif" is a scalable face that renders any cell
+// height asked for; the desktop's is a bitmap font with a few fixed sizes,
+// which comes out taller than asked for (and Wine substitutes yet another
+// face). The logger's fonts are made here, by cell height, from a scalable
+// TrueType face in its place, so that text is as tall as the layout assumes.
+HFONT CeCreateFontIndirect(const LOGFONTW* lf);
+
+// Metrics of the font a fresh device context carries on the hand-held: its
+// system font, the same face at 9 points of the screen's density (twice the
+// pixels, densityScale 2, on a VGA screen). The desktop's system font
+// follows neither the face nor the emulated density, so it is not asked.
 BOOL CeGetDefaultTextMetrics(HDC hdc, double densityScale, TEXTMETRICW* tm);
