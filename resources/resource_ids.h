@@ -2,6 +2,27 @@
 // script. Keep each group together and in numeric order.
 #pragma once
 
+// Timer 1 of the logging window, its only timer: the polled instrument's
+// frame requests and the connection watchdog.
+#define IDT_WATCHDOG             1
+
+// Private messages of the logging window (WM_USER + n).
+#define WM_QOR_EM61MK2_READING   0x40A
+#define WM_QOR_GPS_FIX           0x40B
+#define WM_QOR_RTS_POSITION      0x40F
+#define WM_QOR_GPS_GSA           0x410
+#define WM_QOR_NMEA_SENTENCE     0x411
+// Posted by a record writer whose write failed.
+#define WM_QOR_FILE_ERROR        0x420
+// Readers of the other instruments of the family; not served by this build.
+#define WM_QOR_OTHER_READER_40C  0x40C
+#define WM_QOR_OTHER_READER_40D  0x40D
+#define WM_QOR_OTHER_READER_40E  0x40E
+#define WM_QOR_OTHER_READER_412  0x412
+#define WM_QOR_OTHER_READER_413  0x413
+#define WM_QOR_OTHER_READER_414  0x414
+#define WM_QOR_OTHER_READER_415  0x415
+
 // Child windows of the main window.
 #define IDW_MONITOR_GPS          3
 #define IDW_LOGGING              4
@@ -57,7 +78,12 @@
 #define IDM_IDLE_GPS_WARNING        88
 #define IDM_IDLE_COORDINATES        89
 
-// Logging window command buttons: 460 + index on each page.
+// Logging window panes and command buttons (460 + index on each page).
+#define IDW_CURVE_PANE              5
+#define IDW_BARS_PANE               12
+#define IDW_BARQ_PANE               13
+#define IDW_BARI_PANE               14
+#define IDW_SPEEDBAR_PANE           15
 #define IDC_LOG_BUTTON_FIRST        460
 
 // Entry dialogs of the logging window.

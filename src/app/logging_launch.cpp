@@ -14,6 +14,7 @@
 #include "instrument/em61mk2_readers.h"
 #include "instrument/reading_handler.h"
 #include "logging/log_run.h"
+#include "logging/connection_watchdog.h"
 #include "logging/logging_window.h"
 #include "platform/ce_compat.h"
 #include "serial/ports.h"
@@ -41,7 +42,6 @@ void ResetRunValues()
     else
         EnableFileCommands(TRUE, FALSE, TRUE);
     GpsFix.Pdop = -2.0f;          // no PDOP received yet
-    Acq.MarkPending = 0;
     InitStatusArea(hLoggingWnd);
     LogRun.Station = Settings.StartStation;
 }
@@ -65,22 +65,16 @@ int StartInstrument(HWND hwnd)
         return 0;
     }
     DelayMs(100);
+    ResetAcquisitionForRun();     // normalising from the first frame on
     if (Acq.PolledMode == 1) {
-        Acq.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        hInstrumentThread = CreateThread(nullptr, 0, Em61Mk2PolledReader, nullptr, 0, nullptr);
-        hWheelReaderThread =
-            CreateThread(nullptr, 0, Em61Mk2WheelReader, nullptr, CREATE_SUSPENDED, nullptr);
-        SetTimer(hLoggingWnd, 1, Timing.StandbyPollMs, nullptr);
-        Acq.LastDataTick = CeGetTickCount();
+        CreateRequestEvent();
         Acq.FrameReceived = 1;
-    } else {
-        hInstrumentThread = CreateThread(nullptr, 0, Em61Mk2StreamReader, nullptr, 0, nullptr);
-        hWheelReaderThread =
-            CreateThread(nullptr, 0, Em61Mk2WheelReader, nullptr, CREATE_SUSPENDED, nullptr);
-        SetTimer(hLoggingWnd, 1, 1000, nullptr);
-        Acq.LastDataTick = CeGetTickCount();
     }
-    Acq.Phase = 0;                // normalising
+    Acq.LastDataTick = CeGetTickCount();
+    hInstrumentThread = StartInstrumentReader();
+    hWheelReaderThread =
+        CreateThread(nullptr, 0, Em61Mk2WheelReader, nullptr, CREATE_SUSPENDED, nullptr);
+    StartWatchdogTimer(0);
     DelayMs(50);
     LogRun.Launched = 1;
     EnableFileCommands(FALSE, FALSE, FALSE);

@@ -57,3 +57,13 @@ DWORD WINAPI Em61Mk2StreamReader(LPVOID) {
 DWORD WINAPI Em61Mk2WheelReader(LPVOID) {
     return RunReader(READER_WHEEL, &WheelReaderGeneration, InterlockedIncrement(&WheelReaderGeneration));
 }
+
+HANDLE StartInstrumentReader() {
+    LPTHREAD_START_ROUTINE reader = Acq.PolledMode == 1 ? Em61Mk2PolledReader : Em61Mk2StreamReader;
+    return CreateThread(nullptr, 0, reader, nullptr, 0, nullptr);
+}
+
+void CreateRequestEvent() {
+    if (Acq.hEvent != nullptr) CloseHandle(static_cast<HANDLE>(Acq.hEvent));
+    Acq.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}

@@ -1,7 +1,8 @@
 // Timer 1 of the logging window: requests the frames of a polled
 // instrument and watches the connection; a lost instrument is reconnected
 // a few times and then the run is given up.
-#include "logging/logging_window.h"
+#include "logging/connection_watchdog.h"
+#include "logging/stop_logging.h"
 #include "logging/log_run.h"
 #include "logging/data_file.h"
 #include "app/app_state.h"
@@ -31,6 +32,19 @@ static void DrawConnectionFields(const wchar_t* first, const wchar_t* second)
     ReleaseDC(hLoggingWnd, hdc);
 }
 
+void StartWatchdogTimer(int recording)
+{
+    int period = Acq.PolledMode != 1 ? STREAM_TIMEOUT_MS
+                 : recording         ? Settings.ReadingIntervalMs
+                                     : Timing.StandbyPollMs;
+    SetTimer(hLoggingWnd, IDT_WATCHDOG, (UINT)period, NULL);
+}
+
+void StopWatchdogTimer()
+{
+    KillTimer(hLoggingWnd, IDT_WATCHDOG);
+}
+
 static void SendInstrumentRequest(DWORD now)
 {
     PurgeComm(hInstrumentPort, PURGE_TXCLEAR);
@@ -43,8 +57,8 @@ static void SendInstrumentRequest(DWORD now)
 
 static void Reconnect()
 {
-    KillTimer(hLoggingWnd, 1);
-    if (LogRun.FileState != 0)
+    StopWatchdogTimer();
+    if (LogRun.FileState != FILE_NONE)
         WriteTextRecord(L"$CONN BREAK", 'X');
     // Closing the port first makes the reader fail its next read and end.
     CloseHandle(hInstrumentPort);
@@ -55,21 +69,17 @@ static void Reconnect()
 
     DelayMs(200);
     DrawConnectionFields(L"   PLEASE", L"   WAIT...");
-    LogRun.Mode = 0;
+    LogRun.Mode = RUN_MODE_WATCHED;
 
     // The next time-outs judge whether the port and the probe worked.
     OpenInstrumentPort();
     ProbeInstrument(Acq.RateChar, 'X', 0);
-    LPTHREAD_START_ROUTINE reader =
-        Acq.PolledMode == 1 ? Em61Mk2PolledReader : Em61Mk2StreamReader;
-    hInstrumentThread = CreateThread(NULL, 0, reader, NULL, 0, NULL);
+    hInstrumentThread = StartInstrumentReader();
 
-    if (Acq.PolledMode == 1) {
+    if (Acq.PolledMode == 1)
         Acq.FrameReceived = 1;
-        SetTimer(hLoggingWnd, 1,
-                 LogRun.FileState == 1 ? Settings.ReadingIntervalMs : Timing.StandbyPollMs, NULL);
-    } else {
-        SetTimer(hLoggingWnd, 1, STREAM_TIMEOUT_MS, NULL);
+    StartWatchdogTimer(LogRun.FileState == FILE_RECORDING);
+    if (Acq.PolledMode != 1) {
         HDC hdc = GetDC(hLoggingWnd);
         FillRect(hdc, &Layout.Conn1Rect, (HBRUSH)GetStockObject(LTGRAY_BRUSH));
         ReleaseDC(hLoggingWnd, hdc);
@@ -98,8 +108,8 @@ static void CloseOpenDialogs()
 static void GiveUp()
 {
     LogView.LiveDraw = 0;
-    KillTimer(hLoggingWnd, 1);
-    if (LogRun.FileState != 0)
+    StopWatchdogTimer();
+    if (LogRun.FileState != FILE_NONE)
         WriteTextRecord(L"$CONN END  ", 'X');
     if (Settings.GpsEnabled == 1) {
         if (hGpsPort != INVALID_HANDLE_VALUE)
@@ -118,7 +128,7 @@ static void GiveUp()
 
 static void CountMiss(int giveUpAt)
 {
-    LogRun.Mode = -2;
+    LogRun.Mode = RUN_MODE_LOST;
     Acq.MissedPolls += 1;
     if (Acq.MissedPolls >= giveUpAt)
         GiveUp();
@@ -135,7 +145,7 @@ static DWORD LastWatchdogRun;
 static int UiThreadWasStalled(DWORD now)
 {
     int32_t period = Acq.PolledMode != 1 ? STREAM_TIMEOUT_MS
-                     : LogRun.FileState == 1 ? Settings.ReadingIntervalMs
+                     : LogRun.FileState == FILE_RECORDING ? Settings.ReadingIntervalMs
                                              : Timing.StandbyPollMs;
     int32_t gap = (int32_t)(now - LastWatchdogRun);
     LastWatchdogRun = now;
@@ -148,7 +158,7 @@ static int UiThreadWasStalled(DWORD now)
 
 LRESULT HandleConnectionWatchdog(HWND, UINT, WPARAM, LPARAM)
 {
-    if (Settings.InstrumentEnabled != 1 || LogRun.Mode != 0)
+    if (Settings.InstrumentEnabled != 1 || LogRun.Mode != RUN_MODE_WATCHED)
         return 0;
     DWORD now = CeGetTickCount();
     int stalled = UiThreadWasStalled(now);

@@ -1,6 +1,7 @@
 // Proposing a name for a new data file, confirming it with the operator in
 // the save-file dialog, and creating the file with its opening records.
 #include "logging/data_file.h"
+#include "app/file_error.h"
 
 #include "app/app_state.h"
 #include "logging/file_naming.h"
@@ -152,18 +153,41 @@ void CreateDataFile(HWND owner)
     // Without a file there is nothing to record into: the run stays without
     // one and the next start asks again. A file that appeared meanwhile is
     // never appended to.
-    if (LogRun.hDataFile == INVALID_HANDLE_VALUE)
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE) {
+        ReportFileError(owner, L"Cannot create data file", LogRun.FilePath, GetLastError());
         return;
+    }
+    ResumeDataFileWrites();
     WriteHeader();
     WriteLineBlock();
     WriteTimeRecord();
-
-    // Reopened for appending, as every later writer expects.
-    CloseHandle(LogRun.hDataFile);
-    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL,
-                                   OPEN_ALWAYS, 0, NULL);
-    if (LogRun.hDataFile == INVALID_HANDLE_VALUE)
+    if (DWORD error = TakeDataFileError()) {
+        // A file without its whole header is no data file: it goes again.
+        CloseHandle(LogRun.hDataFile);
+        LogRun.hDataFile = INVALID_HANDLE_VALUE;
+        DeleteFileW(LogRun.FilePath);
+        ResumeDataFileWrites();
+        ReportFileError(owner, L"Cannot write data file", LogRun.FilePath, error,
+                        L"No data file was created.");
         return;
+    }
+    // Reopened for appending, as every later writer expects.
+    if (!ReopenDataFile(owner))
+        return;
+    LogRun.FileState = FILE_STANDBY;
+}
+
+int ReopenDataFile(HWND owner)
+{
+    if (LogRun.hDataFile != INVALID_HANDLE_VALUE)
+        CloseHandle(LogRun.hDataFile);
+    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                                   OPEN_EXISTING, 0, NULL);
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE) {
+        ReportFileError(owner, L"Cannot reopen data file", LogRun.FilePath, GetLastError(),
+                        L"Recording is possible again once the file can be opened.");
+        return 0;
+    }
     SetFilePointer(LogRun.hDataFile, 0, NULL, FILE_END);
-    LogRun.FileState = -1;
+    return 1;
 }

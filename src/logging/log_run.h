@@ -3,12 +3,26 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "resource_ids.h"
+
+enum FileStateValue : int32_t {
+    FILE_NONE = 0,            // no data file yet: File page
+    FILE_STANDBY = -1,        // data file open, not recording: Run page
+    FILE_RECORDING = 1,       // Pause button
+};
+
+enum RunModeValue : int32_t {
+    RUN_MODE_WATCHED = 0,     // Auto, Manual and stand-by: the watchdog runs
+    RUN_MODE_WHEEL = 1,       // recording in Wheel mode: no watchdog
+    RUN_MODE_LOST = -2,       // a lost connection is being handled
+};
+
 struct LogRunRecord {
-    volatile int32_t FileState;   // 0 no data file, -1 stand-by, 1 recording
+    volatile int32_t FileState;   // FileStateValue
     volatile int32_t Active;
     int32_t Launched;
     int32_t Stopped;
-    volatile int32_t Mode;        // 0 Auto/Manual/stand-by, 1 Wheel recording, -2 lost
+    volatile int32_t Mode;        // RunModeValue
     HANDLE hDataFile;
     wchar_t FilePath[260];
     char FileBaseName[261];
@@ -48,11 +62,3 @@ extern HWND hLoggingWnd;
 extern HWND hCurveWnd, hSpeedbarWnd, hBarsWnd, hBarQWnd, hBarIWnd;
 extern HWND hMonitorGpsWnd, hDisplayMapOptionsWnd;
 
-// Private messages of the logging window.
-enum : UINT {
-    WM_QOR_EM61MK2_READING = 0x40A,
-    WM_QOR_GPS_FIX = 0x40B,
-    WM_QOR_RTS_POSITION = 0x40F,
-    WM_QOR_GPS_GSA = 0x410,
-    WM_QOR_NMEA_SENTENCE = 0x411,
-};

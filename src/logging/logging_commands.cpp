@@ -1,11 +1,15 @@
 // Commands of the logging window: buttons, keys and popup-menu entries,
 // the run state changes File, Go and Pause, Quick Line, Null and the entry
 // dialogs.
+#include "logging/logging_commands.h"
 #include "logging/logging_window.h"
+#include "logging/connection_watchdog.h"
+#include "logging/stop_logging.h"
 #include "logging/log_run.h"
 #include "logging/command_keys.h"
 #include "logging/data_file.h"
 #include "app/app_state.h"
+#include "app/file_error.h"
 #include "app/shell.h"
 #include "app/dialog_template.h"
 #include "display/panes.h"
@@ -14,6 +18,8 @@
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
 #include "instrument/acq.h"
+#include "instrument/reading_rules.h"
+#include "instrument/em61mk2_decode.h"
 #include "serial/ports.h"
 #include "settings/config_file.h"
 #include "settings/entry_dialogs.h"
@@ -117,30 +123,8 @@ static void OpenFile()
     RepaintPanes();
 }
 
-static void StartWheelMode()
-{
-    Settings.ReadingsPerSecond = 5;
-    Acq.FrameReceived = 0;
-    LogRun.Mode = 1;
-    KillTimer(hLoggingWnd, 1);
-    if (Acq.PolledMode == 1)
-        EventReset(Acq.hEvent);
-    else
-        Acq.FrameDivisor = 1;
-    SuspendThread(hInstrumentThread);
-    PurgeInstrumentPort();
-    if (!ProbeInstrument(Acq.RateChar, 'W', 0)) {
-        StopLogging(0);
-        return;
-    }
-    DelayMs(1000);
-    PurgeInstrumentPort();
-    ResumeThread(hWheelReaderThread);
-    Acq.FrameCounter = 0;
-    Acq.FrameDivisor = 1;
-}
-
-static void Go()
+// The Pause button alone, "Logging" in the state field.
+static void ShowRecordingPage()
 {
     DrawRunState(L"Logging", L"Log");
     SetButtonStyle(LogWnd.RunButton[LogWnd.ButtonFocus], BS_PUSHBUTTON);
@@ -148,100 +132,186 @@ static void Go()
     LogWnd.ButtonFocus = 0;
     ShowWindow(LogWnd.PauseButton, SW_SHOW);
     SetButtonStyle(LogWnd.PauseButton, BS_DEFPUSHBUTTON);
+}
 
-    if (Settings.LoggingMode != 2)
-        LogRun.Mode = Settings.LoggingMode;
-    if (Settings.InstrumentEnabled == 1) {
-        switch (Settings.LoggingMode) {
-        case 0:
-            if (Acq.PolledMode == 1) {
-                KillTimer(hLoggingWnd, 1);
-                Acq.FrameReceived = 1;
-                Acq.LastDataTick = CeGetTickCount();
-                SetTimer(hLoggingWnd, 1, Settings.ReadingIntervalMs, NULL);
-            } else {
-                // The settings thin no frames for this instrument.
-                Acq.FrameCounter = 0;
-                Acq.FrameDivisor = 1;
-            }
-            break;
-        case 1:
-            StartWheelMode();
-            break;
-        case 2:
-            SuspendThread(hInstrumentThread);
-            PurgeInstrumentPort();
-            ResumeThread(hInstrumentThread);
-            Settings.ReadingsPerSecond = 1;
-            Acq.FrameCounter = 0;
-            Acq.FrameDivisor = 1;
-            break;
+// The Run page, "Stand By" in the state field.
+static void ShowStandByPage()
+{
+    DrawRunState(L"Stand By", L"StB");
+    ShowWindow(LogWnd.PauseButton, SW_HIDE);
+    SetButtonStyle(LogWnd.PauseButton, BS_PUSHBUTTON);
+    ShowRunPage();
+}
+
+// The instrument refused to switch into or out of Wheel mode and the
+// operator answered No to "Exit Logging?". Both readers are suspended at
+// that point; the run goes on in a consistent stand-by: the regular reader
+// runs again under the watchdog (which reconnects a silent instrument), the
+// Run page is shown and no key can repeat the half-done command.
+static void KeepRunInStandBy()
+{
+    LogRun.Mode = RUN_MODE_WATCHED;
+    ResumeThread(hInstrumentThread);
+    if (Acq.PolledMode == 1)
+        Acq.FrameReceived = 1;
+    else
+        ResetFrameThinning();
+    Acq.LastDataTick = CeGetTickCount();
+    StartWatchdogTimer(0);
+    ShowStandByPage();
+    LogRun.FileState = FILE_STANDBY;
+    SetFocus(hLoggingWnd);
+}
+
+// A refused wheel switch: the operator decides whether the run ends.
+// Returns 0 in both cases (the switch did not happen).
+static int WheelSwitchRefused()
+{
+    if (StopLogging(0) == 0)
+        KeepRunInStandBy();
+    return 0;
+}
+
+// Returns 1 when the instrument now sends one frame per wheel trigger.
+static int StartWheelMode()
+{
+    Settings.ReadingsPerSecond = 5;
+    Acq.FrameReceived = 0;
+    LogRun.Mode = RUN_MODE_WHEEL;
+    StopWatchdogTimer();
+    if (Acq.PolledMode == 1)
+        EventReset(Acq.hEvent);
+    else
+        ResetFrameThinning();
+    SuspendThread(hInstrumentThread);
+    PurgeInstrumentPort();
+    if (!ProbeInstrument(Acq.RateChar, 'W', 0))
+        return WheelSwitchRefused();
+    DelayMs(1000);
+    PurgeInstrumentPort();
+    ResumeThread(hWheelReaderThread);
+    ResetFrameThinning();
+    return 1;
+}
+
+// Returns 1 when the regular reader serves the instrument again.
+static int StopWheelMode()
+{
+    LogRun.Mode = RUN_MODE_WATCHED;
+    SuspendThread(hWheelReaderThread);
+    if (!ProbeInstrument(Acq.RateChar, 'X', 0))
+        return WheelSwitchRefused();
+    ResumeThread(hInstrumentThread);
+    if (Acq.PolledMode == 1)
+        Acq.FrameReceived = 1;
+    else
+        ResetFrameThinning();
+    // The streamed watchdog was stopped for Wheel recording too; it runs
+    // again in stand-by like the polled requests.
+    StartWatchdogTimer(0);
+    Acq.LastDataTick = CeGetTickCount();
+    return 1;
+}
+
+// The instrument side of Go; returns 0 when a refused wheel switch has
+// ended the run or kept it in stand-by.
+static int StartInstrumentRecording()
+{
+    switch (Settings.LoggingMode) {
+    case LOGGING_AUTO:
+        if (Acq.PolledMode == 1) {
+            StopWatchdogTimer();
+            Acq.FrameReceived = 1;
+            Acq.LastDataTick = CeGetTickCount();
+            StartWatchdogTimer(1);
+        } else {
+            // The settings thin no frames for this instrument.
+            ResetFrameThinning();
         }
+        return 1;
+    case LOGGING_WHEEL:
+        return StartWheelMode();
+    default:
+        SuspendThread(hInstrumentThread);
+        PurgeInstrumentPort();
+        ResumeThread(hInstrumentThread);
+        Settings.ReadingsPerSecond = 1;
+        ResetFrameThinning();
+        return 1;
     }
-    // A refused wheel switch has already ended the run.
-    if (LogRun.hDataFile == INVALID_HANDLE_VALUE)
+}
+
+// The instrument side of Pause; returns 0 as StartInstrumentRecording.
+static int StopInstrumentRecording()
+{
+    switch (Settings.LoggingMode) {
+    case LOGGING_AUTO:
+        if (Acq.PolledMode == 1)
+            StartWatchdogTimer(0);
+        else
+            ResetFrameThinning();
+        return 1;
+    case LOGGING_WHEEL:
+        return StopWheelMode();
+    default:
+        ResetFrameThinning();
+        return 1;
+    }
+}
+
+static void Go()
+{
+    // After a failed write or reopen the file must be there again first.
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE && !ReopenDataFile(hLoggingWnd)) {
+        SetFocus(hLoggingWnd);
         return;
-    LogRun.FileState = 1;
+    }
+    ResumeDataFileWrites();
+    ShowRecordingPage();
+    if (Settings.LoggingMode != LOGGING_MANUAL)
+        LogRun.Mode = Settings.LoggingMode;
+    if (Settings.InstrumentEnabled == 1 && !StartInstrumentRecording())
+        return;
+    LogRun.FileState = FILE_RECORDING;
     LogRun.StationStep = 0;
     ResetPaneRunState();
     LogRun.StartTick = CeGetTickCount();
     WriteTextRecord(LogView.ShowMap == 1 ? L"$STARTED1" : L"$STARTED0", 'X');
 }
 
-// Closing and reopening the file makes everything written so far durable.
-static void ReopenDataFile()
+// Recording stops: the readings go on being shown but are not recorded.
+// Returns 0 when a refused wheel switch has ended the run.
+static int StopRecording()
 {
-    CloseHandle(LogRun.hDataFile);
-    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL,
-                                   OPEN_ALWAYS, 0, NULL);
-    SetFilePointer(LogRun.hDataFile, 0, NULL, FILE_END);
+    ShowStandByPage();
+    if (Settings.InstrumentEnabled == 1 && !StopInstrumentRecording())
+        return 0;
+    LogRun.FileState = FILE_STANDBY;
+    SetFocus(hLoggingWnd);
+    return 1;
 }
 
 static void Pause()
 {
     WriteTextRecord(L"$PAUSED", 'X');
-    ReopenDataFile();
-    DrawRunState(L"Stand By", L"StB");
-    ShowWindow(LogWnd.PauseButton, SW_HIDE);
-    SetButtonStyle(LogWnd.PauseButton, BS_PUSHBUTTON);
-    ShowRunPage();
+    // Closing and reopening makes everything written so far durable.
+    ReopenDataFile(hLoggingWnd);
+    StopRecording();
+}
 
-    if (Settings.InstrumentEnabled == 1) {
-        switch (Settings.LoggingMode) {
-        case 0:
-            if (Acq.PolledMode == 1) {
-                KillTimer(hLoggingWnd, 1);
-                SetTimer(hLoggingWnd, 1, Timing.StandbyPollMs, NULL);
-            } else {
-                Acq.FrameDivisor = 1;
-                Acq.FrameCounter = 0;
-            }
-            break;
-        case 1:
-            LogRun.Mode = 0;
-            SuspendThread(hWheelReaderThread);
-            if (!ProbeInstrument(Acq.RateChar, 'X', 0)) {
-                StopLogging(0);
-                return;
-            }
-            ResumeThread(hInstrumentThread);
-            if (Acq.PolledMode == 1) {
-                SetTimer(hLoggingWnd, 1, Timing.StandbyPollMs, NULL);
-                Acq.FrameReceived = 1;
-            } else {
-                Acq.FrameDivisor = 1;
-                Acq.FrameCounter = 0;
-            }
-            Acq.LastDataTick = CeGetTickCount();
-            break;
-        case 2:
-            Acq.FrameDivisor = 1;
-            Acq.FrameCounter = 0;
-            break;
-        }
-    }
-    LogRun.FileState = -1;
+// A record could not be written (full or removed card): recording pauses,
+// everything written before stays whole, and the operator is told why.
+// Go tries again.
+LRESULT HandleDataFileError(HWND, UINT, WPARAM, LPARAM)
+{
+    DWORD error = TakeDataFileError();
+    if (error == 0)
+        return 0;         // already reported where it happened
+    int paused = LogRun.FileState == FILE_RECORDING && StopRecording();
+    ReportFileError(hLoggingWnd, L"Cannot write data file", LogRun.FilePath, error,
+                    paused ? L"Recording paused." : nullptr);
     SetFocus(hLoggingWnd);
+    return 0;
 }
 
 // Records that open a new line: the line block and its time.
@@ -281,10 +351,8 @@ static void QuickLine()
 static void StartNulling()
 {
     LogView.LiveDraw = 1;
-    if (Settings.InstrumentEnabled == 1) {
-        Acq.Phase = -1;
-        Acq.NullCount = 0;
-    }
+    if (Settings.InstrumentEnabled == 1)
+        RequestNulling();
 }
 
 static void ShowPopupMenu()

@@ -1,6 +1,8 @@
 // The logging window: its message table, the layout of the logging screen,
 // the panes and the three pages of command buttons.
 #include "logging/logging_window.h"
+#include "logging/connection_watchdog.h"
+#include "logging/logging_commands.h"
 #include "logging/log_run.h"
 #include "app/app_state.h"
 #include "app/message_table.h"
@@ -11,11 +13,6 @@
 #include "serial/ports.h"
 #include "settings/settings.h"
 #include "platform/ce_compat.h"
-
-enum {
-    CURVE_PANE_ID = 5, BARS_PANE_ID = 12, BARQ_PANE_ID = 13, BARI_PANE_ID = 14,
-    SPEEDBAR_PANE_ID = 15, FIRST_BUTTON_ID = 460,
-};
 
 static int sx(double n) { return ScaleTrunc(n, Screen.ScaleX); }
 static int sy(double n) { return ScaleTrunc(n, Screen.ScaleY); }
@@ -119,7 +116,7 @@ static HWND CreateCommandButton(HWND parent, const wchar_t* text, int index, DWO
     else
         y += index * (Layout.ButtonHeight + sy(1));
     return CreateWindowExW(0, L"BUTTON", text, style, x, y, Layout.ButtonWidth,
-                           Layout.ButtonHeight, parent, (HMENU)(INT_PTR)(FIRST_BUTTON_ID + index),
+                           Layout.ButtonHeight, parent, (HMENU)(INT_PTR)(IDC_LOG_BUTTON_FIRST + index),
                            App.hInstance, NULL);
 }
 
@@ -140,16 +137,16 @@ static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
     DelayMs(5);
 
     const DWORD shown = WS_CHILD | WS_VISIBLE | WS_BORDER, hidden = WS_CHILD | WS_BORDER;
-    hCurveWnd = CreatePane(hwnd, L"CurveWnd", CURVE_PANE_ID, shown, Layout.ProfileLeft - 1,
+    hCurveWnd = CreatePane(hwnd, L"CurveWnd", IDW_CURVE_PANE, shown, Layout.ProfileLeft - 1,
                            Layout.ProfileTop - 1, Layout.ProfileWidth, Layout.ProfileHeight);
-    hSpeedbarWnd = CreatePane(hwnd, L"SpeedbarWnd", SPEEDBAR_PANE_ID, shown,
+    hSpeedbarWnd = CreatePane(hwnd, L"SpeedbarWnd", IDW_SPEEDBAR_PANE, shown,
                               Layout.ProfileLeft - 1, Layout.SpeedbarTop, Layout.ProfileWidth,
                               Layout.SpeedbarHeight);
-    hBarsWnd = CreatePane(hwnd, L"BarsWnd", BARS_PANE_ID, hidden, Layout.BarsLeft,
+    hBarsWnd = CreatePane(hwnd, L"BarsWnd", IDW_BARS_PANE, hidden, Layout.BarsLeft,
                           Layout.BarsTop, Layout.BarsWidth, Layout.BarsHeight);
-    hBarQWnd = CreatePane(hwnd, L"BarQWnd", BARQ_PANE_ID, hidden, Layout.BarsLeft,
+    hBarQWnd = CreatePane(hwnd, L"BarQWnd", IDW_BARQ_PANE, hidden, Layout.BarsLeft,
                           Layout.BarsTop, Layout.BarHalfWidth, Layout.BarsHeight);
-    hBarIWnd = CreatePane(hwnd, L"BarIWnd", BARI_PANE_ID, hidden,
+    hBarIWnd = CreatePane(hwnd, L"BarIWnd", IDW_BARI_PANE, hidden,
                           Layout.BarsLeft + Layout.BarHalfWidth + sx(2), Layout.BarsTop,
                           Layout.BarHalfWidth, Layout.BarsHeight);
 
@@ -166,7 +163,7 @@ static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
         LogWnd.RunButton[i] = CreateCommandButton(hwnd, runTexts[i], i, hiddenButton);
     LogWnd.PauseButton = CreateWindowExW(0, L"BUTTON", L"Pause", hiddenButton, Layout.ButtonLeft,
                                          Layout.ButtonTop, Layout.PauseWidth, Layout.PauseHeight,
-                                         hwnd, (HMENU)(INT_PTR)FIRST_BUTTON_ID, App.hInstance,
+                                         hwnd, (HMENU)(INT_PTR)IDC_LOG_BUTTON_FIRST, App.hInstance,
                                          NULL);
 
     ShowWindow(hBarsWnd, SW_SHOW);
@@ -206,20 +203,21 @@ static const MessageEntry LoggingWndTable[] = {
     {WM_COMMAND, HandleLoggingCommand},
     {WM_SIZE, IgnoreResize},
     {WM_QOR_EM61MK2_READING, HandleEm61Mk2Reading},
-    {0x40D, IgnoreOtherInstrument},
-    {0x40C, IgnoreOtherInstrument},
-    {0x40E, IgnoreOtherInstrument},
-    {0x412, IgnoreOtherInstrument},
-    {0x413, IgnoreOtherInstrument},
+    {WM_QOR_OTHER_READER_40D, IgnoreOtherInstrument},
+    {WM_QOR_OTHER_READER_40C, IgnoreOtherInstrument},
+    {WM_QOR_OTHER_READER_40E, IgnoreOtherInstrument},
+    {WM_QOR_OTHER_READER_412, IgnoreOtherInstrument},
+    {WM_QOR_OTHER_READER_413, IgnoreOtherInstrument},
     {WM_QOR_GPS_FIX, HandleGpsFix},
     {WM_QOR_GPS_GSA, HandleGpsGsa},
     {WM_QOR_NMEA_SENTENCE, HandleGpsSentence},
     {WM_QOR_RTS_POSITION, HandleRtsPosition},
-    {0x414, IgnoreOtherInstrument},
-    {0x415, IgnoreOtherInstrument},
+    {WM_QOR_OTHER_READER_414, IgnoreOtherInstrument},
+    {WM_QOR_OTHER_READER_415, IgnoreOtherInstrument},
     {WM_KEYDOWN, HandleLoggingCommand},
     {WM_KEYUP, HandleLoggingKeyUp},
     {WM_SHOWWINDOW, TakeFocusWhenShown},
+    {WM_QOR_FILE_ERROR, HandleDataFileError},
 };
 
 DEFINE_TABLE_WNDPROC(LoggingWndProc, LoggingWndTable)

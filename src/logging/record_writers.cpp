@@ -17,11 +17,40 @@ namespace {
 
 const int OffsetChannels = 4;
 
-// One WriteFile per record; write errors are not examined.
+// A record that could not be written whole stops every later write of the
+// run (a record after a gap would be worse than none) until the operator
+// starts recording again; the logging window is told once, by a posted
+// message, because a writer may run inside a reader's hand-over where no
+// message box may open.
+struct DataFileFailure {
+    int Blocked;
+    DWORD Error;            // system error of the failed write, 0 once told
+};
+DataFileFailure Failure;
+
+// One WriteFile per record. A partly written record is cut off again so that
+// the file stays a sequence of whole 27-byte records.
 void AppendRecord(const char* rec)
 {
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE || Failure.Blocked)
+        return;
+    LARGE_INTEGER zero = {}, end = {};
+    SetFilePointerEx(LogRun.hDataFile, zero, &end, FILE_CURRENT);
     DWORD written = 0;
-    WriteFile(LogRun.hDataFile, rec, (DWORD)RecordLength, &written, NULL);
+    BOOL ok = WriteFile(LogRun.hDataFile, rec, (DWORD)RecordLength, &written, NULL);
+    if (ok && written == (DWORD)RecordLength)
+        return;
+    // A short write without an error means the medium is full.
+    DWORD error = ok ? ERROR_DISK_FULL : GetLastError();
+    if (error == ERROR_SUCCESS)
+        error = ERROR_WRITE_FAULT;
+    if (written != 0) {
+        SetFilePointerEx(LogRun.hDataFile, end, NULL, FILE_BEGIN);
+        SetEndOfFile(LogRun.hDataFile);
+    }
+    Failure.Blocked = 1;
+    Failure.Error = error;
+    PostMessageW(hLoggingWnd, WM_QOR_FILE_ERROR, 0, 0);
 }
 
 // Wide text to the 8-bit text of the file. Characters the C locale cannot
@@ -51,6 +80,19 @@ double SamplingValueOfMode()
 }
 
 }  // namespace
+
+DWORD TakeDataFileError()
+{
+    DWORD error = Failure.Error;
+    Failure.Error = 0;
+    return error;
+}
+
+void ResumeDataFileWrites()
+{
+    Failure.Blocked = 0;
+    Failure.Error = 0;
+}
 
 void WriteHeader()
 {

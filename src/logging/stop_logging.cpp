@@ -1,6 +1,7 @@
 // Teardown of a logging run: totals, ports and reader threads, the data
 // file, and back to the main menu (or the end of the program).
-#include "logging/logging_window.h"
+#include "logging/stop_logging.h"
+#include "logging/connection_watchdog.h"
 #include "logging/log_run.h"
 #include "logging/data_file.h"
 #include "app/app_state.h"
@@ -58,7 +59,7 @@ static void StopInstrumentInput()
 {
     if (Settings.InstrumentEnabled != 1)
         return;
-    KillTimer(hLoggingWnd, 1);
+    StopWatchdogTimer();
     if (hInstrumentPort != INVALID_HANDLE_VALUE) {
         CloseHandle(hInstrumentPort);
         hInstrumentPort = INVALID_HANDLE_VALUE;
@@ -67,17 +68,17 @@ static void StopInstrumentInput()
         EventSet(Acq.hEvent);
     if (hInstrumentThread != NULL && hInstrumentThread != INVALID_HANDLE_VALUE)
         ResumeThread(hInstrumentThread);
-    CloseThreadHandle(&hInstrumentThread);
     if (hWheelReaderThread != NULL && hWheelReaderThread != INVALID_HANDLE_VALUE)
         ResumeThread(hWheelReaderThread);
     CloseThreadHandle(&hWheelReaderThread);
+    CloseThreadHandle(&hInstrumentThread);
 }
 
 static void ResetRunValues()
 {
     if (LogRun.hDataFile != INVALID_HANDLE_VALUE)
         CloseHandle(LogRun.hDataFile);
-    LogRun.FileState = 0;
+    LogRun.FileState = FILE_NONE;
     LogRun.hDataFile = INVALID_HANDLE_VALUE;
     Acq.RefIndex = 0;
     GpsFix.Valid = 0;
@@ -117,7 +118,7 @@ static void FinishTeardown()
 
 int StopLogging(int force)
 {
-    if (LogRun.FileState == 0) {
+    if (LogRun.FileState == FILE_NONE) {
         LogRun.Stopped = 1;
         StopGpsInput();
         StopInstrumentInput();

@@ -3,6 +3,8 @@
 // layout; reading checks each value as it comes and computes the derived
 // values as soon as their sources are in.
 #include "settings/config_file.h"
+#include "app/file_error.h"
+#include <string>
 #include "settings/derived_values.h"
 #include "app/app_state.h"
 #include "platform/ce_compat.h"
@@ -243,20 +245,17 @@ static void FormatValue(const ConfigLine& line, char* out, size_t outBytes)
     }
 }
 
-static void WriteText(HANDLE file, const char* text)
+// The whole file as it is written: the version line and the value lines.
+static std::string ConfigFileText()
 {
-    DWORD written;
-    WriteFile(file, text, (DWORD)std::strlen(text), &written, nullptr);
-}
-
-void WriteConfigValues(HANDLE file)
-{
+    std::string text = std::string(ConfigVersion) + "\r\n";
     // Wide enough for "%f" of the largest double.
-    char text[400];
-    for (const ConfigLine& line : ConfigLines) {
-        FormatValue(line, text, sizeof text);
-        WriteText(file, text);
+    char line[400];
+    for (const ConfigLine& entry : ConfigLines) {
+        FormatValue(entry, line, sizeof line);
+        text += line;
     }
+    return text;
 }
 
 void ReadConfigValues(HANDLE file)
@@ -315,15 +314,43 @@ void ConfigFilePath(wchar_t* out, size_t outChars)
     CeDevicePath(devicePath, out, outChars);
 }
 
-static void WriteConfigFile(const wchar_t* path)
+// The file is written beside the old one and then put in its place, so a
+// full or removed card never leaves half a configuration (which the next
+// start would judge corrupt and reset). A failure is told to the operator
+// and the old file stays as it was.
+static int WriteConfigFile(const wchar_t* path)
 {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    wchar_t temporary[MAX_PATH];
+    lstrcpynW(temporary, path, MAX_PATH);
+    wchar_t* dot = std::wcsrchr(temporary, L'.');
+    if (dot != nullptr)
+        lstrcpynW(dot, L".TMP", 5);
+    const std::string text = ConfigFileText();
+    DWORD error = ERROR_SUCCESS;
+    HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    WriteText(file, ConfigVersion);
-    WriteText(file, "\r\n");
-    WriteConfigValues(file);
-    CloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+    } else {
+        DWORD written = 0;
+        BOOL ok = WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
+        if (!ok)
+            error = GetLastError();
+        else if (written != text.size())
+            error = ERROR_DISK_FULL;
+        if (!CloseHandle(file) && error == ERROR_SUCCESS)
+            error = GetLastError();
+        if (error == ERROR_SUCCESS &&
+            !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            error = GetLastError();
+        if (error != ERROR_SUCCESS)
+            DeleteFileW(temporary);
+    }
+    if (error == ERROR_SUCCESS)
+        return 1;
+    ReportFileError(GetActiveWindow(), L"Cannot write configuration file", path, error,
+                    L"The settings were not saved.");
+    return 0;
 }
 
 static void LoadConfigFile(const wchar_t* path)
@@ -348,7 +375,7 @@ static void LoadConfigFile(const wchar_t* path)
     CloseHandle(file);
 }
 
-void AccessConfigFile(int mode)
+int AccessConfigFile(int mode)
 {
     wchar_t directory[MAX_PATH], path[MAX_PATH];
     CeDevicePath(ConfigDirectory(), directory, MAX_PATH);
@@ -357,7 +384,8 @@ void AccessConfigFile(int mode)
 
     switch (mode) {
     case CONFIG_LOAD:   LoadConfigFile(path); break;
-    case CONFIG_SAVE:   WriteConfigFile(path); break;
+    case CONFIG_SAVE:   return WriteConfigFile(path);
     case CONFIG_DELETE: DeleteFileW(path); break;
     }
+    return 1;
 }

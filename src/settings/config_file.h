@@ -6,8 +6,9 @@
 
 enum { CONFIG_LOAD = 0, CONFIG_SAVE = 1, CONFIG_DELETE = 2 };
 
-void AccessConfigFile(int mode);
-void WriteConfigValues(HANDLE file);
+// Loads, saves or deletes the file. CONFIG_SAVE returns 0 when the file
+// could not be written (the operator has been told; the old file is kept).
+int AccessConfigFile(int mode);
 void ReadConfigValues(HANDLE file);
 int ReadConfigLine(HANDLE file, char* buffer);   // buffer of CONFIG_LINE_CHARS
 enum { CONFIG_LINE_CHARS = 264 };

@@ -1,11 +1,7 @@
 // Runs CreateDataFile with known settings in a small window and writes the
-// outcome to a text file, for tests/e2e/test_data_file_create.py.
-//
-// Environment:
-//   QOR_DRIVER_RESULT      result file (default datafile_result.txt in the root)
-//   QOR_DRIVER_STORAGE     App.StorageMode (default 1)
-//   QOR_DRIVER_INSTRUMENT  Settings.InstrumentEnabled (default 1)
-// Result line: "created state=<FileState> base=<FileBaseName> path=<FilePath>"
+// outcome to datafile_result.txt in the device root, for
+// tests/e2e/test_data_file_create.py. The argument "instrument=0" makes it a
+// GPS-only survey. Result line: "created state=<FileState> base=<FileBaseName> path=<FilePath>"
 // or "cancelled state=<FileState>".
 #include "app/app_state.h"
 #include "instrument/acq.h"
@@ -15,22 +11,15 @@
 #include "settings/settings.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
 namespace {
 
-int EnvInt(const char* name, int fallback)
-{
-    char text[32];
-    DWORD n = GetEnvironmentVariableA(name, text, sizeof text);
-    return (n == 0 || n >= sizeof text) ? fallback : std::atoi(text);
-}
-
 void SetKnownValues()
 {
-    App.StorageMode = EnvInt("QOR_DRIVER_STORAGE", 1);
+    App.StorageMode = 1;
     Screen.Portrait = 1;
-    Settings.InstrumentEnabled = EnvInt("QOR_DRIVER_INSTRUMENT", 1);
+    Settings.InstrumentEnabled = std::strstr(GetCommandLineA(), "instrument=0") ? 0 : 1;
     Settings.Em61Mk2Type = 0;
     Settings.GpsEnabled = 1;
     Settings.Units = 0;
@@ -58,8 +47,7 @@ void SetKnownValues()
 void WriteResult()
 {
     wchar_t resultPath[MAX_PATH];
-    if (!GetEnvironmentVariableW(L"QOR_DRIVER_RESULT", resultPath, MAX_PATH))
-        CeDevicePath(L"datafile_result.txt", resultPath, MAX_PATH);
+    CeDevicePath(L"datafile_result.txt", resultPath, MAX_PATH);
     FILE* f = _wfopen(resultPath, L"w");
     if (!f)
         return;
