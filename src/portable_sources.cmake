@@ -8,7 +8,7 @@ list(APPEND QOR_PORTABLE_SOURCES
   instrument/frame_cutter.cpp
   instrument/em61mk2_reader_loop.cpp
   instrument/em61mk2_decode.cpp
-  instrument/acq_globals.cpp
+  instrument/acq.cpp
 )
 list(APPEND QOR_PORTABLE_SOURCES
   instrument/reading_rules.cpp

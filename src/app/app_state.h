@@ -3,10 +3,17 @@
 #include <windows.h>
 #include <cstdint>
 
+// Where the configuration and the survey data live, chosen at start-up.
+enum StorageModeValue : int32_t {
+    STORAGE_C_DRIVE = 0,      // "C_DRIVE\KVTINI" (a device without a root store)
+    STORAGE_CARD = 1,         // "Storage\KVTINI": a storage card is present
+    STORAGE_ROOT = 2,         // "\KVTINI"
+};
+
 struct AppRecord {
     HINSTANCE hInstance;
     HWND hMainWnd;
-    int32_t StorageMode;          // 1 "Storage\KVTINI", 2 "\KVTINI"
+    int32_t StorageMode;          // StorageModeValue
     volatile int32_t KeepAliveRunning;
     HANDLE hKeepAliveThread;
     int32_t UptimeWarning;

@@ -5,8 +5,8 @@
 #include "app/main_menu.h"
 #include "app/position_store.h"
 #include "app/uptime_stop.h"
-#include "display/panes.h"
-#include "display/status_area.h"
+#include "display/profile_pane.h"
+#include "display/status_paint.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
@@ -17,7 +17,9 @@
 #include "logging/connection_watchdog.h"
 #include "logging/logging_window.h"
 #include "platform/ce_compat.h"
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
+#include "serial/probe.h"
+#include "serial/delay_events.h"
 #include "settings/settings.h"
 #include <cstdlib>
 #include <cwchar>
@@ -193,7 +195,7 @@ void LaunchLogging(HWND hwnd)
         return;
     }
 
-    LogRun.Mode = 0;
+    LogRun.Mode = RUN_MODE_WATCHED;
     LogRun.Active = 1;
     if (Settings.OutputEnabled == 1 && !OpenOutputPort()) {
         ShowMessage(hwnd, L"Cannot open Output port", L"Serial Port", MB_OK);

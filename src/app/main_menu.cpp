@@ -10,7 +10,8 @@
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"
 #include "resource_ids.h"
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
+#include "serial/delay_events.h"
 #include "settings/config_file.h"
 #include "settings/settings.h"
 

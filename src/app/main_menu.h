@@ -1,6 +1,5 @@
-// Main-menu commands and the launch of a logging run.
+// Main-menu commands.
 #pragma once
 #include <windows.h>
 
 LRESULT MainMenuCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-int PrepareMapAndPositionStore();

@@ -8,13 +8,15 @@
 #include "app/screen_geometry.h"
 #include "app/shell.h"
 #include "app/uptime_stop.h"
-#include "display/panes.h"
+#include "display/gdi_objects.h"
+#include "display/pane_windows.h"
 #include "gps/gps_reader.h"
 #include "gps/map_view.h"
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"
 #include "resource_ids.h"
 #include "settings/config_file.h"
+#include "settings/derived_values.h"
 #include "settings/settings.h"
 #include <cwchar>
 
@@ -52,11 +54,11 @@ void ChooseStorageMode()
     wchar_t path[MAX_PATH];
     if (CreateDirectoryW(CeDevicePath(L"Storage", path, MAX_PATH), nullptr)) {
         RemoveDirectoryW(path);
-        App.StorageMode = 2;
+        App.StorageMode = STORAGE_ROOT;
     } else {
-        App.StorageMode = 1;
+        App.StorageMode = STORAGE_CARD;
     }
-    CeDevicePath(App.StorageMode == 1 ? L"Storage\\KVTINI" : L"\\KVTINI", path, MAX_PATH);
+    CeDevicePath(App.StorageMode == STORAGE_CARD ? L"Storage\\KVTINI" : L"\\KVTINI", path, MAX_PATH);
     CreateDirectoryW(path, nullptr);
 }
 

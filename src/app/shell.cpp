@@ -7,7 +7,7 @@
 
 void ShowSipButton(int show)
 {
-    if (App.StorageMode < 1)
+    if (App.StorageMode == STORAGE_C_DRIVE)
         return;
     if (show && Settings.SoftKeyboard != 1)
         return;
@@ -18,7 +18,7 @@ void ShowSipButton(int show)
 
 void SetSipState(HWND window, int up)
 {
-    if (App.StorageMode < 1 || Settings.SoftKeyboard != 1)
+    if (App.StorageMode == STORAGE_C_DRIVE || Settings.SoftKeyboard != 1)
         return;
     CeSipPreference(window, up ? 0 : 2);
 }

@@ -1,7 +1,8 @@
 // Window classes, registered in a fixed order at start-up.
 #include "app/window_classes.h"
 #include "app/main_window.h"
-#include "display/panes.h"
+#include "display/pane_windows.h"
+#include "display/display_options_window.h"
 #include "gps/gps_reader.h"
 #include "gps/map_view.h"
 #include "logging/logging_window.h"

@@ -1,8 +1,8 @@
 // The bar pane: four channel bars on the profile's vertical scale. Each
 // reading repaints only the span of a bar that changed.
 #include "display/display_state.h"
-#include "display/panes.h"
-#include "display/grid_draw.h"
+#include "display/profile_pane.h"
+#include "display/bars_pane.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
 

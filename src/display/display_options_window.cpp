@@ -2,7 +2,11 @@
 // the profiles are linear or compressed. OK stores, saves and redraws;
 // Cancel changes nothing.
 #include "display/display_state.h"
-#include "display/panes.h"
+#include "display/gdi_objects.h"
+#include "display/pane_windows.h"
+#include "display/profile_pane.h"
+#include "display/profile_replay.h"
+#include "display/display_options_window.h"
 #include "app/app_state.h"
 #include "app/message_table.h"
 #include "logging/log_run.h"

@@ -2,7 +2,7 @@
 // is made once; the channel objects follow the display options and are
 // remade whenever those change.
 #include "display/display_state.h"
-#include "display/panes.h"
+#include "display/gdi_objects.h"
 #include "settings/settings.h"
 
 GdiRecord Gdi;

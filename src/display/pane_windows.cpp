@@ -1,12 +1,13 @@
 // Window procedures of the logging screen's panes and the start-up value
 // range of the profiles. Each pane handles WM_PAINT only.
 #include "display/display_state.h"
-#include "display/panes.h"
+#include "display/pane_windows.h"
+#include "display/profile_pane.h"
+#include "display/bars_pane.h"
 #include "settings/derived_values.h"
 #include "app/app_state.h"
 #include "app/message_table.h"
 #include "logging/log_run.h"
-#include "settings/config_file.h"
 #include "settings/settings.h"
 
 void InitProfileRanges()

@@ -1,8 +1,7 @@
 // The scrolling profile pane: value-to-row conversion, the grid and scale
 // labels, and the two-pixel step drawn for each recorded reading.
 #include "display/display_state.h"
-#include "display/panes.h"
-#include "display/grid_draw.h"
+#include "display/profile_pane.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
 #include <cstdio>

@@ -2,12 +2,13 @@
 // backwards from its end, one record at a time, until the pane is full or
 // the start of the line is reached. The file is the only history.
 #include "display/display_state.h"
-#include "display/panes.h"
+#include "display/profile_pane.h"
+#include "display/profile_replay.h"
 #include "app/app_state.h"
 #include "instrument/acq.h"
 #include "instrument/em61mk2_decode.h"
 #include "instrument/reading_handler.h"
-#include "logging/data_file.h"
+#include "logging/record_writers.h"
 #include "logging/log_run.h"
 #include "settings/settings.h"
 #include <cstdlib>

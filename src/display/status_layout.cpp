@@ -1,8 +1,7 @@
 // Where each read-out of the logging screen lies: a column beside the panes
 // in landscape, two columns below the profile in portrait.
-#include "display/status_area.h"
-#include "display/status_geometry.h"
-#include "display/panes.h"
+#include "display/status_layout.h"
+#include "display/pane_windows.h"
 #include "app/app_state.h"
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 // Painting of the logging window's read-outs. Each read-out is cleared with
 // light grey and its text drawn clipped to its rectangle; the handlers that
 // own the values refresh them between paints.
-#include "display/status_area.h"
+#include "display/status_paint.h"
 #include "display/display_state.h"
 #include "app/app_state.h"
 #include "gps/gps_state.h"
@@ -36,7 +36,7 @@ void DrawReadout(HDC hdc, const RECT& rect, const wchar_t* text)
 
 void ClearValueBox(HDC hdc, const RECT& rect)
 {
-    HBRUSH brush = LogRun.FileState == 1 ? Gdi.GreenBrush : (HBRUSH)GetStockObject(LTGRAY_BRUSH);
+    HBRUSH brush = LogRun.FileState == FILE_RECORDING ? Gdi.GreenBrush : (HBRUSH)GetStockObject(LTGRAY_BRUSH);
     FillRect(hdc, &rect, brush);
 }
 
@@ -50,7 +50,7 @@ static void DrawUnclipped(HDC hdc, int x, int y, const wchar_t* text)
     ExtTextOutW(hdc, x, y, 0, nullptr, text, (UINT)wcslen(text), nullptr);
 }
 
-static int DataFileOpen() { return LogRun.FileState != 0; }
+static int DataFileOpen() { return LogRun.FileState != FILE_NONE; }
 
 static void PaintMapScale(HDC hdc)
 {
@@ -65,8 +65,8 @@ static void PaintMapScale(HDC hdc)
 static void PaintRunState(HDC hdc)
 {
     const wchar_t* text;
-    if (LogRun.FileState == -1) text = Screen.Portrait ? L"StB" : L"Stand By";
-    else if (LogRun.FileState == 1) text = Screen.Portrait ? L"Log" : L"Logging";
+    if (LogRun.FileState == FILE_STANDBY) text = Screen.Portrait ? L"StB" : L"Stand By";
+    else if (LogRun.FileState == FILE_RECORDING) text = Screen.Portrait ? L"Log" : L"Logging";
     else text = Screen.Portrait ? L"Mon" : L"Monitor";
     DrawReadout(hdc, Layout.RunStateRect, text);
 }

@@ -9,7 +9,7 @@
 #include "gps/map_view.h"
 #include "logging/log_run.h"
 #include "resource_ids.h"
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
 
 GpsFixRecord GpsFix = {0, -2.0f, 0.0f, 0, 0, 0};
 GpsLogRecord GpsLog = {14400, 14600, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0};

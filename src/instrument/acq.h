@@ -3,6 +3,12 @@
 #pragma once
 #include <cstdint>
 
+enum AcqPhase : int32_t {
+    PHASE_NORMALISING = 0,    // the first 98 readings of a run
+    PHASE_MEASURING = 1,
+    PHASE_NULLING = -1,       // 50 readings summed for the null offsets
+};
+
 struct AcqRecord {
     volatile int32_t PolledMode;      // 1 after "OK", 0 after "OV"
     char RateChar;                    // 'H' or 'L'
@@ -14,7 +20,7 @@ struct AcqRecord {
     volatile uint32_t LastDataTick;
     volatile int32_t MissedPolls;
     volatile int32_t MarkPending;
-    volatile int32_t Phase;           // 0 normalising, 1 measuring, -1 nulling, -2 lost
+    volatile int32_t Phase;           // AcqPhase
     float RefHistory[98];
     int32_t RefIndex;
     float RefSum;

@@ -162,7 +162,7 @@ int NormaliseStep() {
     for (int i = 0; i < kRefWindow; ++i) sum += Acq.RefHistory[i];
     Acq.RefSum = sum;
     Acq.RefIndex = 0;
-    Acq.Phase = 1;
+    Acq.Phase = PHASE_MEASURING;
     if (Acq.NullPending) {
         Acq.NullPending = 0;
         RequestNulling();
@@ -175,11 +175,11 @@ int NormaliseStep() {
 // run wrongly. A Null pressed in between therefore waits for the end of
 // normalisation and starts there.
 void RequestNulling() {
-    if (Acq.Phase == 0) {
+    if (Acq.Phase == PHASE_NORMALISING) {
         Acq.NullPending = 1;
         return;
     }
-    Acq.Phase = -1;
+    Acq.Phase = PHASE_NULLING;
     Acq.NullCount = 0;
 }
 
@@ -197,7 +197,7 @@ void AccumulateNulling(float ch1, float ch2, float ch3, float ch4) {
         Acq.NullCount += 1;
         return;
     }
-    Acq.Phase = 1;
+    Acq.Phase = PHASE_MEASURING;
     std::memcpy(Acq.PrevNullOffset, Acq.NullOffset, sizeof Acq.PrevNullOffset);
     for (int i = 0; i < 4; ++i) Acq.NullOffset[i] = Acq.NullSum[i] / kNullReadings;
     OnNullingFinished(Acq.NullOffset, Acq.PrevNullOffset);

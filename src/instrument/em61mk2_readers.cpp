@@ -4,7 +4,8 @@
 #include "instrument/em61mk2_reader_loop.h"
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
+#include "serial/delay_events.h"
 
 namespace {
 

@@ -6,11 +6,13 @@
 #include "instrument/acq.h"
 #include "instrument/em61mk2_decode.h"
 #include "logging/log_run.h"
-#include "logging/data_file.h"
+#include "logging/logging_window.h"
+#include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
-#include "display/panes.h"
-#include "display/status_area.h"
+#include "display/profile_pane.h"
+#include "display/bars_pane.h"
+#include "display/status_paint.h"
 #include "platform/ce_compat.h"
 #include <cwchar>
 
@@ -85,11 +87,8 @@ static void ShowNormalisationProgress()
     swprintf(text, 40, L"      %3d %c", percent, L'%');
     ClearGrey(hdc, Layout.Ch3Rect);
     DrawClipped(hdc, Layout.Ch3Rect, text);
-    if (percent > 90) {
-        EnableWindow(LogWnd.FileButton[0], TRUE);
-        EnableWindow(LogWnd.FileButton[1], TRUE);
-        EnableWindow(LogWnd.FileButton[3], TRUE);
-    }
+    if (percent > 90)
+        EnableFileCommands(TRUE, TRUE, TRUE);
     SelectObject(hdc, Font.Normal);
     ReleaseDC(hLoggingWnd, hdc);
 }
@@ -152,7 +151,7 @@ static void HandleMeasuredReading()
     DrawClipped(hdc, Layout.Ch4LabelRect, text);
 
     LogRun.StationStep = NextStationStep(type, Settings.LoggingMode, LogRun.StationStep);
-    if (LogRun.FileState == 1 && LogRun.StationStep == 1)
+    if (LogRun.FileState == FILE_RECORDING && LogRun.StationStep == 1)
         RecordReading(hdc, profileY);
 
     swprintf(text, 40, L"B:%5.2fV", battery / 6.66757);
@@ -186,9 +185,9 @@ static void HandleMeasuredReading()
 LRESULT HandleEm61Mk2Reading(HWND, UINT, WPARAM, LPARAM)
 {
     switch (Acq.Phase) {
-    case -1: ShowNullingProgress(); break;
-    case 0: ShowNormalisationProgress(); break;
-    case 1: HandleMeasuredReading(); break;
+    case PHASE_NULLING: ShowNullingProgress(); break;
+    case PHASE_NORMALISING: ShowNormalisationProgress(); break;
+    case PHASE_MEASURING: HandleMeasuredReading(); break;
     default: break;   // connection being re-established
     }
     return 0;

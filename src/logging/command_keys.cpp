@@ -1,22 +1,25 @@
+// The logging window's key and menu mapping (see command_keys.h).
 #include "logging/command_keys.h"
 
 int ActionOfMenuId(int id)
 {
+    // Each command of the stand-by menu and its twin of the menu shown
+    // without a data file.
     switch (id) {
-    case 42: return ACT_NEW_LINE;
-    case 43: return ACT_NEW_STATION;
-    case 44: return ACT_COMMENT;
-    case 45: case 72: return ACT_SCALE_MAP;
-    case 46: case 73: return ACT_SCALE_PROFILE;
-    case 57: case 83: return ACT_MAP_OPTIONS;
-    case 58: case 84: return ACT_PROFILE_OPTIONS;
-    case 49: case 76: return ACT_TOGGLE_VIEW;
-    case 53: case 79: return ACT_EXTERNAL_FILE;
-    case 54: case 80: return ACT_ASCII_FILE;
-    case 56: case 82: return ACT_HIDE_MENU;
-    case 60: case 85: return ACT_SPEED_SCALE;
-    case 63: case 88: return ACT_GPS_WARNING;
-    case 64: case 89: return ACT_COORDINATES;
+    case IDM_NEW_LINE: return ACT_NEW_LINE;
+    case IDM_NEW_STATION: return ACT_NEW_STATION;
+    case IDM_COMMENT: return ACT_COMMENT;
+    case IDM_SCALE_MAP: case IDM_IDLE_SCALE_MAP: return ACT_SCALE_MAP;
+    case IDM_SCALE_PROFILE: case IDM_IDLE_SCALE_PROFILE: return ACT_SCALE_PROFILE;
+    case IDM_MAP_OPTIONS: case IDM_IDLE_MAP_OPTIONS: return ACT_MAP_OPTIONS;
+    case IDM_PROFILE_OPTIONS: case IDM_IDLE_PROFILE_OPTIONS: return ACT_PROFILE_OPTIONS;
+    case IDM_TOGGLE_VIEW: case IDM_IDLE_TOGGLE_VIEW: return ACT_TOGGLE_VIEW;
+    case IDM_EXTERNAL_FILE: case IDM_IDLE_EXTERNAL_FILE: return ACT_EXTERNAL_FILE;
+    case IDM_ASCII_FILE: case IDM_IDLE_ASCII_FILE: return ACT_ASCII_FILE;
+    case IDM_HIDE_MENU: case IDM_IDLE_HIDE_MENU: return ACT_HIDE_MENU;
+    case IDM_SPEED_BAR: case IDM_IDLE_SPEED_BAR: return ACT_SPEED_SCALE;
+    case IDM_GPS_WARNING: case IDM_IDLE_GPS_WARNING: return ACT_GPS_WARNING;
+    case IDM_COORDINATES: case IDM_IDLE_COORDINATES: return ACT_COORDINATES;
     default: return ACT_NONE;
     }
 }

@@ -1,6 +1,7 @@
 // The logging window's command numbers and the pure part of its keyboard
 // and menu mapping. Free of Win32 so that the mapping can be tested alone.
 #pragma once
+#include "resource_ids.h"
 
 enum LogAction {
     ACT_NONE = -1,
@@ -24,8 +25,6 @@ enum LogAction {
     ACT_GPS_WARNING = 116,
     ACT_COORDINATES = 117,
 };
-
-enum { FIRST_COMMAND_BUTTON_ID = 460 };
 
 enum {
     KEY_TAB = 9, KEY_RETURN = 13, KEY_SPACE = 32,

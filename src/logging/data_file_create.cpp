@@ -1,13 +1,14 @@
 // Proposing a name for a new data file, confirming it with the operator in
 // the save-file dialog, and creating the file with its opening records.
-#include "logging/data_file.h"
+#include "logging/data_file_create.h"
+#include "logging/record_writers.h"
 #include "app/file_error.h"
 
 #include "app/app_state.h"
 #include "logging/file_naming.h"
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"
-#include "serial/ports.h"
+#include "serial/delay_events.h"
 #include "settings/settings.h"
 
 #include <commdlg.h>

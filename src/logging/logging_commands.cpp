@@ -7,20 +7,24 @@
 #include "logging/stop_logging.h"
 #include "logging/log_run.h"
 #include "logging/command_keys.h"
-#include "logging/data_file.h"
+#include "logging/data_file_create.h"
+#include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "app/file_error.h"
 #include "app/shell.h"
 #include "app/dialog_template.h"
-#include "display/panes.h"
+#include "display/profile_pane.h"
+#include "display/profile_replay.h"
 #include "display/display_state.h"
-#include "display/status_area.h"
+#include "display/status_paint.h"
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
 #include "instrument/acq.h"
 #include "instrument/reading_rules.h"
 #include "instrument/em61mk2_decode.h"
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
+#include "serial/probe.h"
+#include "serial/delay_events.h"
 #include "settings/config_file.h"
 #include "settings/entry_dialogs.h"
 #include "settings/entry_rules.h"
@@ -65,23 +69,7 @@ static void SetButtonStyle(HWND button, int style)
 
 static HWND* VisibleButtons()
 {
-    return LogRun.FileState == 0 ? LogWnd.FileButton : LogWnd.RunButton;
-}
-
-static void ShowButtons(HWND* buttons, int show)
-{
-    for (int i = 0; i < 4; ++i)
-        ShowWindow(buttons[i], show ? SW_SHOW : SW_HIDE);
-}
-
-// Shows the Run page with "&Go" highlighted.
-static void ShowRunPage()
-{
-    ShowButtons(LogWnd.RunButton, 1);
-    LogWnd.ButtonCount = 4;
-    LogWnd.ButtonFirst = 0;
-    LogWnd.ButtonFocus = 0;
-    SetButtonStyle(LogWnd.RunButton[0], BS_DEFPUSHBUTTON);
+    return LogRun.FileState == FILE_NONE ? LogWnd.FileButton : LogWnd.RunButton;
 }
 
 static void MoveHighlight(int step)
@@ -117,9 +105,8 @@ static void OpenFile()
         DrawStatus(Layout.LineRect, Settings.SurveyLine, Font.Bold);
         DrawStationReadout();
     }
-    ShowButtons(LogWnd.FileButton, 0);
-    ShowRunPage();
-    LogRun.FileState = -1;
+    ShowCommandPage(FILE_STANDBY);
+    LogRun.FileState = FILE_STANDBY;
     RepaintPanes();
 }
 
@@ -127,20 +114,14 @@ static void OpenFile()
 static void ShowRecordingPage()
 {
     DrawRunState(L"Logging", L"Log");
-    SetButtonStyle(LogWnd.RunButton[LogWnd.ButtonFocus], BS_PUSHBUTTON);
-    ShowButtons(LogWnd.RunButton, 0);
-    LogWnd.ButtonFocus = 0;
-    ShowWindow(LogWnd.PauseButton, SW_SHOW);
-    SetButtonStyle(LogWnd.PauseButton, BS_DEFPUSHBUTTON);
+    ShowCommandPage(FILE_RECORDING);
 }
 
 // The Run page, "Stand By" in the state field.
 static void ShowStandByPage()
 {
     DrawRunState(L"Stand By", L"StB");
-    ShowWindow(LogWnd.PauseButton, SW_HIDE);
-    SetButtonStyle(LogWnd.PauseButton, BS_PUSHBUTTON);
-    ShowRunPage();
+    ShowCommandPage(FILE_STANDBY);
 }
 
 // The instrument refused to switch into or out of Wheel mode and the
@@ -359,12 +340,12 @@ static void ShowPopupMenu()
 {
     int external = Map.ExtLoaded == 1, ascii = Map.ExtLoaded == 2;
     int menuId, y = 10;
-    if (LogRun.FileState != 0) {
-        menuId = external ? 92 : ascii ? 93 : 40;
-        if (menuId == 40)
+    if (LogRun.FileState != FILE_NONE) {
+        menuId = external ? IDR_LOG_MENU_RUN_EXT : ascii ? IDR_LOG_MENU_RUN_ASCII : IDR_LOG_MENU_RUN;
+        if (menuId == IDR_LOG_MENU_RUN)
             y = 5;
     } else {
-        menuId = external ? 90 : ascii ? 91 : 70;
+        menuId = external ? IDR_LOG_MENU_IDLE_EXT : ascii ? IDR_LOG_MENU_IDLE_ASCII : IDR_LOG_MENU_IDLE;
     }
     HMENU menu = LoadMenuW(App.hInstance, MAKEINTRESOURCEW(menuId));
     if (menu == NULL)
@@ -415,7 +396,7 @@ static void AfterDialog(int action, INT_PTR result)
         }
         break;
     case ACT_SCALE_PROFILE:
-        if (result == 1 && LogView.ShowMap == 0 && LogRun.FileState != 0)
+        if (result == 1 && LogView.ShowMap == 0 && LogRun.FileState != FILE_NONE)
             ReplayProfilesFromFile();
         break;
     default:
@@ -429,7 +410,7 @@ static void RunDialogAction(const DialogAction& d)
     if (d.Action != ACT_NEW_LINE)
         SetSipState(hLoggingWnd, 1);
     const wchar_t* name = d.Template;
-    if (d.Action == ACT_NEW_LINE && App.StorageMode >= 1 && !Screen.Portrait)
+    if (d.Action == ACT_NEW_LINE && App.StorageMode != STORAGE_C_DRIVE && !Screen.Portrait)
         name = L"GetNewLineHor";
     INT_PTR result = RunDialogTemplate(d.OwnedByCurve ? hCurveWnd : hLoggingWnd, name, d.Proc, 0);
     SetSipState(hLoggingWnd, 0);
@@ -504,15 +485,15 @@ static void RunAction(int action)
     }
     switch (action) {
     case ACT_PRIMARY:
-        if (LogRun.FileState == 0)
+        if (LogRun.FileState == FILE_NONE)
             OpenFile();
-        else if (LogRun.FileState == -1)
+        else if (LogRun.FileState == FILE_STANDBY)
             Go();
         else
             Pause();
         return;
     case ACT_QUICK_LINE:
-        if (LogRun.FileState == -1)
+        if (LogRun.FileState == FILE_STANDBY)
             QuickLine();
         return;
     case ACT_EXIT:
@@ -538,7 +519,7 @@ static void RunAction(int action)
     for (const DialogAction& d : DialogActions)
         if (d.Action == action) {
             // Line, station and comment belong to an open data file.
-            if (action <= ACT_COMMENT && LogRun.FileState == 0)
+            if (action <= ACT_COMMENT && LogRun.FileState == FILE_NONE)
                 break;
             RunDialogAction(d);
             return;
@@ -572,7 +553,7 @@ static int ActionOfStandbyKey(int key)
 // "&Menu" button do nothing, as the buttons themselves.
 static int FileCommandDisabled(int action)
 {
-    if (LogRun.FileState != 0)
+    if (LogRun.FileState != FILE_NONE)
         return 0;
     int index = action == ACT_PRIMARY ? 0 : action == ACT_NULL ? 1 : action == ACT_MENU ? 3 : -1;
     return index >= 0 && !IsWindowEnabled(LogWnd.FileButton[index]);
@@ -585,13 +566,13 @@ LRESULT HandleLoggingCommand(HWND, UINT msg, WPARAM wParam, LPARAM)
     if (msg == WM_COMMAND) {
         int id = LOWORD(wParam);
         action = ActionOfMenuId(id);
-        if (action == ACT_NONE && id >= FIRST_COMMAND_BUTTON_ID && id < FIRST_COMMAND_BUTTON_ID + 4)
-            action = id - FIRST_COMMAND_BUTTON_ID;
+        if (action == ACT_NONE && id >= IDC_LOG_BUTTON_FIRST && id < IDC_LOG_BUTTON_FIRST + 4)
+            action = id - IDC_LOG_BUTTON_FIRST;
     } else if (LogRun.Active == 1) {
         int key = (int)wParam;
-        action = LogRun.FileState == 1 ? ActionOfRecordingKey(key) : ActionOfStandbyKey(key);
+        action = LogRun.FileState == FILE_RECORDING ? ActionOfRecordingKey(key) : ActionOfStandbyKey(key);
     }
-    if (action == ACT_QUICK_LINE && LogRun.FileState == 0)
+    if (action == ACT_QUICK_LINE && LogRun.FileState == FILE_NONE)
         action = ACT_NULL;
     if (FileCommandDisabled(action))
         return 0;

@@ -6,11 +6,12 @@
 #include "logging/log_run.h"
 #include "app/app_state.h"
 #include "app/message_table.h"
-#include "display/status_area.h"
+#include "display/status_layout.h"
+#include "display/status_paint.h"
 #include "instrument/acq.h"
 #include "instrument/reading_handler.h"
 #include "gps/gps_reader.h"
-#include "serial/ports.h"
+#include "serial/delay_events.h"
 #include "settings/settings.h"
 #include "platform/ce_compat.h"
 
@@ -187,6 +188,25 @@ static LRESULT TakeFocusWhenShown(HWND hwnd, UINT, WPARAM shown, LPARAM)
         LogView.LiveDraw = 1;
     }
     return 0;
+}
+
+void ShowCommandPage(int fileState)
+{
+    for (int i = 0; i < 4; ++i) {
+        // The first button of the page shown is highlighted, no other.
+        SendMessageW(LogWnd.FileButton[i], BM_SETSTYLE,
+                     fileState == FILE_NONE && i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        SendMessageW(LogWnd.RunButton[i], BM_SETSTYLE,
+                     fileState == FILE_STANDBY && i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        ShowWindow(LogWnd.FileButton[i], fileState == FILE_NONE ? SW_SHOW : SW_HIDE);
+        ShowWindow(LogWnd.RunButton[i], fileState == FILE_STANDBY ? SW_SHOW : SW_HIDE);
+    }
+    SendMessageW(LogWnd.PauseButton, BM_SETSTYLE,
+                 fileState == FILE_RECORDING ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    ShowWindow(LogWnd.PauseButton, fileState == FILE_RECORDING ? SW_SHOW : SW_HIDE);
+    LogWnd.ButtonFocus = 0;
+    LogWnd.ButtonCount = 4;
+    LogWnd.ButtonFirst = 0;
 }
 
 void EnableFileCommands(BOOL fileEnabled, BOOL nullEnabled, BOOL menuEnabled)

@@ -1,6 +1,6 @@
 // Record writers: each assembles one or more 27-byte records from the
 // process-wide records and appends them to the open data file.
-#include "logging/data_file.h"
+#include "logging/record_writers.h"
 
 #include "app/app_state.h"
 #include "instrument/acq.h"

@@ -1,16 +1,18 @@
 // Teardown of a logging run: totals, ports and reader threads, the data
 // file, and back to the main menu (or the end of the program).
 #include "logging/stop_logging.h"
+#include "logging/logging_window.h"
 #include "logging/connection_watchdog.h"
 #include "logging/log_run.h"
-#include "logging/data_file.h"
+#include "logging/record_writers.h"
 #include "app/app_state.h"
-#include "display/panes.h"
+#include "display/profile_replay.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
 #include "instrument/acq.h"
 #include "instrument/reading_handler.h"
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
+#include "serial/delay_events.h"
 #include "settings/settings.h"
 #include "platform/ce_compat.h"
 #include <cwchar>
@@ -88,28 +90,12 @@ static void ResetRunValues()
     ResetGpsRunValues();
 }
 
-// Back to the first command page, "&File" highlighted.
-static void ShowFilePage()
-{
-    for (int i = 0; i < 4; ++i) {
-        ShowWindow(LogWnd.RunButton[i], SW_HIDE);
-        SendMessageW(LogWnd.RunButton[i], BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
-        SendMessageW(LogWnd.FileButton[i], BM_SETSTYLE, i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
-                     FALSE);
-        ShowWindow(LogWnd.FileButton[i], SW_SHOW);
-    }
-    ShowWindow(LogWnd.PauseButton, SW_HIDE);
-    LogWnd.ButtonFocus = 0;
-    LogWnd.ButtonCount = 4;
-    LogWnd.ButtonFirst = 0;
-    InvalidateRect(hLoggingWnd, NULL, TRUE);
-}
-
 static void FinishTeardown()
 {
     LogRun.Active = 0;
     ResetRunValues();
-    ShowFilePage();
+    ShowCommandPage(FILE_NONE);
+    InvalidateRect(hLoggingWnd, NULL, TRUE);
     LogRun.Launched = 0;
     // The GPS position store stays allocated: the next launch reuses it.
     LogView.LiveDraw = 1;

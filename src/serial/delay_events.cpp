@@ -1,5 +1,5 @@
 #include "platform/ce_compat.h"
-#include "serial/ports.h"
+#include "serial/delay_events.h"
 
 // Busy-waits until more than ms milliseconds have passed; the short waits
 // between serial commands must not let other messages run.

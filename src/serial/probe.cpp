@@ -1,6 +1,8 @@
 #include "instrument/acq.h"
 #include "platform/ce_compat.h"
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
+#include "serial/probe.h"
+#include "serial/delay_events.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "serial/ports.h"
+#include "serial/serial_ports.h"
 
 #include <cwchar>
 

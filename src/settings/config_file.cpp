@@ -301,8 +301,8 @@ int ReadConfigLine(HANDLE file, char* buffer)
 static const wchar_t* ConfigDirectory()
 {
     switch (App.StorageMode) {
-    case 1:  return L"Storage\\KVTINI";
-    case 2:  return L"\\KVTINI";
+    case STORAGE_CARD: return L"Storage\\KVTINI";
+    case STORAGE_ROOT: return L"\\KVTINI";
     default: return L"C_DRIVE\\KVTINI";
     }
 }

@@ -1,5 +1,4 @@
-// The positional configuration file "Q61MK2CX.INI" and the settings'
-// defaults and derived values.
+// The positional configuration file "Q61MK2CX.INI".
 #pragma once
 #include <windows.h>
 #include "settings/settings.h"
@@ -13,12 +12,5 @@ void ReadConfigValues(HANDLE file);
 int ReadConfigLine(HANDLE file, char* buffer);   // buffer of CONFIG_LINE_CHARS
 enum { CONFIG_LINE_CHARS = 264 };
 
-void ApplyInstrumentDefaults();
-void ComputeReadingRates();
-// The run-time values that follow from the settings (main window creation
-// runs them once before the file is loaded; loading recomputes them).
-void ComputeDerivedValues();
-void BuildGridTable(GridTable* table, int heightPx, float scaleMin, float scaleMax,
-                    float pixelsPerUnit, int32_t* zeroSide);
 // Full path of the configuration file for the current storage mode.
 void ConfigFilePath(wchar_t* out, size_t outChars);

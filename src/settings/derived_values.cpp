@@ -1,7 +1,7 @@
 // Values that follow from the settings: scale factors, grid tables, rates,
 // marker sizes and map margins. Never stored; recomputed after every load.
 #include "settings/derived_values.h"
-#include "settings/config_file.h"
+#include "settings/grid_table.h"
 #include "app/app_state.h"
 #include "logging/log_run.h"
 #include "gps/gps_reader.h"

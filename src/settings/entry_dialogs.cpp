@@ -6,7 +6,7 @@
 #include "settings/config_file.h"
 #include "settings/settings.h"
 #include "logging/log_run.h"
-#include "logging/data_file.h"
+#include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "display/display_state.h"
 #include "gps/map_view.h"

@@ -1,7 +1,7 @@
 // Horizontal grid lines of the profile and bar panes. When the scale spans
 // zero, the zero line comes first and the step is chosen from how the pane
 // divides above and below it; otherwise four evenly spaced lines.
-#include "settings/config_file.h"
+#include "settings/grid_table.h"
 #include "settings/derived_values.h"
 #include <cmath>
 

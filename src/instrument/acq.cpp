@@ -20,7 +20,7 @@ void ResetFrameThinning() {
 }
 
 void ResetAcquisitionForRun() {
-    Acq.Phase = 0;
+    Acq.Phase = PHASE_NORMALISING;
     Acq.NullPending = 0;
     // A run that follows a given-up one must not give up at its first miss.
     Acq.MissedPolls = 0;

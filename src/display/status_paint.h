@@ -1,10 +1,9 @@
-// Read-out rectangles of the logging screen and their painting.
+// The logging screen's read-outs: its WM_PAINT and the drawing helpers
+// the handlers that own each read-out use.
 #pragma once
 #include <windows.h>
 #include <cstddef>
 
-void LayoutLandscape(HDC hdc);
-void LayoutPortrait(HDC hdc);
 LRESULT PaintLoggingWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Status-area initialisation done by every launch.
 void InitStatusArea(HWND hwnd);

@@ -1,5 +1,5 @@
-// Read-out rectangles of the logging screen from measured text widths. Split
-// from the measuring so that the geometry can be checked without a display.
+// Read-out rectangles of the logging screen: sample texts measured, then
+// the rectangles placed from the widths (placing alone needs no display).
 #pragma once
 #include <windows.h>
 
@@ -28,3 +28,8 @@ void MeasureStatusTextWidths(HDC hdc, int portrait, StatusTextWidths* widths);
 // (rows 1..13 are StatusY[0..12]) and Layout.StatusLineHeight.
 void ComputeLandscapeRects(const StatusTextWidths& widths);
 void ComputePortraitRects(const StatusTextWidths& widths);
+
+// Fill the rectangles; the logging window calls one of them, by
+// Screen.Portrait, when it is created, with Font.Normal selected.
+void LayoutLandscape(HDC hdc);
+void LayoutPortrait(HDC hdc);

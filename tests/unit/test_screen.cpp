@@ -1,7 +1,12 @@
-// Screen classes, scale factors, the first layout values and the main-menu
-// button places for the screen sizes the logger meets.
+// Screen classes at their boundaries, the scale factors and first layout
+// values of a VGA screen, the main-menu button places and the speed read-out
+// text in every unit pairing (the layouts of the common sizes are probed on
+// the screen by the end-to-end tests).
 #include "app/screen_geometry.h"
+#include "display/status_paint.h"
 #include "test_check.h"
+#include <cwchar>
+#include <string>
 
 static ScreenRecord Classified(int w, int h)
 {
@@ -9,29 +14,6 @@ static ScreenRecord Classified(int w, int h)
     ClassifyScreen(w, h, &s);
     ComputeScreenScales(&s);
     return s;
-}
-
-static void TestSmallScreensAreForcedToReferenceSize()
-{
-    ScreenRecord p = Classified(240, 320);
-    CHECK_EQ(p.Class, 1);
-    CHECK_EQ(p.Portrait, 1);
-    CHECK_EQ(p.Width, 240);
-    CHECK_EQ(p.Height, 320);
-    CHECK_NEAR(p.ScaleX, 1.0, 0);
-    CHECK_NEAR(p.ScaleY, 1.0, 0);
-    CHECK_NEAR(p.FontScale, 1.0, 0);
-
-    ScreenRecord l = Classified(320, 240);
-    CHECK_EQ(l.Class, 1);
-    CHECK_EQ(l.Portrait, 0);
-    CHECK_EQ(l.Width, 320);
-    CHECK_EQ(l.Height, 240);
-
-    // A smaller client area (a task bar left visible) still draws at 240 x 320.
-    ScreenRecord cut = Classified(240, 294);
-    CHECK_EQ(cut.Width, 240);
-    CHECK_EQ(cut.Height, 320);
 }
 
 static void TestClassBoundariesAndSquare()
@@ -44,6 +26,9 @@ static void TestClassBoundariesAndSquare()
     CHECK_EQ(Classified(701, 480).Class, 3);
     CHECK_EQ(Classified(480, 701).Class, 3);
     CHECK_EQ(Classified(480, 700).Class, 2);
+    // A smaller client area (a task bar left visible) still draws at 240 x 320.
+    ScreenRecord cut = Classified(240, 294);
+    CHECK(cut.Class == 1 && cut.Width == 240 && cut.Height == 320 && cut.FontScale == 1.0);
 }
 
 static void TestVgaPortraitScalesAndLayout()
@@ -69,42 +54,6 @@ static void TestVgaPortraitScalesAndLayout()
     CHECK_EQ(l.BarsHeight, 76);
     CHECK_EQ(l.BarsWidth, 64);
     CHECK_EQ(l.BarHalfWidth, 31);
-}
-
-static void TestReferenceLayouts()
-{
-    LayoutRecord p = {};
-    ComputeInitialLayout(Classified(240, 320), &p);
-    CHECK_EQ(p.ProfileLeft, 5);
-    CHECK_EQ(p.ProfileTop, 13);
-    CHECK_EQ(p.ProfileWidth, 231);                   // no minus one on class 1
-    CHECK_EQ(p.ProfileHeight, 231);
-    CHECK_EQ(p.ButtonHeight, 16);
-    CHECK_EQ(p.BarsHeight, 319 - (13 + 231 + 5 + 11) - 16);
-    CHECK_EQ(p.BarsWidth, 32);
-    CHECK_EQ(p.BarHalfWidth, 15);
-
-    LayoutRecord l = {};
-    ComputeInitialLayout(Classified(320, 240), &l);
-    CHECK_EQ(l.ProfileLeft, 4);
-    CHECK_EQ(l.ProfileTop, 4);
-    CHECK_EQ(l.ProfileWidth, 215);
-    CHECK_EQ(l.ProfileHeight, 215);
-    CHECK_EQ(l.SpeedbarHeight, 5);
-    CHECK_EQ(l.BarsHeight, 80);
-    CHECK_EQ(l.BarsWidth, 32);
-
-    // 800 x 480 landscape: class 3, Height 516, ScaleY 2.15, ScaleX 2.5.
-    ScreenRecord wide = Classified(800, 480);
-    CHECK_EQ(wide.Class, 3);
-    CHECK_EQ(wide.Height, 516);
-    LayoutRecord w = {};
-    ComputeInitialLayout(wide, &w);
-    CHECK_EQ(w.ProfileWidth, 429);
-    CHECK_EQ(w.BarsHeight, 172);                     // trunc(80 x 2.15)
-    CHECK_EQ(w.SpeedbarHeight, 10);
-    CHECK_EQ(w.BarsWidth, 80);
-    CHECK_EQ(w.BarHalfWidth, 39);
 }
 
 static void TestMenuButtonPlaces()
@@ -134,12 +83,27 @@ static void TestMenuButtonPlaces()
     CHECK_EQ(vga.Height, 50);                        // trunc(26 x 1.95) = 50.7
 }
 
+static void TestSpeedText()
+{
+    struct Case { int Units, SpeedUnits; const char* Text; };
+    const Case cases[] = {
+        {0, 0, "Speed: 2.00 m/s"}, {0, 1, "Speed: 6.56 ft/s"}, {0, 2, "Speed: 7.20 km/h"},
+        {0, 3, "Speed: 4.47 mph"}, {1, 0, "Speed: 0.61 m/s"}, {1, 1, "Speed: 2.00 ft/s"},
+        {1, 2, "Speed: 2.19 km/h"}, {1, 3, "Speed: 1.36 mph"},
+        {2, 0, "Speed: 0.61 m/s"},                       // US survey feet count as feet
+    };
+    for (const Case& c : cases) {
+        wchar_t text[64];
+        FormatSpeedText(text, 64, 2.0f, c.Units, c.SpeedUnits);
+        CHECK_STR(std::string(text, text + wcslen(text)), c.Text);
+    }
+}
+
 int main()
 {
-    TestSmallScreensAreForcedToReferenceSize();
+    TestSpeedText();
     TestClassBoundariesAndSquare();
     TestVgaPortraitScalesAndLayout();
-    TestReferenceLayouts();
     TestMenuButtonPlaces();
     return TestSummary("test_screen_geometry");
 }

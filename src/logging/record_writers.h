@@ -1,16 +1,10 @@
-// Naming, creation and records of the survey data file (27-byte records).
+// The record writers: each assembles one or more 27-byte records from the
+// process-wide records and appends them to the open data file.
 #pragma once
 #include <windows.h>
 
+// Bytes per record (27 for this instrument).
 extern int RecordLength;
-
-// The "Create Data File" dialog, the header and the first line block; on
-// success LogRun.hDataFile is open for appending and the state is stand-by.
-void CreateDataFile(HWND owner);
-// Closes and reopens the data file for appending (which makes everything
-// written so far durable); tells the operator and returns 0 when it cannot.
-int ReopenDataFile(HWND owner);
-void ComposeDataFileName(HWND owner, wchar_t* name);
 
 // The system error of a record write that failed since the last call, or 0;
 // the failure is then reported. Writes stay stopped after a failure until

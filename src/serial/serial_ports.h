@@ -22,7 +22,3 @@ int OpenGpsPort();
 int OpenGps2Port();
 int OpenGps3Port();
 int OpenOutputPort();
-int ProbeInstrument(char first, char second, int reopen);
-DWORD DelayMs(int ms);
-BOOL EventReset(HANDLE h);
-BOOL EventSet(HANDLE h);

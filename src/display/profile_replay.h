@@ -1,0 +1,20 @@
+// Profiles redrawn from the data file.
+#pragma once
+#include <windows.h>
+
+// Redraws the profiles from the data file after a scale or view change.
+void ReplayProfilesFromFile();
+// Rebuilds the profiles of `window` (the profile pane) from the data file.
+void ReplayProfiles(HWND window);
+void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2,
+                          const POINT* list3, const POINT* list4, int count);
+// The four calibrated channel values of a stored reading record (its first
+// 13 bytes) with the null offsets in force. Returns 0 when the stored
+// reference is zero and the record cannot be decoded.
+int DecodeStoredReading(const unsigned char* record, const float offsets[4], float channels[4]);
+// Walks the data file backwards from its current position as the replay
+// does, handing each finished stretch of points to draw(context, lists,
+// count); leaves the file position where it found it.
+typedef void (*ReplayDrawFunction)(void* context, const POINT* const lists[4], int count);
+void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float offsets[4],
+                        ReplayDrawFunction draw, void* context);
