@@ -1,28 +1,29 @@
-"""Helpers for the end-to-end tests: the real program under Wine on a private
-X server, driven by keystrokes, watched through screenshots, talking to
-simulated instruments over pseudo-terminals.
+"""The one harness of the end-to-end tests: the real program under Wine on a
+private X server, driven by keystrokes, watched through screenshots, talking
+to the simulated EM61-MK2 over a pseudo-terminal; and the readers of what it
+leaves behind (data file records, configuration lines).
 
-    from qorharness import Session
+    from qorharness import Checks, Session, Survey
 
-    with Session("startup") as s:            # Xvfb, Wine prefix, temp root
-        gps = s.open_pty()                   # simulated receiver's end
-        app = s.start(screen="240x320", com={2: gps.path}, uptime_ms=3600000)
-        box = s.wait_window("WARNING", timeout=30)
-        s.key("Return", window=box)
-        shot = s.screenshot("after-warning")
-        assert shot.pixel(10, 10) == (192, 192, 192)
-        assert app.wait(timeout=30) == 0
+    T = Checks("test_example")
+    with Session("example", screen="320x240") as s:
+        run = Survey(s, config={47: "2"}, sim_args=["--mode", "polled"])
+        run.launch()                         # normalised: "&File" is on
+        path = run.create_file()
+        run.key("g"); time.sleep(3); run.key("space")
+        run.exit_run()                       # "Exit Logging?" answered Yes
+    sys.exit(T.summary())
 
 Everything started here is stopped when the session ends, also on failure
-or when CTest kills the test (SIGTERM): the program, the Wine server of the
-session's prefix (wineserver -k), the X server, the pseudo-terminals.
+or when CTest ends the test (SIGTERM): the program, the simulators, the Wine
+server of the session's prefix (wineserver -k), the X server.
 
 Standard library only. Environment:
   QOR_EXE             program (default build/qor.exe)
   QOR_TEST_OUT        screenshots and logs (default build/test-output)
-  QOR_E2E_WINEPREFIX  Wine prefix of the end-to-end tests (default: the
-                      QOR_WINEPREFIX or .wineprefix path with "-e2e" added,
-                      kept apart so that wineserver -k spares other tests)
+  QOR_E2E_WINEPREFIX  Wine prefix of the session (default: QOR_WINEPREFIX or
+                      .wineprefix, + "-e2e", + "-" and QOR_E2E_LANE, which
+                      CTest sets so that each lane has a prefix of its own)
   QOR_WINEDEBUG       Wine debug channels (default -all)
   QOR_KEEP_ROOT       set to keep each test's root directory
 """
@@ -33,34 +34,73 @@ import re
 import select
 import shutil
 import signal
-import struct
+import socket
 import subprocess
 import tempfile
-import termios
 import time
 import tty
-import zlib
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 TOOLS = os.path.join(REPO, "tools")
 QOR_EXE = os.environ.get("QOR_EXE") or os.path.join(REPO, "build", "qor.exe")
 OUT_DIR = os.environ.get("QOR_TEST_OUT") or os.path.join(REPO, "build", "test-output")
+EM61SIM = os.path.join(TOOLS, "bin", "em61sim")
+# The configuration file a first start writes: 79 lines, CR LF after each.
+DEFAULT_CONFIG = ("Ver3.30 1 0 0 0 0 1 0 1 1 1 1 1 1 1 1 1 2 3 4 1 2 4 3 1 16711680 65280 255 16711935 "
+                  "16776960 65535 32896 8421376 0 0.000000 2000.000000 1 1 1 1 1 0 0 0 0.000000 10.000000 0 "
+                  "1.000000 0.200000 2.000000 0.200000 0 1.000000 0 1 0.000000 0 5 4 3 16711680 255 65280 1 "
+                  "0 0 1.500000 10 1 1 1 5 4.000000 0.000000 0.000000 0 1 0 0").encode().replace(b" ", b"\r\n") + b"\r\n"
+RECORD = 27
 
 
 class HarnessError(AssertionError):
     """A test step failed; the message says what was expected and what was seen."""
 
 
-def wait_for(predicate, timeout, interval=0.1, what="condition"):
-    """Polls predicate() until it returns a true value, which is returned."""
+class Checks:
+    """Named checks of one test program; summary() prints the closing line
+    "name: N passed, N failed" and returns the exit code."""
+
+    def __init__(self, name):
+        self.name, self.failed, self.count = name, [], 0
+
+    def check(self, cond, what):
+        self.count += 1
+        print(("ok   " if cond else "FAIL ") + what, flush=True)
+        if not cond:
+            self.failed.append(what)
+        return cond
+
+    def summary(self):
+        print(f"{self.name}: {self.count - len(self.failed)} passed, {len(self.failed)} failed", flush=True)
+        return 0 if not self.failed else 1
+
+    def run(self, *cases):
+        """Runs each case; a step that fails with HarnessError fails that
+        case and the next one runs. Returns the exit code."""
+        if not os.path.exists(QOR_EXE):
+            print(f"SKIP: {QOR_EXE} not built")
+            return 0
+        for case in cases:
+            try:
+                case()
+            except HarnessError as e:
+                self.check(False, f"{case.__name__}: {e}")
+        return self.summary()
+
+
+def wait_for(predicate, timeout, interval=0.1, what="condition", fail=True):
+    """Polls predicate() until it returns a true value, which is returned.
+    On time-out: HarnessError, or with fail=False the last value."""
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            raise HarnessError(f"timed out after {timeout:.1f} s waiting for {what}")
+        if value or time.monotonic() >= deadline:
+            break
         time.sleep(interval)
+    if not value and fail:
+        raise HarnessError(f"timed out after {timeout:.1f} s waiting for {what}")
+    return value
 
 
 def e2e_wineprefix():
@@ -68,7 +108,7 @@ def e2e_wineprefix():
     if explicit:
         return explicit
     base = os.environ.get("QOR_WINEPREFIX") or os.path.join(REPO, ".wineprefix")
-    return base.rstrip("/") + "-e2e"
+    return base.rstrip("/") + "-e2e" + ("-" + os.environ["QOR_E2E_LANE"] if os.environ.get("QOR_E2E_LANE") else "")
 
 
 def wine_env(prefix):
@@ -89,62 +129,22 @@ def init_wineprefix(prefix):
 
 # --------------------------------------------------------------------- X --
 
-def free_display():
-    for n in list(range(100 + os.getpid() % 300, 1000)) + list(range(100, 400)):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return f":{n}"
-    raise HarnessError("no free X display number")
-
-
-class Xvfb:
-    """A private X server; a context manager. .display is ":N"."""
-
-    def __init__(self, size="240x320", display=None):
-        self.size = size
-        self.display = display
-        self.proc = None
-
-    def start(self, timeout=10):
-        for _ in range(5):
-            display = self.display or free_display()
-            self.proc = subprocess.Popen(
-                ["Xvfb", display, "-screen", "0", f"{self.size}x24", "-nolisten", "tcp", "-noreset"],
-                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            deadline = time.monotonic() + timeout
-            while time.monotonic() < deadline and self.proc.poll() is None:
-                if os.path.exists(f"/tmp/.X11-unix/X{display[1:]}") and subprocess.run(
-                        ["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
-                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
-                    self.display = display
-                    return self
-                time.sleep(0.05)
-            self.stop()
-            if self.display:
-                break
-        raise HarnessError(f"could not start Xvfb ({self.size})")
-
-    def stop(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        self.proc = None
-
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
+def start_xvfb(size):
+    """A private X server of the given size (tools/wine-env's starter);
+    returns (display, pid)."""
+    r = subprocess.run(["bash", "-c", f'source "{TOOLS}/wine-env" && qor_start_xvfb {size}x24 '
+                        '&& echo "$DISPLAY $QOR_XVFB_PID"'], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=60)
+    if r.returncode != 0:
+        raise HarnessError(f"could not start Xvfb ({size}): {r.stderr.strip()}")
+    display, pid = r.stdout.split()
+    return display, int(pid)
 
 
 class X:
     """xdotool and ImageMagick on one display."""
 
     def __init__(self, display):
-        self.display = display
         self.env = dict(os.environ, DISPLAY=display)
 
     def _run(self, args, check=True, timeout=20):
@@ -152,235 +152,107 @@ class X:
                            stderr=subprocess.PIPE, timeout=timeout)
         if check and r.returncode != 0:
             raise HarnessError(f"{' '.join(args)} failed ({r.returncode}): {r.stderr.decode(errors='replace').strip()}")
-        return r.stdout.decode(errors="replace")
+        return r
 
     def search(self, name, visible=True):
         """Ids of windows whose title matches the regular expression name."""
         args = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", name]
-        return [int(w) for w in self._run(args, check=False).split()]
+        return [int(w) for w in self._run(args, check=False).stdout.split()]
 
     def window_name(self, wid):
-        return self._run(["xdotool", "getwindowname", str(wid)], check=False).rstrip("\n")
+        return self._run(["xdotool", "getwindowname", str(wid)], check=False).stdout.decode().strip()
 
     def window_geometry(self, wid):
         """(x, y, width, height) of a window, x and y on the screen."""
-        out = self._run(["xdotool", "getwindowgeometry", "--shell", str(wid)], check=False)
+        out = self._run(["xdotool", "getwindowgeometry", "--shell", str(wid)], check=False).stdout.decode()
         v = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        try:
-            return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
-        except KeyError:
+        if "WIDTH" not in v:
             raise HarnessError(f"window {wid} has gone")
+        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
     def titles(self):
         """Titles of all visible windows, for failure messages."""
-        names = []
-        for wid in self.search(".", visible=True):
-            n = self.window_name(wid)
-            if n and n != "Default IME":
-                names.append(n)
-        return names
+        names = (self.window_name(w) for w in self.search("."))
+        return [n for n in names if n and n != "Default IME"]
 
     def key(self, *keys, window=None, delay_ms=50):
-        """Presses keys (xdotool names: Return, Escape, F1, alt+l, Down...).
-        With window, the keys go to that window (XSendEvent, which Wine
-        accepts); without, to the window that has the focus. Keys after one
-        that closes the window are lost: send those in a separate call."""
-        args = ["xdotool", "key", "--delay", str(delay_ms)]
+        """Presses keys (xdotool names: Return, Escape, alt+l, Down...) as the
+        keyboard does. With window, that window gets the focus first (a key
+        sent to a window that has not got it goes to whichever window of the
+        program has). Keys after one that closes the window are lost: send
+        those in a separate call."""
+        args = ["xdotool"]
         if window is not None:
-            args += ["--window", str(window)]
-        r = subprocess.run(args + list(keys), env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20)
-        if r.returncode != 0:
-            why = r.stderr.decode(errors="replace")
-            if "BadWindow" in why and window is not None:
-                # A key that closes its window (Return in a message box)
-                # leaves the key release without a target: that is success.
-                if window not in self.search(".", visible=False):
-                    return
-                raise HarnessError(f"cannot send {keys} to window {window}: {why.strip()}")
-            raise HarnessError(f"xdotool key {keys} failed: {why.strip()}")
+            args += ["windowfocus", "--sync", str(window)]
+        r = self._run(args + ["key", "--delay", str(delay_ms)] + list(keys), check=False)
+        if r.returncode != 0 and not (window is not None and window not in self.search(".", visible=False)):
+            raise HarnessError(f"xdotool key {keys} failed: {r.stderr.decode(errors='replace').strip()}")
 
-    def type(self, text, window=None, delay_ms=30):
-        args = ["xdotool", "type", "--delay", str(delay_ms)]
-        if window is not None:
-            args += ["--window", str(window)]
-        self._run(args + ["--", text])
-
-    def focus(self, wid):
-        self._run(["xdotool", "windowfocus", "--sync", str(wid)], check=False)
-
-    def click(self, x, y, button=1):
-        """Clicks at screen coordinates."""
-        self._run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button)])
+    def type(self, text, window=None):
+        args = ["xdotool"] + (["windowfocus", "--sync", str(window)] if window else [])
+        self._run(args + ["type", "--delay", "30", "--", text])
 
     def screenshot(self, path, window=None):
-        """Saves the screen (or one window) as an 8-bit RGB PNG; returns an Image."""
+        """Saves the screen (or one window) as a PNG; returns it as an Image."""
         os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
-        target = "root" if window is None else str(window)
-        self._run(["import", "-window", target, "PNG24:" + path], timeout=30)
+        self._run(["import", "-window", "root" if window is None else str(window), "PNG24:" + path],
+                  timeout=30)
         return Image.load(path)
 
 
-# ------------------------------------------------------------------ PNG --
-
 class Image:
-    """A decoded PNG (non-interlaced, 8-bit grey, RGB, RGBA or palette up to
-    8 bits). pixel(x, y) gives (r, g, b)."""
+    """A screenshot's pixels; pixel(x, y) gives (r, g, b)."""
 
-    def __init__(self, width, height, rows, path=None):
-        self.width, self.height, self.rows, self.path = width, height, rows, path
+    def __init__(self, width, height, data, path=None):
+        self.width, self.height, self.data, self.path = width, height, data, path
 
     @classmethod
     def load(cls, path):
-        with open(path, "rb") as f:
-            data = f.read()
-        if data[:8] != b"\x89PNG\r\n\x1a\n":
-            raise HarnessError(f"{path} is not a PNG file")
-        pos, idat, palette, trns = 8, [], None, None
-        while pos < len(data):
-            length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-            body = data[pos + 8:pos + 8 + length]
-            pos += 12 + length
-            if kind == b"IHDR":
-                width, height, depth, ctype, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            elif kind == b"PLTE":
-                palette = [tuple(body[i:i + 3]) for i in range(0, len(body), 3)]
-            elif kind == b"IDAT":
-                idat.append(body)
-            elif kind == b"IEND":
-                break
-        if interlace:
-            raise HarnessError(f"{path}: interlaced PNG not supported")
-        channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[ctype]
-        if depth != 8 and not (ctype in (0, 3) and depth in (1, 2, 4)):
-            raise HarnessError(f"{path}: PNG bit depth {depth} with colour type {ctype} not supported")
-        raw = zlib.decompress(b"".join(idat))
-        bits = channels * depth
-        stride = (width * bits + 7) // 8
-        bpp = max(1, bits // 8)
-        rows, prev, i = [], bytearray(stride), 0
-        for _ in range(height):
-            ftype, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
-            i += 1 + stride
-            for x in range(stride):
-                a = line[x - bpp] if x >= bpp else 0
-                b = prev[x]
-                c = prev[x - bpp] if x >= bpp else 0
-                if ftype == 1:
-                    line[x] = (line[x] + a) & 255
-                elif ftype == 2:
-                    line[x] = (line[x] + b) & 255
-                elif ftype == 3:
-                    line[x] = (line[x] + ((a + b) >> 1)) & 255
-                elif ftype == 4:
-                    p = a + b - c
-                    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                    line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-            prev = line
-            if depth == 8:
-                px = [tuple(line[x * channels:(x + 1) * channels]) for x in range(width)]
-            else:
-                per = 8 // depth
-                mask = (1 << depth) - 1
-                px = [((line[x // per] >> (8 - depth * (x % per + 1))) & mask,) for x in range(width)]
-            if ctype == 3:
-                row = [palette[p[0]] for p in px]
-            elif ctype in (0, 4):
-                scale = 255 // ((1 << depth) - 1)
-                row = [(p[0] * scale,) * 3 for p in px]
-            else:
-                row = [p[:3] for p in px]
-            rows.append(row)
-        return cls(width, height, rows, path)
+        ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, check=True).stdout
+        # "P6 W H 255" and a single white-space byte, then the RGB bytes.
+        fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        if not fields:
+            raise HarnessError(f"{path}: not readable as an image")
+        return cls(int(fields[1]), int(fields[2]), ppm[fields.end():], path)
 
     def pixel(self, x, y):
         if not (0 <= x < self.width and 0 <= y < self.height):
             raise HarnessError(f"pixel ({x}, {y}) outside the {self.width}x{self.height} image {self.path}")
-        return self.rows[y][x]
-
-    def crop(self, x, y, w, h):
-        return Image(w, h, [row[x:x + w] for row in self.rows[y:y + h]], self.path)
-
-    def count(self, colour, box=None):
-        """Number of pixels of exactly this (r, g, b) colour, in box (x, y, w, h)."""
-        x0, y0, w, h = box or (0, 0, self.width, self.height)
-        return sum(1 for row in self.rows[y0:y0 + h] for p in row[x0:x0 + w] if p == tuple(colour))
-
-    def colours(self, box=None):
-        """{(r, g, b): count} over the image or box."""
-        x0, y0, w, h = box or (0, 0, self.width, self.height)
-        hist = {}
-        for row in self.rows[y0:y0 + h]:
-            for p in row[x0:x0 + w]:
-                hist[p] = hist.get(p, 0) + 1
-        return hist
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
 
 
 # --------------------------------------------------------------- serial --
 
 class SerialPty:
-    """A pseudo-terminal standing in for an instrument or a GPS receiver.
-    The program opens .path (mapped to a COM port); the test reads and
-    writes the other side. Raw mode: bytes pass unchanged."""
+    """A pseudo-terminal standing in for an instrument that a test scripts
+    byte by byte. The program opens .path (mapped to a COM port); the test
+    reads and writes the other side. Raw mode: bytes pass unchanged."""
 
     def __init__(self):
         self.master, self.slave = os.openpty()
         tty.setraw(self.master)
         tty.setraw(self.slave)
-        # Keeping the slave open here means the master never sees EOF or
-        # EIO when the program closes and reopens the port.
+        # Holding the slave open keeps the master from EOF while the program
+        # closes and reopens the port.
         self.path = os.ttyname(self.slave)
-        self.received = bytearray()
 
     def write(self, data):
-        if isinstance(data, str):
-            data = data.encode("ascii")
-        view = memoryview(data)
+        view = memoryview(data.encode("ascii") if isinstance(data, str) else data)
         while view:
-            _, w, _ = select.select([], [self.master], [], 5)
-            if not w:
+            if not select.select([], [self.master], [], 5)[1]:
                 raise HarnessError(f"{self.path}: nobody reads the port (write blocked 5 s)")
-            n = os.write(self.master, view)
-            view = view[n:]
+            view = view[os.write(self.master, view):]
 
-    def read(self, timeout=0.0, max_bytes=65536):
+    def read(self, timeout=0.0):
         """Bytes the program sent, waiting up to timeout for the first."""
-        r, _, _ = select.select([self.master], [], [], timeout)
-        if not r:
+        if not select.select([self.master], [], [], timeout)[0]:
             return b""
         try:
-            data = os.read(self.master, max_bytes)
+            return os.read(self.master, 65536)
         except OSError:
             return b""
-        self.received += data
-        return data
-
-    def read_until(self, pattern, timeout):
-        """Reads until pattern (bytes or compiled regex of bytes) has arrived;
-        returns all bytes read by this call."""
-        got = bytearray()
-        deadline = time.monotonic() + timeout
-        while True:
-            found = (re.search(pattern, got) if hasattr(pattern, "search") else pattern in got)
-            if found:
-                return bytes(got)
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise HarnessError(f"{self.path}: expected {pattern!r} within {timeout} s, got {bytes(got)!r}")
-            got += self.read(min(left, 0.2))
-
-    def drain(self, quiet=0.2):
-        """Discards what has arrived until the line has been quiet a moment."""
-        while self.read(quiet):
-            pass
-
-    def line_settings(self):
-        """(baud, data bits, parity, stop bits) the program has set."""
-        iflag, oflag, cflag, lflag, ispeed, ospeed, cc = termios.tcgetattr(self.slave)
-        speeds = {getattr(termios, n): int(n[1:]) for n in dir(termios) if re.fullmatch(r"B\d+", n)}
-        size = {termios.CS5: 5, termios.CS6: 6, termios.CS7: 7, termios.CS8: 8}[cflag & termios.CSIZE]
-        parity = "N" if not cflag & termios.PARENB else ("O" if cflag & termios.PARODD else "E")
-        return speeds.get(ospeed, ospeed), size, parity, 2 if cflag & termios.CSTOPB else 1
 
     def close(self):
         for fd in (self.master, self.slave):
@@ -388,7 +260,147 @@ class SerialPty:
                 os.close(fd)
             except OSError:
                 pass
-        self.master = self.slave = -1
+
+
+class Em61Sim:
+    """tools/bin/em61sim on a pseudo-terminal of its own (.path), commanded
+    over its control socket; every frame it sends is in its frame log."""
+
+    def __init__(self, out_dir, args):
+        self.tmp = tempfile.mkdtemp(prefix="qor-sim-")     # short path for the socket
+        self.sock_path = os.path.join(self.tmp, "sim.sock")
+        self.frame_log = os.path.join(out_dir, "frames.log")
+        self.log = open(os.path.join(out_dir, "em61sim.log"), "wb")
+        self.proc = subprocess.Popen([EM61SIM, "--control", self.sock_path, "--frame-log",
+                                      self.frame_log, *args], stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.PIPE, stderr=self.log, text=True)
+        first = self.proc.stdout.readline().split()
+        if len(first) != 2 or first[0] != "PTY":
+            raise HarnessError("em61sim did not report its terminal")
+        self.path = first[1]
+        self.conn = None
+
+    def control(self, command):
+        """One control command; returns the simulator's answer line."""
+        if self.conn is None:
+            self.conn = wait_for(self._connect, 5, 0.02, "the simulator's control socket")
+            self.answers = self.conn.makefile("r")
+        self.conn.sendall((command + "\n").encode())
+        return self.answers.readline().strip()
+
+    def _connect(self):
+        try:
+            c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            c.connect(self.sock_path)
+            return c
+        except OSError:
+            return None
+
+    def stats(self):
+        """The simulator's counters ("stats": probes_received=, requests=, line=...)."""
+        return dict(w.split("=", 1) for w in self.control("stats").split()[1:] if "=" in w)
+
+    def frames(self):
+        """Frames sent so far: [(seq, monotonic us of the last byte, bytes)]."""
+        out = []
+        if os.path.exists(self.frame_log):
+            with open(self.frame_log) as f:
+                for parts in (line.split() for line in f):
+                    if len(parts) >= 3:
+                        out.append((int(parts[0]), int(parts[1]), bytes.fromhex("".join(parts[2:]))))
+        return out
+
+    def stop(self):
+        if self.conn:
+            self.conn.close()
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+# ------------------------------------------------- files the program keeps --
+
+def config_lines(edits=None, gps=False):
+    """The default configuration file's bytes, GPS input off unless gps, with
+    line edits {line number: text}."""
+    lines = DEFAULT_CONFIG.split(b"\r\n")
+    if not gps:
+        lines[36] = b"0"                      # line 37: GPS input
+    for number, text in (edits or {}).items():
+        lines[number - 1] = text.encode() if isinstance(text, str) else text
+    return b"\r\n".join(lines)
+
+
+def read_records(path):
+    """The data file's 27-byte records (records are never split at line
+    feeds: a reading carries raw bytes) and the file's size."""
+    with open(path, "rb") as f:
+        data = f.read()
+    return [data[i:i + RECORD] for i in range(0, len(data), RECORD)], len(data)
+
+
+def is_reading(rec):
+    return rec[:1] in (b"T", b"D", b"E", b"F", b"M", b"N", b"P", b"Q", b"J", b"K", b"j", b"k")
+
+
+def event_text(rec):
+    return rec[1:12].decode("ascii", "replace") if rec[:1] == b"X" else None
+
+
+def recordings(records):
+    """The readings of each recording: from a "$STARTED" to the next event.
+    Also returns the count of readings outside any recording. The 16 records
+    that open the file are passed over (H1 starts with a 'Q')."""
+    runs, on, stray = [], False, 0
+    for r in records[16:]:
+        e = event_text(r)
+        if e is not None:
+            on = e.startswith("$STARTED")
+            if on:
+                runs.append([])
+        elif is_reading(r):
+            if on:
+                runs[-1].append(r)
+            else:
+                stray += 1
+    return runs, stray
+
+
+def align(readings, frames):
+    """Positions of the readings in the simulator's frame list, matched on
+    frame bytes 0-9 in order. Equal frames can occur, so every candidate
+    for the first reading is tried and the tightest match is kept.
+    Returns None when the readings are not all found in order."""
+    if not readings:
+        return []
+    bodies = [f[2][:10] for f in frames]
+    best = None
+    for start in (i for i, b in enumerate(bodies) if b == readings[0][:10]):
+        at = [start]
+        for rec in readings[1:]:
+            j = at[-1] + 1
+            while j < len(bodies) and bodies[j] != rec[:10]:
+                j += 1
+            if j == len(bodies):
+                at = None
+                break
+            at.append(j)
+        if at is not None and (best is None or at[-1] - at[0] < best[-1] - best[0]):
+            best = at
+    return best
+
+
+def missing_frames(readings, frames):
+    """Frames sent during a run of readings that were not recorded (None
+    when the readings are not the simulator's frames in order)."""
+    at = align(readings, frames)
+    return None if at is None else (at[-1] - at[0] + 1 - len(at) if at else 0)
 
 
 # -------------------------------------------------------------- program --
@@ -397,19 +409,14 @@ class QorProcess:
     """The program started through tools/qor-run."""
 
     def __init__(self, session, argv, log_path, env):
-        self.session = session
-        self.log_path = log_path
+        self.session, self.log_path = session, log_path
         self.log = open(log_path, "wb")
         # Own process group: the whole launcher tree can be signalled at once.
         self.proc = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=self.log,
                                      stderr=subprocess.STDOUT, start_new_session=True)
 
-    @property
-    def running(self):
-        return self.proc.poll() is None
-
     def wait(self, timeout):
-        """Waits for the program to end; returns its exit code. On timeout the
+        """Waits for the program to end; returns its exit code. On time-out the
         screen is saved, the program killed and the test fails."""
         try:
             return self.proc.wait(timeout)
@@ -418,53 +425,37 @@ class QorProcess:
             titles = self.session.try_titles()
             self.kill()
             raise HarnessError(f"program did not end within {timeout} s; windows {titles}; "
-                               f"screenshot {shot}; launcher log {self.log_path}:\n{self.log_tail()}")
+                               f"screenshot {shot}; launcher log {self.log_path}")
 
     def kill(self):
         if self.proc.poll() is None:
             # qor-run ends the Windows processes of its run on SIGTERM.
             try:
                 os.killpg(self.proc.pid, signal.SIGTERM)
+                self.proc.wait(15)
             except ProcessLookupError:
                 pass
-            try:
-                self.proc.wait(15)
             except subprocess.TimeoutExpired:
                 os.killpg(self.proc.pid, signal.SIGKILL)
                 self.proc.wait()
         self.log.close()
 
-    def log_tail(self, lines=20):
-        try:
-            with open(self.log_path, "rb") as f:
-                return b"\n".join(f.read().splitlines()[-lines:]).decode(errors="replace")
-        except OSError:
-            return ""
-
 
 class Session:
     """One test's world: a private X server of the device's screen size, the
-    end-to-end Wine prefix with a running Wine server, a fresh root directory,
-    an output directory. A context manager; use one per test."""
+    lane's Wine prefix with a running Wine server, a fresh device root, an
+    output directory. A context manager."""
 
-    def __init__(self, name, screen="240x320", keep_root=None):
+    def __init__(self, name, screen="240x320"):
         self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
         self.screen = screen
         self.out_dir = os.path.join(OUT_DIR, self.name)
         self.prefix = e2e_wineprefix()
         self.env = wine_env(self.prefix)
-        self.keep_root = bool(os.environ.get("QOR_KEEP_ROOT")) if keep_root is None else keep_root
-        self.root = None
-        self.xvfb = None
-        self.x = None
-        self.wineserver = None
-        self.programs = []
-        self.ptys = []
-        self.helpers = []
-        self._shots = 0
-        self._closed = False
+        self.root = self.xvfb_pid = self.x = self.wineserver = None
+        self.programs, self.ptys, self.sims = [], [], []
+        self._shots, self._closed = 0, False
 
-    # -- life cycle
     def __enter__(self):
         _install_sigterm_handler()
         atexit.register(self.close)
@@ -477,9 +468,8 @@ class Session:
             self.wineserver = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
                                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                                stderr=subprocess.DEVNULL)
-            self.xvfb = Xvfb(self.screen, os.environ.get("QOR_TEST_DISPLAY")).start()
-            self.env["DISPLAY"] = self.xvfb.display
-            self.x = X(self.xvfb.display)
+            self.env["DISPLAY"], self.xvfb_pid = start_xvfb(self.screen)
+            self.x = X(self.env["DISPLAY"])
         except BaseException:
             self.close()
             raise
@@ -496,14 +486,8 @@ class Session:
         self._closed = True
         for p in self.programs:
             p.kill()
-        for h in self.helpers:
-            if h.poll() is None:
-                h.terminate()
-                try:
-                    h.wait(5)
-                except subprocess.TimeoutExpired:
-                    h.kill()
-                    h.wait()
+        for sim in self.sims:
+            sim.stop()
         if self.wineserver is not None:
             subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
@@ -512,11 +496,14 @@ class Session:
             except subprocess.TimeoutExpired:
                 self.wineserver.kill()
                 self.wineserver.wait()
-        if self.xvfb:
-            self.xvfb.stop()
+        if self.xvfb_pid:
+            try:
+                os.kill(self.xvfb_pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
         for p in self.ptys:
             p.close()
-        if self.root and not self.keep_root:
+        if self.root and not os.environ.get("QOR_KEEP_ROOT"):
             shutil.rmtree(self.root, ignore_errors=True)
 
     # -- files in the device root
@@ -525,8 +512,7 @@ class Session:
         return os.path.join(self.root, *parts)
 
     def put_file(self, relpath, content):
-        """Writes a file under the device root (str is written as ASCII with
-        the line ends as given)."""
+        """Writes a file under the device root (str as ASCII, line ends as given)."""
         full = self.path(*relpath.replace("\\", "/").split("/"))
         os.makedirs(os.path.dirname(full), exist_ok=True)
         with open(full, "wb") as f:
@@ -534,54 +520,38 @@ class Session:
         return full
 
     def find_files(self, pattern):
-        """Files under the device root whose relative path matches the
-        regular expression pattern (use / as separator)."""
+        """Files under the device root whose relative path (with /) matches pattern."""
         found = []
         for d, _, files in os.walk(self.root):
-            for f in files:
-                rel = os.path.relpath(os.path.join(d, f), self.root)
-                if re.search(pattern, rel):
-                    found.append(os.path.join(d, f))
+            found += [os.path.join(d, f) for f in files
+                      if re.search(pattern, os.path.relpath(os.path.join(d, f), self.root))]
         return sorted(found)
 
-    # -- simulated devices and helpers
+    # -- simulated devices
     def open_pty(self):
         p = SerialPty()
         self.ptys.append(p)
         return p
 
-    def spawn(self, argv, log_name=None, **kw):
-        """Starts a native helper (a simulator in tools/bin, socat...) that is
-        ended with the session. Its output goes to a log in the output dir."""
-        log = open(os.path.join(self.out_dir, (log_name or os.path.basename(argv[0])) + ".log"), "wb")
-        p = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT, **kw)
-        log.close()
-        self.helpers.append(p)
-        return p
+    def start_em61sim(self, *args):
+        sim = Em61Sim(self.out_dir, args)
+        self.sims.append(sim)
+        return sim
 
     # -- the program
-    def start(self, screen=None, com=None, uptime_ms=3600000, exe=None, args=(), timeout=None):
+    def start(self, screen=None, com=None, uptime_ms=3600000, exe=None, args=()):
         """Starts the program in the device root. com maps port numbers to
         device paths ({1: pty.path}). uptime_ms: the device's uptime at
-        start (default one hour, well clear of the tick-count wrap).
-        timeout: the launcher ends the program after that many seconds."""
+        start (default one hour, well clear of the tick-count wrap)."""
         exe = exe or QOR_EXE
-        screen = screen or self.screen
-        sw, sh = (int(v) for v in screen.split("x"))
-        xw, xh = (int(v) for v in self.screen.split("x"))
-        if sw > xw or sh > xh:
-            raise HarnessError(f"screen {screen} does not fit the session's X server ({self.screen}); "
-                               f"pass screen= to Session")
         if not os.path.exists(exe):
             raise HarnessError(f"{exe} does not exist (make build)")
         argv = [os.path.join(TOOLS, "qor-run"), "--exe", exe, "--root", self.root,
-                "--screen", screen, "--display", self.xvfb.display]
+                "--screen", screen or self.screen, "--display", self.env["DISPLAY"]]
         for n, dev in sorted((com or {}).items()):
             argv += ["--com", f"{n}={dev}"]
         if uptime_ms is not None:
             argv += ["--uptime-ms", str(int(uptime_ms))]
-        if timeout:
-            argv += ["--timeout", str(int(timeout))]
         if args:
             argv += ["--"] + [str(a) for a in args]
         log = os.path.join(self.out_dir, f"qor-run-{len(self.programs) + 1}.log")
@@ -613,19 +583,25 @@ class Session:
             return wait_for(look, timeout, 0.25, f"window {name!r}")
         except HarnessError:
             shot = self.try_screenshot("wait-" + re.sub(r"\W+", "_", name)[:30])
-            state = "still there" if gone else "not found"
-            raise HarnessError(f"window {name!r} {state} after {timeout} s; windows on screen: "
-                               f"{self.try_titles()}; screenshot {shot}; "
-                               f"program running: {[p.running for p in self.programs]}")
+            raise HarnessError(f"window {name!r} {'still there' if gone else 'not found'} after "
+                               f"{timeout} s; windows on screen: {self.try_titles()}; screenshot "
+                               f"{shot}; program running: {[p.proc.poll() is None for p in self.programs]}")
 
-    def wait_window_gone(self, name, timeout=30):
-        self.wait_window(name, timeout, gone=True)
+    def answer(self, caption, key, timeout=30):
+        """Waits for the window of this caption (a message box, a dialog) and
+        presses key in it once; again only when it is still there a good
+        while later (a key sent while it is set up is lost, and a repeated
+        one would reach the window underneath). Returns its window id."""
+        wid = self.wait_window(f"^{caption}$", timeout)
+        time.sleep(0.5)
+        for _ in range(3):
+            self.key(key, window=wid)
+            if wait_for(lambda: wid not in self.windows(f"^{caption}$"), 8, 0.2, fail=False):
+                return wid
+        raise HarnessError(f"{caption!r} did not close on {key}")
 
     def key(self, *keys, window=None, delay_ms=50):
         self.x.key(*keys, window=window, delay_ms=delay_ms)
-
-    def type(self, text, window=None):
-        self.x.type(text, window=window)
 
     def desktop_window(self):
         """The virtual desktop window (the device screen), or None."""
@@ -652,17 +628,71 @@ class Session:
             return f"(unknown: {e})"
 
 
-_handler_installed = False
+class Survey:
+    """A survey as an operator walks it: the program on the session's device
+    root with the default configuration (GPS off) and the given line edits,
+    the EM61-MK2 simulator on COM1, keys to the program's main window."""
+
+    def __init__(self, session, config=None, sim_args=(), screen=None):
+        self.s = session
+        session.put_file("KVTINI/Q61MK2CX.INI", config_lines(config))
+        self.sim = session.start_em61sim(*sim_args)
+        self.app = session.start(screen=screen, com={1: self.sim.path})
+        self.main = session.wait_window("^QOR$")
+        time.sleep(1.0)
+
+    def key(self, *keys):
+        self.s.key(*keys, window=self.main)
+        time.sleep(0.3)
+
+    def launch(self):
+        """'l' on the main menu; returns once normalisation is done (98
+        readings; the file commands come on above 90 per cent)."""
+        self.key("l")
+        wait_for(lambda: len(self.sim.frames()) >= 105, 60, 0.5, "normalisation")
+        time.sleep(1.0)
+
+    def data_files(self):
+        return self.s.find_files(r"\.P61$")
+
+    def create_file(self):
+        """'f', then Return in "Create Data File"; returns the file's path."""
+        self.key("f")
+        self.s.answer("Create Data File", "Return")
+        found = wait_for(self.data_files, 10, what="the data file")
+        time.sleep(0.5)
+        return found[0]
+
+    def hold(self, key, seconds):
+        """Holds a key down (the soft marker) for a while."""
+        self.s.x._run(["xdotool", "windowfocus", "--sync", str(self.main), "keydown", key])
+        time.sleep(seconds)
+        self.s.x._run(["xdotool", "keyup", key])
+
+    def type_into(self, caption, text, final_key="Return"):
+        """Types text into the dialog of this caption and closes it with final_key."""
+        wid = self.s.wait_window(f"^{caption}$")
+        time.sleep(0.5)
+        if text:
+            self.s.x.type(text, window=wid)
+        self.s.answer(caption, final_key)
+
+    def exit_run(self, answer="Return"):
+        """'x'; with a data file open "Exit Logging?" is answered with answer."""
+        self.key("x")
+        self.s.answer("Confirm Exit", answer)
+
+    def exited(self, timeout=20):
+        try:
+            self.app.proc.wait(timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
 
 
 def _install_sigterm_handler():
-    # CTest ends a test that runs too long with SIGTERM; turn it into an
-    # exception so that every context manager cleans up.
-    global _handler_installed
-    if _handler_installed:
-        return
-    _handler_installed = True
-
+    # CTest ends a test that runs too long with SIGTERM; as an exception it
+    # lets every context manager clean up.
     def on_term(signum, frame):
         raise SystemExit(f"terminated by signal {signum}")
     signal.signal(signal.SIGTERM, on_term)

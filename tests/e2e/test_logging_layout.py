@@ -1,25 +1,20 @@
 #!/usr/bin/env python3
 """Layout of the logging screen of the real program under Wine.
 
-At 240x320, 320x240, 480x640 and 640x480 a run is launched on the EM61-MK2
-simulator (GPS disabled) and the screenshot is probed where the layout rules
-put things: the borders of the profile, speed-bar and bar panes, their grid
-rows, the four command buttons and the read-outs whose places do not depend
-on the font. At 320x240 recording is then started: the profiles must end at
+At 240x320, 320x240, 480x640, 640x480 and 800x480 a run is launched on the
+EM61-MK2 simulator (GPS disabled) and the screenshot is probed where the
+layout rules put things: the borders of the profile, speed-bar and bar
+panes, their grid rows, the four command buttons and the speed text; once
+normalised, every read-out row is whole and clear of the buttons. At 320x240 recording is then started: the profiles must end at
 the newest column and the four bars stand in their own columns. Expected
 coordinates are computed here from the screen-geometry and layout rules.
 """
-import os
-import shutil
 import sys
-import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from qorharness import HarnessError, Session, wait_for  # noqa: E402
-from survey_support import Checks, Simulator, config_lines  # noqa: E402
+from qorharness import Checks, HarnessError, Session, config_lines, wait_for
 
-SIZES = [(240, 320), (320, 240), (480, 640), (640, 480)]
+SIZES = [(240, 320), (320, 240), (480, 640), (640, 480), (800, 480)]
 TASKBAR_STRIP = 36          # kept free at the bottom of the emulated screen
 PROFILE_MAX = 60            # a profile scale on which the simulated soil shows
 BACKGROUND, WHITE = (192, 192, 192), (255, 255, 255)
@@ -123,30 +118,55 @@ def probe_buttons(img, g, label):
                 check(p == want if want else is_border(p), f"{label}: button {i} edge at ({px},{py})")
 
 
-def probe_readouts(img, g, label):
-    X, Y, text_h = g.X, g.Y, int(13 * g.fs)
+def probe_labels(img, g, label):
+    """The profile scale's maximum at the pane's top right; the speed text
+    under the pane and the speed scale's 0 at its left."""
+    text_h = int(13 * g.fs)
     check(dark_in(img, g.pl + g.pw - 3 - int(40 * g.fs), g.pt, g.pl + g.pw - 3, g.pt + text_h + 2),
           f"{label}: profile scale maximum at the top right")
     if g.portrait:
-        speed_top, speed_left = g.pt + g.ph - X(2), int(g.pl + 0.5 * g.pw - 40)
-        row4 = g.sbt + g.sbh - Y(1)
-        check(dark_in(img, g.pl, 0, g.pl + int(25 * g.fs), text_h), f"{label}: run state in row 1")
-        check(dark_in(img, g.status_x, row4, g.status_x + X(12), row4 + text_h),
-              f"{label}: channel 1 label beside the bar pane")
-        check(dark_in(img, X(140), row4, X(160), row4 + text_h), f"{label}: line label, second column")
+        top, left = g.pt + g.ph - g.X(2), int(g.pl + 0.5 * g.pw - 40)
     else:
-        speed_top, speed_left = g.ph + Y(4), int(g.pl + 0.5 * g.pw - X(40))
-        row3 = g.bars_top + g.bars_h + Y(1)
-        check(dark_in(img, g.width - X(40), Y(1), g.width, Y(1) + text_h), f"{label}: power in row 1")
-        check(dark_in(img, g.width - X(14), row3, g.width, row3 + text_h), f"{label}: mode in row 3")
-        check(dark_in(img, g.status_x, row3 + 1, g.status_x + X(12), row3 + 5 * text_h),
-              f"{label}: channel labels at the read-out column")
-        check(not dark_in(img, g.status_x - X(6), row3, g.status_x - 1, row3 + 4 * text_h),
-              f"{label}: nothing left of the read-out column")
-    check(dark_in(img, speed_left, speed_top, speed_left + int(30 * g.fs), speed_top + text_h),
-          f"{label}: speed text under the profile pane")
-    check(dark_in(img, g.pl, speed_top, g.pl + int(8 * g.fs), speed_top + text_h),
-          f"{label}: speed scale 0 at the left")
+        top, left = g.ph + g.Y(4), int(g.pl + 0.5 * g.pw - g.X(40))
+    check(dark_in(img, left, top, left + int(30 * g.fs), top + text_h)
+          and dark_in(img, g.pl, top, g.pl + int(8 * g.fs), top + text_h),
+          f"{label}: speed text and the speed scale's 0 under the profile pane")
+
+
+def bands(img, x0, x1, y0, y1):
+    """(top, bottom) of each run of rows holding dark (text) pixels."""
+    rows = [y for y in range(y0, min(y1, img.height)) if dark_in(img, x0, y, x1, y + 1)]
+    out = []
+    for y in rows:
+        if out and y == out[-1][1] + 1:
+            out[-1][1] = y
+        else:
+            out.append([y, y])
+    return out
+
+
+def probe_readout_rows(img, g, label):
+    """Once normalised: every read-out row stands whole on the screen and
+    none reaches a command button; the channel values are as tall as their
+    labels (a row lower than its text would cut them)."""
+    X, Y = g.X, g.Y
+    if g.portrait:
+        top, limit = g.sbt + g.sbh - Y(1) - 1, g.buttons[0][1] - 1
+        # Ln, St, GPS notice; below the buttons' top only their own captions.
+        values_right, rest = X(135), bands(img, X(140), g.width, top, limit + 1)
+    else:
+        top, limit = g.bars_top + g.bars_h + Y(1) - 1, g.height - 1
+        values_right, rest = g.width, None
+    labels = bands(img, g.status_x, g.status_x + X(12), top, limit + 1)
+    if not g.portrait and len(labels) >= 6:      # Ln, St, then "GPS Input", "Disabled"
+        rest = bands(img, g.status_x, g.width, labels[5][1] + 1, g.height)
+    lowest = max(b for _, b in labels + (rest or [[0, 0]]))
+    check(len(labels) == (4 if g.portrait else 6) and rest is not None and len(rest) in (2, 3)
+          and lowest < limit, f"{label}: read-out rows {labels} and {rest} all above {limit}")
+    for i, (a, b) in enumerate(labels[:4]):
+        value = bands(img, g.status_x + X(14), values_right, a - 2, b + 3)
+        check(len(value) == 1 and value[0][1] - value[0][0] >= b - a,
+              f"{label}: channel {i + 1} value whole beside its label ({value} vs {a}..{b})")
 
 
 def check_recording(s, sim, g, label, main):
@@ -154,8 +174,7 @@ def check_recording(s, sim, g, label, main):
     the bars stand in their columns with the gaps between them clear."""
     wait_for(lambda: len(sim.frames()) >= 105, 60)    # normalised: "&File" is on
     s.key("f", window=main)
-    s.key("Return", window=s.wait_window("^Create Data File$"))
-    s.wait_window_gone("^Create Data File$")
+    s.answer("Create Data File", "Return")
     profile = lambda img: coloured_columns(img, g.pl, g.pl + g.pw - 2, g.pt, g.pt + g.ph - 2)
     # A key sent while the dialog is closing can be lost, so Go may be pressed
     # again; the pause key is the space bar here, so a repeat never pauses.
@@ -184,38 +203,31 @@ def check_recording(s, sim, g, label, main):
 
 def check_screen(w, h):
     label, g = f"{w}x{h}", Geometry(w, h)
-    workdir = tempfile.mkdtemp(prefix=f"qor-layout-{label}-")
-    sim = Simulator(workdir, ["--mode", "polled", "--seed", "3"])
-    try:
-        with Session(f"layout-{label}", screen=label) as s:
-            s.put_file("KVTINI/Q61MK2CX.INI", config_lines({8: "1", 36: f"{PROFILE_MAX}.000000"}))
-            s.start(com={1: sim.slave})
-            main = s.wait_window("^QOR$")
-            time.sleep(1.0)
-            s.key("l", window=main)
-            # The logging screen is up once the profile pane's border shows.
-            img = wait_for(lambda: (lambda i: i if is_border(i.pixel(g.pl - 1, g.pt + g.ph // 3)) else None)(
-                s.screenshot("launch")), 40, 1.0, "the logging screen")
-            time.sleep(2.0)
-            img = s.screenshot("layout")
-            probe_pane(img, label, "profile pane", g.pl - 1, g.pt - 1, g.pw, g.ph,
-                       sum(grid_rows(g.ph)[:2]) // 2)
-            probe_grid(img, label, "profile", g.pl + 5, g.pt, grid_rows(g.ph))
-            probe_pane(img, label, "speed bar", g.pl - 1, g.sbt, g.pw, g.sbh, g.sbh // 2 - 1)
-            probe_pane(img, label, "bar pane", g.bars_left, g.bars_top, g.bars_w, g.bars_h, 2)
-            probe_grid(img, label, "bar", g.bars_left + 1, g.bars_top + 1, grid_rows(g.bars_h))
-            probe_buttons(img, g, label)
-            probe_readouts(img, g, label)
-            if (w, h) == (320, 240):
-                check_recording(s, sim, g, label, main)
-    except HarnessError as e:
-        check(False, f"{label}: {e}")
-    finally:
-        sim.stop()
-        shutil.rmtree(workdir, ignore_errors=True)
+    with Session(f"layout-{label}", screen=label) as s:
+        sim = s.start_em61sim("--mode", "polled", "--seed", "3")
+        s.put_file("KVTINI/Q61MK2CX.INI", config_lines({8: "1", 36: f"{PROFILE_MAX}.000000"}))
+        s.start(com={1: sim.path})
+        main = s.wait_window("^QOR$")
+        time.sleep(1.0)
+        s.key("l", window=main)
+        # The logging screen is up once the profile pane's border shows.
+        wait_for(lambda: is_border(s.screenshot("launch").pixel(g.pl - 1, g.pt + g.ph // 3)), 40, 1.0,
+                 "the logging screen")
+        time.sleep(2.0)
+        img = s.screenshot("layout")
+        probe_pane(img, label, "profile pane", g.pl - 1, g.pt - 1, g.pw, g.ph, sum(grid_rows(g.ph)[:2]) // 2)
+        probe_grid(img, label, "profile", g.pl + 5, g.pt, grid_rows(g.ph))
+        probe_pane(img, label, "speed bar", g.pl - 1, g.sbt, g.pw, g.sbh, g.sbh // 2 - 1)
+        probe_pane(img, label, "bar pane", g.bars_left, g.bars_top, g.bars_w, g.bars_h, 2)
+        probe_grid(img, label, "bar", g.bars_left + 1, g.bars_top + 1, grid_rows(g.bars_h))
+        probe_buttons(img, g, label)
+        probe_labels(img, g, label)
+        wait_for(lambda: len(sim.frames()) >= 105, 60)    # normalised: four values
+        time.sleep(1.0)
+        probe_readout_rows(s.screenshot("readouts"), g, label)
+        if (w, h) == (320, 240):
+            check_recording(s, sim, g, label, main)
 
 
 if __name__ == "__main__":
-    for size in SIZES:
-        check_screen(*size)
-    sys.exit(checks.summary())
+    sys.exit(checks.run(*[lambda w=w, h=h: check_screen(w, h) for w, h in SIZES]))

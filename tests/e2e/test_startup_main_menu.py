@@ -13,22 +13,14 @@ configuration file is reset, the highlight wraps from the first button to
 Screenshots of the main menu go to the test output directory.
 """
 import os
-import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from qorharness import QOR_EXE, REPO, HarnessError, Session, wait_for  # noqa: E402
+from qorharness import DEFAULT_CONFIG, Checks, Session, wait_for
 
-FIXTURE = os.path.join(REPO, "tests", "e2e", "fixtures", "default_config.ini")
 SECOND_COPY_EXIT = 255            # WinMain's -1 as the launcher reports it
-failures = []
-
-
-def check(cond, what):
-    print(("ok   " if cond else "FAIL ") + what, flush=True)
-    if not cond:
-        failures.append(what)
+T = Checks("test_startup_main_menu")
+check = T.check
 
 
 def read_bytes(path):
@@ -37,10 +29,7 @@ def read_bytes(path):
 
 
 def settled(predicate, timeout):
-    try:
-        return wait_for(predicate, timeout)
-    except HarnessError:
-        return None
+    return wait_for(predicate, timeout, fail=False)
 
 
 def expected_window(w, h):
@@ -58,32 +47,6 @@ def others(s, main):
             s.x.window_name(x) not in ("Default IME", "qor - Wine desktop")]
 
 
-def win(path):
-    """Windows path of a Unix path, through drive Z:."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def second_start(s, screen):
-    """Starts a second copy on the same device screen and returns its exit
-    code. (Joining a running virtual desktop, Wine's explorer returns at
-    once, so the exit code is waited for here through a batch file.)"""
-    rc = os.path.join(s.out_dir, "second-start.rc")
-    bat = os.path.join(s.out_dir, "second-start.bat")
-    if os.path.exists(rc):
-        os.remove(rc)
-    with open(bat, "w", newline="") as f:
-        f.write(f'@echo off\r\nstart "" /wait "{win(QOR_EXE)}"\r\n'
-                f'echo exit %ERRORLEVEL% >"{win(rc)}"\r\n')
-    subprocess.run(["wine", "explorer", f"/desktop=qor,{screen}", "cmd", "/c", win(bat)],
-                   env=dict(s.env, QOR_UPTIME_MS="3600000"), cwd=s.root,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=60)
-    text = settled(lambda: os.path.exists(rc) and open(rc).read().strip(), 60)
-    if not text or not text.startswith("exit "):
-        return None
-    return int(text.split()[1]) & 255
-
-
 def check_setup_dialogs(s, label, main, config):
     """Each setup key opens a modal dialog over the menu; Escape cancels it.
     GPS Port Setup saves the settings, which must still be the defaults."""
@@ -91,16 +54,13 @@ def check_setup_dialogs(s, label, main, config):
                       ("g", "GPS Port Setup")):
         s.key(key, window=main)
         dialog = settled(lambda: others(s, main), 10)
-        check(bool(dialog), f"{label}: '{key}' opens the {name} dialog")
-        if not dialog:
-            continue
-        for _ in range(3):        # a dialog not yet active may miss the key
-            s.key("Escape")
-            if settled(lambda: not others(s, main), 3):
-                break
-        check(not others(s, main), f"{label}: Escape closes the {name} dialog")
+        if dialog:
+            time.sleep(0.5)                 # a dialog not yet active misses the key
+            s.key("Escape", window=dialog[0])
+        check(bool(dialog) and settled(lambda: not others(s, main), 5),
+              f"{label}: '{key}' opens the {name} dialog, Escape closes it")
     time.sleep(0.5)
-    check(read_bytes(config) == read_bytes(FIXTURE), f"{label}: settings unchanged by cancelled dialogs")
+    check(read_bytes(config) == DEFAULT_CONFIG, f"{label}: settings unchanged by cancelled dialogs")
 
 
 def check_screen(w, h):
@@ -110,7 +70,7 @@ def check_screen(w, h):
         main = s.wait_window("^QOR$")
         config = s.path("KVTINI", "Q61MK2CX.INI")
         written = settled(lambda: os.path.exists(config) and read_bytes(config), 20)
-        check(written == read_bytes(FIXTURE), f"{label}: configuration file equals the defaults")
+        check(written == DEFAULT_CONFIG, f"{label}: configuration file equals the defaults")
         check(not os.path.exists(s.path("Storage")), f"{label}: no \"Storage\" folder left behind")
         x, y, ww, wh = s.x.window_geometry(main)
         desk = s.desktop_window()
@@ -123,7 +83,9 @@ def check_screen(w, h):
         if max(w, h) < 400:
             check_setup_dialogs(s, label, main, config)
 
-        code = second_start(s, label)
+        # A second copy on the same device screen (which the first one's
+        # desktop already shows) leaves at once with -1.
+        code = s.start().wait(60)
         check(code == SECOND_COPY_EXIT, f"{label}: second start exits with -1 (got {code})")
         check(len(s.windows("^QOR$")) == 1, f"{label}: still one main window")
 
@@ -141,7 +103,7 @@ def check_storage_folder_and_highlight_wrap():
         main = s.wait_window("^QOR$")
         config = s.path("Storage", "KVTINI", "Q61MK2CX.INI")
         written = settled(lambda: os.path.exists(config) and read_bytes(config), 20)
-        check(written == read_bytes(FIXTURE), "with \"Storage\": defaults written to Storage\\KVTINI")
+        check(written == DEFAULT_CONFIG, "with \"Storage\": defaults written to Storage\\KVTINI")
         check(not os.path.exists(s.path("KVTINI")), "with \"Storage\": no \\KVTINI folder made")
         time.sleep(1.0)
         s.key("Left", window=main)
@@ -152,7 +114,7 @@ def check_storage_folder_and_highlight_wrap():
 
 def check_corrupted_configuration_reset():
     with Session("startup-corrupt-config") as s:
-        lines = read_bytes(FIXTURE).split(b"\r\n")
+        lines = DEFAULT_CONFIG.split(b"\r\n")
         lines[46] = b"3"          # line 47: logging mode out of 0..2
         config = s.put_file("KVTINI/Q61MK2CX.INI", b"\r\n".join(lines))
         app = s.start()
@@ -174,18 +136,7 @@ def check_uptime_stop():
         check(app.wait(30) == 0, "20 days of uptime: program ends with exit code 0")
 
 
-def main():
-    steps = [lambda w=w, h=h: check_screen(w, h)
-             for w, h in ((240, 320), (320, 240), (480, 640), (800, 480))]
-    steps += [check_storage_folder_and_highlight_wrap, check_corrupted_configuration_reset, check_uptime_stop]
-    for step in steps:
-        try:
-            step()
-        except HarnessError as e:
-            check(False, str(e))
-    print(f"{len(failures)} failure(s)")
-    return 1 if failures else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sizes = [lambda w=w, h=h: check_screen(w, h) for w, h in ((240, 320), (320, 240), (480, 640), (800, 480))]
+    sys.exit(T.run(*sizes, check_storage_folder_and_highlight_wrap, check_corrupted_configuration_reset,
+                   check_uptime_stop))

@@ -1,48 +1,97 @@
 #!/usr/bin/env python3
-"""Leaving a run and refused launches, driven by keys.
+"""Starting and leaving a run, driven by keys.
 
-Exit without a data file asks nothing and the main menu works again; with a
-file it asks "Exit Logging?", No changes nothing, Yes writes the totals.
-Instrument and GPS on the same port, or both disabled, refuse the launch.
+Launches that must not start a run (both inputs disabled, instrument and GPS
+on one port, an instrument that does not answer, a GPS-only run whose GPS
+port is missing) leave the main menu usable. Exit without a data file asks
+nothing, nor does a cancelled Create Data File leave a file; with one it
+asks "Exit Logging?": No changes nothing, Yes writes the totals and the main
+menu is back. A GPS-only run's data file is a ".GXY".
 """
-import os
+import re
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from survey_support import QOR_EXE, Checks, SurveyRun, event_text, read_records  # noqa: E402
+from qorharness import Checks, Session, Survey, event_text, read_records, wait_for
 
 T = Checks("test_survey_exit")
 
 
+def menu_exits(run, label):
+    run.key("x")
+    T.check(run.exited(20) and run.app.proc.returncode == 0,
+            f"{label}: the main menu answers again: \"E&xit\" ends with 0")
+
+
+def refused(label, config, caption):
+    with Session(f"exit-{label}", screen="320x240") as s:
+        run = Survey(s, config)
+        run.key("l")
+        s.answer(caption, "Return")
+        time.sleep(0.5)
+        probes = run.sim.stats().get("probes_received")
+        T.check(probes == "0", f"{label}: \"{caption}\", the instrument not probed ({probes})")
+        menu_exits(run, label)
+
+
+def unanswered_probe_then_answer():
+    """A silent instrument: the port is closed again and the next "&Logging"
+    probes anew; once the instrument answers, the run starts."""
+    with Session("exit-no-answer", screen="320x240") as s:
+        run = Survey(s, sim_args=["--no-answer"])
+        run.key("l")
+        s.answer("Connection", "Return")
+        T.check(wait_for(lambda: run.sim.stats().get("line") == "open", 10, fail=False),
+                "no answer: port closed after the unanswered probe")
+        run.sim.control("answer")
+        run.key("l")
+        T.check(wait_for(lambda: int(run.sim.stats().get("requests", "0")) > 5, 20, fail=False),
+                "no answer: the second \"&Logging\" launches and polls the instrument")
+
+
+def gps_only_without_port():
+    """Instrument disabled, GPS on a port that does not exist: the GPS opener
+    says so and the run goes on without GPS."""
+    with Session("exit-gps-only", screen="320x240") as s:
+        run = Survey(s, {2: "0", 37: "1", 39: "17"})
+        run.key("l")
+        s.answer("Serial Port", "Return")
+        time.sleep(0.5)
+        T.check(not s.windows("^(WARNING|PROGRAM STOP)$") and run.app.proc.poll() is None,
+                "gps only: no memory warning, the run goes on")
+        run.key("f")
+        s.answer("Create Data File", "Return")
+        files = wait_for(lambda: s.find_files(r"\.GXY$"), 10, fail=False)
+        h3 = read_records(files[0])[0][2] if files else b""
+        T.check(len(files) == 1 and re.search(r"/\d{6}A\.GXY$", files[0]) and h3[20:21] == b"0",
+                f"gps only: a .GXY data file, no instrument in its header ({files}, {h3!r})")
+
+
 def exit_without_file():
-    run = SurveyRun("exit0", {}, ["--mode", "polled"])
-    try:
-        run.launch(normalised=False)
+    with Session("exit-no-file", screen="320x240") as s:
+        run = Survey(s, sim_args=["--mode", "polled"])
+        run.key("l")
         time.sleep(1.0)
         # "&File" stays disabled while the instrument normalises.
         run.key("f")
         time.sleep(2.0)
-        T.check(run.windows("^Create Data File$") == [], "state 0: no file before normalisation")
+        T.check(not s.windows("^Create Data File$"), "no file: no file before normalisation")
         run.key("x")
         time.sleep(2.0)
-        T.check(run.windows("^Confirm Exit$") == [], "state 0: Exit asks nothing")
-        # The main menu has its keys back: 'x' there ends the program.
-        run.key("x")
-        T.check(run.exited(15), "state 0: back at the main menu, which exits")
-    finally:
-        run.close()
+        T.check(not s.windows("^Confirm Exit$"), "no file: Exit asks nothing")
+        menu_exits(run, "no file")
 
 
 def exit_with_file():
-    run = SurveyRun("exit1", {}, ["--mode", "polled"])
-    try:
+    with Session("exit-file", screen="320x240") as s:
+        run = Survey(s, sim_args=["--mode", "polled"])
         run.launch()
+        run.key("f")
+        s.answer("Create Data File", "Escape")
+        time.sleep(1.0)
+        T.check(not run.data_files(), "stand-by: a cancelled Create Data File makes no file")
         path = run.create_file()
-        if not T.check(path is not None, "stand-by: data file created"):
-            return
-        run.key("x")
-        T.check(run.answer("Confirm Exit", "n"), "stand-by: Exit asks \"Exit Logging?\"")
+        run.exit_run(answer="n")
         time.sleep(1.0)
         T.check(not run.exited(1), "stand-by: No keeps the program")
         # The run goes on: Go and Pause still work on the same file.
@@ -50,40 +99,15 @@ def exit_with_file():
         time.sleep(2.0)
         run.key("space")
         time.sleep(1.0)
-        T.check(run.exit_run(), "stand-by: Exit asked again and confirmed")
+        run.exit_run()
         time.sleep(1.0)
-        records, _ = read_records(path)
-        texts = [event_text(r) for r in records if event_text(r)]
+        texts = [event_text(r) for r in read_records(path)[0] if event_text(r)]
         T.check(texts == ["$STARTED0  ", "$PAUSED    ", "$F      0  ", "$P      0  "],
                 f"stand-by: events after No and Yes {texts}")
-        run.key("x")
-        T.check(run.exited(15), "stand-by: main menu exits the program")
-    finally:
-        run.close()
-
-
-def refused(label, edits, caption):
-    run = SurveyRun(label, edits, None)
-    try:
-        run.key("l")
-        T.check(run.answer(caption, "Return", timeout=15), f"{label}: \"{caption}\" shown")
-        time.sleep(1.0)
-        run.key("x")
-        T.check(run.exited(15), f"{label}: the main menu stays usable")
-    finally:
-        run.close()
-
-
-def main():
-    if not os.path.exists(QOR_EXE):
-        print(f"SKIP: {QOR_EXE} not built")
-        return 0
-    exit_without_file()
-    exit_with_file()
-    refused("same-port", {37: "1", 6: "0", 39: "0"}, "Serial Port")
-    refused("both-disabled", {2: "0", 37: "0"}, "Not Possible to Get Anything")
-    return T.summary()
+        menu_exits(run, "stand-by")
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(T.run(lambda: refused("both-disabled", {2: "0"}, "Not Possible to Get Anything"),
+                   lambda: refused("same-port", {37: "1", 39: "0"}, "Serial Port"),
+                   unanswered_probe_then_answer, gps_only_without_port, exit_without_file, exit_with_file))

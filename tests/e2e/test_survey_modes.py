@@ -1,107 +1,85 @@
 #!/usr/bin/env python3
-"""Manual and Wheel logging modes and the Null command, driven by keys.
+"""Manual and Wheel logging modes, the Null command and the soft marker,
+driven by keys.
 
-Manual: the instrument's trigger is pressed once a second while recording;
-one reading is recorded per press (the first marked frame of each press).
-Wheel: Go switches the instrument to wheel triggers; every wheel frame sent
-while recording is recorded. Null before the file: the new offsets stand in
-the header and the line block.
+Manual: Null is pressed as soon as it lights (normalisation still running);
+the trigger is then pressed a few times while recording and one reading is
+recorded per press. Wheel: every wheel frame sent while recording is
+recorded; an instrument that refuses to leave Wheel mode at Pause asks
+"Exit Logging?", and No leaves a run in stand-by that keys cannot push
+further. Soft marker: a held digit marks readings and does not pause.
 """
-import os
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from survey_support import (QOR_EXE, Checks, SurveyRun, align, event_text,  # noqa: E402
-                            is_reading, read_records, wait_for)
+from qorharness import (Checks, Session, Survey, align, event_text, read_records, recordings,
+                        wait_for)
 
 T = Checks("test_survey_modes")
-
-
-def recorded(records):
-    """Readings between "$STARTED" and "$PAUSED"."""
-    out, on = [], False
-    for r in records:
-        e = event_text(r)
-        if e is not None:
-            on = e.startswith("$STARTED")
-        elif on and is_reading(r):
-            out.append(r)
-    return out
-
-
 MANUAL_PRESSES = 6
 FRAMES_PER_PRESS = 3
 
 
+def events(path):
+    return [e for e in (event_text(r) for r in read_records(path)[0]) if e and e != "$CONN BREAK"]
+
+
 def press_trigger(run):
-    """One press of the trigger: the next FRAMES_PER_PRESS frames are
-    marked. Returns once an unmarked frame has followed them; a polled
-    instrument is asked for that frame only after the logger has handled
-    the last marked one."""
+    """One press of the trigger: the next FRAMES_PER_PRESS frames are marked.
+    Returns once an unmarked frame has followed them; a polled instrument is
+    asked for that frame only after the logger has handled the last marked one."""
     sent = len(run.sim.frames())
     run.sim.control(f"trigger {FRAMES_PER_PRESS}")
     # One unmarked frame may already be on its way, one follows the press.
-    wait_for(lambda: len(run.sim.frames()) >= sent + FRAMES_PER_PRESS + 2, 10.0, 0.02)
+    wait_for(lambda: len(run.sim.frames()) >= sent + FRAMES_PER_PRESS + 2, 10, 0.02)
 
 
 def manual_with_null():
-    run = SurveyRun("manual", {47: "2"}, ["--mode", "polled", "--seed", "7"])
-    try:
-        run.launch()
-        run.key("u")                      # Null: 50 readings at 70 ms
-        time.sleep(6.0)
+    with Session("modes-manual", screen="320x240") as s:
+        run = Survey(s, {47: "2"}, ["--mode", "polled", "--seed", "7"])
+        run.key("l")
+        # "N&ull" lights at 91 %: press it then, while normalisation runs on.
+        wait_for(lambda: len(run.sim.frames()) >= 92, 60, 0.02)
+        run.key("u")
+        time.sleep(6.0)                   # the rest of normalisation, 50 nulling readings at 70 ms
         path = run.create_file()
-        if not T.check(path is not None, "manual: data file created"):
-            return
         run.key("g")
-        # The presses start only once Go has taken effect. A press held
-        # across Go has had its first marked frames handled in stand-by;
-        # the logger then rightly records the first marked frame it handles
-        # while recording, which is not the first of the press.
-        T.check(wait_for(lambda: b"$STARTED" in open(path, "rb").read(), 10.0, 0.02),
-                "manual: recording started")
+        # A press held across Go has had its first marked frames handled in
+        # stand-by; the presses start once Go has taken effect.
+        wait_for(lambda: b"$STARTED" in open(path, "rb").read(), 10, 0.02)
         for _ in range(MANUAL_PRESSES):
             time.sleep(0.6)
             press_trigger(run)
         run.key("space")
         time.sleep(1.0)
-        T.check(run.exit_run(), "manual: exit confirmed")
-        records, _ = read_records(path)
-        frames = run.sim.frames()
-    finally:
-        run.close()
-
+        run.exit_run()
+        records, frames = read_records(path)[0], run.sim.frames()
     header = [float(r[1:10]) for r in records[3:7]]
     block = [(float(r[1:10]), float(r[11:20])) for r in records[11:15]]
     T.check(any(abs(v) > 0.5 for v in header), f"manual: null offsets in the header {header}")
     T.check([b[0] for b in block] == header and all(b[1] == 0.0 for b in block),
             f"manual: line block carries new and previous offsets {block}")
     T.check(records[0][17:18] == b"2", "manual: header names Manual mode")
-
-    readings = recorded(records)
+    readings = recordings(records)[0][0]
+    # Each reading's average reference (bytes 10-12) is that of the steady
+    # instrument (its raw reference in bytes 13-14): a Null taken before the
+    # average existed would have left it unset.
+    off = [abs((r[10] << 8 | r[11]) - (r[13] << 8 | r[14])) for r in readings]
+    T.check(bool(off) and max(off) < 50, f"manual: normalised on the instrument's reference {off}")
     presses = [i for i in range(1, len(frames))
-               if frames[i][1][:1] == b"M" and frames[i - 1][1][:1] != b"M"]
-    T.check(len(presses) == MANUAL_PRESSES,
-            f"manual: the simulator marked {MANUAL_PRESSES} separate presses ({len(presses)})")
-    T.check(len(readings) == len(presses),
-            f"manual: one reading per press, none lost ({len(readings)} readings)")
+               if frames[i][2][:1] == b"M" and frames[i - 1][2][:1] != b"M"]
+    T.check(len(presses) == MANUAL_PRESSES == len(readings),
+            f"manual: one reading per press ({len(readings)} readings, {len(presses)} presses)")
     T.check(all(r[:1] == b"M" for r in readings), "manual: every reading is a trigger frame")
-    at = align(readings, frames)
-    T.check(at is not None, "manual: readings are frames the simulator sent")
-    if at is not None:
-        T.check(at == presses[:len(at)],
-                f"manual: the first marked frame of each press is recorded (frames {at})")
+    T.check(align(readings, frames) == presses[:len(readings)],
+            "manual: the first marked frame of each press is recorded")
 
 
 def wheel():
-    run = SurveyRun("wheel", {47: "1"}, ["--mode", "polled", "--seed", "9",
-                                         "--wheel-rate", "5"])
-    try:
+    with Session("modes-wheel", screen="320x240") as s:
+        run = Survey(s, {47: "1"}, ["--mode", "polled", "--seed", "9", "--wheel-rate", "5"])
         run.launch()
         path = run.create_file()
-        if not T.check(path is not None, "wheel: data file created"):
-            return
         run.key("g")
         time.sleep(5.0)
         run.key("space")
@@ -110,61 +88,56 @@ def wheel():
         before = len(run.sim.frames())
         time.sleep(2.0)
         T.check(len(run.sim.frames()) - before >= 15, "wheel: polling resumes after the pause")
-        T.check(run.exit_run(), "wheel: exit confirmed")
-        records, _ = read_records(path)
-        frames = run.sim.frames()
-    finally:
-        run.close()
-    texts = [event_text(r) for r in records if event_text(r)]
-    T.check(texts[:2] == ["$STARTED0  ", "$PAUSED    "], f"wheel: events {texts}")
-    readings = recorded(records)
-    T.check(15 <= len(readings) <= 35, f"wheel: about 5 readings per second ({len(readings)})")
-    at = align(readings, frames)
-    T.check(at is not None, "wheel: readings are frames the simulator sent")
-    if readings and at is not None:
+        records, frames = read_records(path)[0], run.sim.frames()
+        readings = recordings(records)[0][0]
+        T.check(15 <= len(readings) <= 35, f"wheel: about 5 readings per second ({len(readings)})")
+        at = align(readings, frames) or []
         gaps = [(frames[a][0], frames[b][0]) for a, b in zip(at, at[1:]) if b != a + 1]
-        T.check(not gaps, f"wheel: no wheel frame missing while recording (gaps {gaps})")
+        T.check(bool(at) and not gaps, f"wheel: no wheel frame missing while recording (gaps {gaps})")
+
+        # The instrument refuses to leave Wheel mode at the next Pause.
+        run.key("g")
+        time.sleep(2.0)
+        run.sim.control("no-answer")
+        run.key("space")
+        s.answer("Confirm Exit", "n", timeout=40)
+        run.sim.control("answer")
+        for _ in range(3):
+            run.key("space")              # stand-by: no pause key any more
+        time.sleep(2.0)
+        T.check(events(path) == ["$STARTED0  ", "$PAUSED    "] * 2,
+                f"wheel: No kept one consistent pause {events(path)}")
+        requests = int(run.sim.stats().get("requests", "0"))
+        time.sleep(2.0)
+        T.check(int(run.sim.stats().get("requests", "0")) > requests,
+                "wheel: after No the instrument is polled in stand-by")
+        run.key("g")
+        time.sleep(3.0)
+        run.key("space")
+        time.sleep(2.0)
+        run.exit_run()
+        T.check(events(path) == ["$STARTED0  ", "$PAUSED    "] * 3 + ["$F      0  ", "$P      0  "],
+                f"wheel: Go, Pause and Exit work on after No {events(path)}")
 
 
 def soft_marker():
-    """Soft marker on digits, pause on any other key: a held digit marks
-    the readings and does not pause."""
-    run = SurveyRun("marker", {76: "1", 8: "0"}, ["--mode", "polled", "--seed", "15"])
-    try:
+    with Session("modes-marker", screen="320x240") as s:
+        run = Survey(s, {76: "1", 8: "0"}, ["--mode", "polled", "--seed", "15"])
         run.launch()
         path = run.create_file()
-        if not T.check(path is not None, "marker: data file created"):
-            return
         run.key("g")
         time.sleep(1.5)
-        run.xdotool("windowfocus", "--sync", run.main)
-        run.xdotool("keydown", "5")
-        time.sleep(0.8)
-        run.xdotool("keyup", "5")
+        run.hold("5", 0.8)
         time.sleep(1.5)
         run.key("a")                      # any other key pauses
         time.sleep(1.0)
-        T.check(run.exit_run(), "marker: exit confirmed")
-        records, _ = read_records(path)
-    finally:
-        run.close()
-    texts = [event_text(r) for r in records if event_text(r)]
-    T.check(texts[:2] == ["$STARTED0  ", "$PAUSED    "], f"marker: digit did not pause {texts}")
-    letters = b"".join(r[:1] for r in recorded(records))
-    marked = letters.strip(b"T")
-    T.check(len(marked) >= 2 and set(marked) == {ord("M")},
-            f"marker: one run of marked readings while the digit was held {letters!r}")
-
-
-def main():
-    if not os.path.exists(QOR_EXE):
-        print(f"SKIP: {QOR_EXE} not built")
-        return 0
-    manual_with_null()
-    wheel()
-    soft_marker()
-    return T.summary()
+        run.exit_run()
+        T.check(events(path)[:2] == ["$STARTED0  ", "$PAUSED    "], "marker: the digit did not pause")
+        letters = b"".join(r[:1] for r in recordings(read_records(path)[0])[0][0])
+        marked = letters.strip(b"T")
+        T.check(len(marked) >= 2 and set(marked) == {ord("M")},
+                f"marker: one run of marked readings while the digit was held {letters!r}")
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(T.run(manual_with_null, wheel, soft_marker))

@@ -4,6 +4,8 @@
 // Sources: logging/record_format.cpp
 #include "logging/record_format.h"
 
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,29 +13,14 @@
 
 namespace {
 
-struct Input {
-    const uint8_t* Data;
-    size_t Size;
-    template <typename T> T Take()
-    {
-        T v{};
-        size_t n = Size < sizeof v ? Size : sizeof v;
-        std::memcpy(&v, Data, n);
-        Data += n;
-        Size -= n;
-        return v;
-    }
-    std::string Text()
-    {
-        size_t n = Take<uint8_t>() * 4u;
-        if (n > Size)
-            n = Size;
-        std::string s(reinterpret_cast<const char*>(Data), n);
-        Data += n;
-        Size -= n;
-        return s.c_str();   // up to the first NUL, as the program's texts are
-    }
-};
+// Any bit pattern: infinities and NaNs too.
+template <typename Float, typename Bits> Float Any(FuzzedDataProvider& in)
+{
+    const Bits bits = in.ConsumeIntegral<Bits>();
+    Float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
 
 void Check(const char* rec, const char* guard)
 {
@@ -48,20 +35,21 @@ void Check(const char* rec, const char* guard)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Input in{data, size};
+    FuzzedDataProvider in(data, size);
     struct {
         char Rec[RecordBufferBytes];
         char Guard[8];
     } out;
     std::memset(&out, 0x5A, sizeof out);
-    const double d1 = in.Take<double>(), d2 = in.Take<double>();
-    const float f1 = in.Take<float>(), f2 = in.Take<float>();
-    const int i1 = in.Take<int>(), i2 = in.Take<int>(), i3 = in.Take<int>();
-    const uint32_t tick = in.Take<uint32_t>();
-    const std::string t1 = in.Text(), t2 = in.Text();
-    unsigned char frame[16];
-    for (unsigned char& b : frame)
-        b = in.Take<uint8_t>();
+    const double d1 = Any<double, uint64_t>(in), d2 = Any<double, uint64_t>(in);
+    const float f1 = Any<float, uint32_t>(in), f2 = Any<float, uint32_t>(in);
+    const int i1 = in.ConsumeIntegral<int>(), i2 = in.ConsumeIntegral<int>(), i3 = in.ConsumeIntegral<int>();
+    const uint32_t tick = in.ConsumeIntegral<uint32_t>();
+    // Texts up to the first NUL, as the program's texts are.
+    const std::string t1 = in.ConsumeRandomLengthString(1000).c_str();
+    const std::string t2 = in.ConsumeRandomLengthString(1000).c_str();
+    unsigned char frame[16] = {};
+    in.ConsumeData(frame, sizeof frame);
 
     FormatConfigRecord(out.Rec, i1, i2, i3, i1 ^ i2, i2 ^ i3);
     Check(out.Rec, out.Guard);

@@ -47,50 +47,26 @@ void TestFileNameLine()
 void TestGpsOptionsLine()
 {
     char rec[RecordBufferBytes];
-    GpsOptionValues v = {};
-    v.GpsOffsetX = 1.5f;
-    v.GpsOffsetY = -0.25f;
-    v.PolledMode = 1;
-    v.StorageMode = 1;
-    v.Portrait = 1;
-    v.GpsType = 3;
-    v.RtsUnits = 4;
-    v.RtsUnits3 = 5;
-    v.MaxGpsDisplay = 2;
-    v.InstrumentEnabled = 1;
-    v.GpsEnabled = 1;
-    FormatGpsOptionsRecord(rec, v);
-    CHECK_STR(Bytes(rec), "G   1.50  -0.2513 231" + Spaces(5) + "\n");
-
-    // Column 16: blank for C_DRIVE storage, 2 landscape, 3 portrait.
-    v.StorageMode = 0;
-    FormatGpsOptionsRecord(rec, v);
-    CHECK_STR(Bytes(rec), "G   1.50  -0.251  231" + Spaces(5) + "\n");
-    v.StorageMode = 2;
-    v.Portrait = 0;
-    FormatGpsOptionsRecord(rec, v);
-    CHECK_STR(Bytes(rec), "G   1.50  -0.2512 231" + Spaces(5) + "\n");
-
-    // Total stations: column 17 carries their units, type 8 is written as 9.
-    v.GpsType = 7;
-    FormatGpsOptionsRecord(rec, v);
-    CHECK_STR(Bytes(rec), "G   1.50  -0.2512427" + std::string("1") + Spaces(5) + "\n");
-    v.GpsType = 8;
-    FormatGpsOptionsRecord(rec, v);
-    CHECK_STR(Bytes(rec), "G   1.50  -0.2512529" + std::string("1") + Spaces(5) + "\n");
-
-    // GPS-only survey: column 20 is 0 whatever GpsEnabled says.
-    v.GpsType = 0;
-    v.InstrumentEnabled = 0;
-    v.PolledMode = 0;
-    FormatGpsOptionsRecord(rec, v);
-    CHECK_STR(Bytes(rec), "G   1.50  -0.2502 200" + Spaces(5) + "\n");
-
+    GpsOptionValues v = {1.5f, -0.25f, 1, 1, 1, 3, 4, 5, 2, 1, 1};
+    // Column 16: blank for C_DRIVE storage, else 3 portrait, 2 landscape;
+    // 17: the total stations' units; 19: type 8 is written as 9; 20: 0 for
+    // a GPS-only survey whatever GpsEnabled says.
+    const struct { int Storage, Portrait, Type, Instrument; const char* Tail; } cases[] = {
+        {1, 1, 3, 1, "13 231"}, {0, 1, 3, 1, "1  231"}, {2, 0, 3, 1, "12 231"},
+        {2, 0, 7, 1, "124271"}, {2, 0, 8, 1, "125291"}, {2, 0, 0, 0, "12 200"},
+    };
+    for (const auto& c : cases) {
+        v.StorageMode = c.Storage;
+        v.Portrait = c.Portrait;
+        v.GpsType = c.Type;
+        v.InstrumentEnabled = c.Instrument;
+        FormatGpsOptionsRecord(rec, v);
+        CHECK_STR(Bytes(rec), "G   1.50  -0.25" + std::string(c.Tail) + Spaces(5) + "\n");
+    }
     // Offsets wider than 7 characters push the options right; the end is cut.
-    v.GpsOffsetX = -1234567.5f;
-    v.GpsOffsetY = -1234567.5f;
+    v.GpsOffsetX = v.GpsOffsetY = -1234567.5f;
     FormatGpsOptionsRecord(rec, v);
-    CHECK_STR(Bytes(rec), "G-1234567.50-1234567.5002 \n");
+    CHECK_STR(Bytes(rec), "G-1234567.50-1234567.5012 \n");
 }
 
 void TestOffsetLines()

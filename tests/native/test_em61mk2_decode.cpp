@@ -95,45 +95,32 @@ void TestRangeDivisors() {
     CheckChannels(Decode(), -193.332, 96.666, 28.9998, 3.86664, __LINE__);
 }
 
+// Standard calibration by group: T x2 (nominal 3000); D x2 with channel 4
+// x4, and on the standard 1 x 0.5 m coil first x 1.114 / 1.112 (not on NCC
+// instruments or other coils); E and F normalised to 1800 whatever the
+// type, so E at a 3600 reference halves.
 void TestStandardGroups() {
+    Acq.PolledMode = 1;
+    const struct { int type, size; char letter; int reference; double c[4]; } cases[] = {
+        {0, 0, 'T', 3000, {9666.6, 9666.6, 9666.6, 9666.6}},
+        {0, 0, 'N', 3000, {9666.6, 9666.6, 9666.6, 19367.9718}},
+        {2, 0, 'D', 3000, {9666.6, 9666.6, 9666.6, 19333.2}},
+        {0, 1, 'D', 3000, {9666.6, 9666.6, 9666.6, 19333.2}},
+        {0, 0, 'P', 1800, {4362.05325, 6587.7879, 9796.1083, 14591.0367}},
+        {1, 0, 'P', 1800, {4362.05325, 6587.7879, 9796.1083, 14591.0367}},
+        {0, 0, 'F', 1800, {4362.05325, 6587.7879, 9874.4319, 58734.2616}},
+        {1, 0, 'F', 1800, {4362.05325, 6587.7879, 9874.4319, 58734.2616}},
+        {0, 0, 'E', 3600, {2181.026625, 3293.89395, 4898.05415, 7295.51835}},
+    };
+    for (const auto& c : cases) {
+        Settings.Em61Mk2Type = c.type;
+        Settings.SensorSize = c.size;
+        PrimeReference(c.reference);
+        LoadFrame(c.letter, 0, kRaw1000, c.reference);
+        CheckChannels(Decode(), c.c[0], c.c[1], c.c[2], c.c[3], __LINE__);
+    }
     Settings.Em61Mk2Type = 0;
     Settings.SensorSize = 0;
-    Acq.PolledMode = 1;
-
-    PrimeReference(3000);
-    LoadFrame('T', 0, kRaw1000, 3000);
-    CheckChannels(Decode(), 9666.6, 9666.6, 9666.6, 9666.6, __LINE__);
-
-    // Group D, 1 x 0.5 m standard coil: channel 4 x 1.114 / 1.112, then x4.
-    PrimeReference(3000);
-    LoadFrame('N', 0, kRaw1000, 3000);
-    CheckChannels(Decode(), 9666.6, 9666.6, 9666.6, 19367.9718, __LINE__);
-    // NCC instruments and other coils skip the channel-4 correction.
-    Settings.Em61Mk2Type = 2;
-    PrimeReference(3000);
-    LoadFrame('D', 0, kRaw1000, 3000);
-    CheckChannels(Decode(), 9666.6, 9666.6, 9666.6, 19333.2, __LINE__);
-    Settings.Em61Mk2Type = 0;
-    Settings.SensorSize = 1;
-    PrimeReference(3000);
-    LoadFrame('D', 0, kRaw1000, 3000);
-    CheckChannels(Decode(), 9666.6, 9666.6, 9666.6, 19333.2, __LINE__);
-
-    // Groups E and F are normalised to 1800 whatever the instrument type.
-    for (int type = 0; type < 2; ++type) {
-        Settings.Em61Mk2Type = type;
-        PrimeReference(1800);
-        LoadFrame('P', 0, kRaw1000, 1800);
-        CheckChannels(Decode(), 4362.05325, 6587.7879, 9796.1083, 14591.0367, __LINE__);
-        PrimeReference(1800);
-        LoadFrame('F', 0, kRaw1000, 1800);
-        CheckChannels(Decode(), 4362.05325, 6587.7879, 9874.4319, 58734.2616, __LINE__);
-    }
-    // Normalised against the group's nominal level: E at a 3600 reference halves.
-    Settings.Em61Mk2Type = 0;
-    PrimeReference(3600);
-    LoadFrame('E', 0, kRaw1000, 3600);
-    CheckChannels(Decode(), 2181.026625, 3293.89395, 4898.05415, 7295.51835, __LINE__);
 }
 
 void TestHighPowerSensors() {

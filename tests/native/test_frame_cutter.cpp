@@ -98,55 +98,42 @@ void TestPairInsideData() {
     CHECK(records.size() == 2 && records[0][0] == 'D' && records[0][12] == 3 && records[1][0] == 'E');
 }
 
-// Polled and stream readers hold at most 180 bytes, the wheel reader 181.
+// Polled and stream readers hold at most 180 bytes, the wheel reader 181:
+// one byte more empties the buffer, and the next frame is found. A frame
+// ending on the last usable byte is found (165 bytes before it, not 166).
 void TestOverlongRuns() {
     struct Case { Em61Mk2ReaderKind kind; int fits; } cases[] = {
         {READER_POLLED, 180}, {READER_STREAM, 180}, {READER_WHEEL, 181}};
     for (const Case& k : cases) {
         FrameCutter c;
         ResetFrameCutter(&c);
-        auto ev = Cut(k.kind, Bytes(k.fits, 'x'), &c);
-        CHECK(ev.empty());
-        CHECK_EQ(c.Count, k.fits);
-        CHECK_EQ(AppendFrameByte(&c, k.kind, 'x'), CUT_OVERFLOW);
-        CHECK_EQ(c.Count, 0);
-        // The next frame starts from an empty buffer.
-        ev = Cut(k.kind, WireFrame('F'), &c);
-        CHECK_EQ(CountOf(ev, CUT_FRAME), 1);
+        CHECK(Cut(k.kind, Bytes(k.fits, 'x'), &c).empty() && c.Count == k.fits);
+        CHECK(AppendFrameByte(&c, k.kind, 'x') == CUT_OVERFLOW && c.Count == 0);
+        CHECK_EQ(CountOf(Cut(k.kind, WireFrame('F'), &c), CUT_FRAME), 1);
     }
-    // A frame whose end lands exactly on the last usable byte is found.
-    FrameCutter c;
-    ResetFrameCutter(&c);
-    auto ev = Cut(READER_STREAM, Bytes(165, 'x') + WireFrame('T'), &c);
-    CHECK_EQ(CountOf(ev, CUT_FRAME), 1);
-    ResetFrameCutter(&c);
-    ev = Cut(READER_STREAM, Bytes(166, 'x') + WireFrame('T'), &c);
-    CHECK_EQ(CountOf(ev, CUT_FRAME), 0);
-    CHECK_EQ(CountOf(ev, CUT_OVERFLOW), 1);
-    ResetFrameCutter(&c);
-    ev = Cut(READER_WHEEL, Bytes(166, 'x') + WireFrame('T'), &c);
-    CHECK_EQ(CountOf(ev, CUT_FRAME), 1);
+    const struct { Em61Mk2ReaderKind kind; int before; int found; } edges[] = {
+        {READER_STREAM, 165, 1}, {READER_STREAM, 166, 0}, {READER_WHEEL, 166, 1}};
+    for (const auto& e : edges) {
+        FrameCutter c;
+        ResetFrameCutter(&c);
+        CHECK_EQ(CountOf(Cut(e.kind, Bytes(e.before, 'x') + WireFrame('T'), &c), CUT_FRAME), e.found);
+    }
 }
 
-void TestAcceptedLetters() {
-    const char* all = "TDEFMNPQJKjkAZ";
-    const char* polled = "TDEFMNPQ";
-    const char* others = "TDEFMNPQJKjk";
-    for (const char* p = all; *p; ++p) {
+// The polled reader takes only T D E F and their marked twins; a refused
+// frame gives back its last byte to the polled and stream readers. Marked
+// twins: T->M, D->N, E->P, F->Q, J and j->K; k and marked letters stay.
+void TestLettersAndTwins() {
+    for (const char* p = "TDEFMNPQJKjkAZ"; *p; ++p) {
         for (int kind = 0; kind < 3; ++kind) {
             FrameCutter c;
             ResetFrameCutter(&c);
             auto ev = Cut(Em61Mk2ReaderKind(kind), WireFrame(*p), &c);
-            bool expected = std::strchr(kind == READER_POLLED ? polled : others, *p) != nullptr;
-            CHECK_EQ(CountOf(ev, CUT_FRAME), expected ? 1 : 0);
-            CHECK_EQ(CountOf(ev, CUT_REFUSED), expected ? 0 : 1);
-            // A refused stream/polled frame gives back its last byte.
-            if (!expected) CHECK_EQ(c.Count, kind == READER_WHEEL ? 15 : 14);
+            bool accepted = std::strchr(kind == READER_POLLED ? "TDEFMNPQ" : "TDEFMNPQJKjk", *p) != nullptr;
+            CHECK(ev.size() == 1 && ev[0] == (accepted ? CUT_FRAME : CUT_REFUSED));
+            if (!accepted) CHECK_EQ(c.Count, kind == READER_WHEEL ? 15 : 14);
         }
     }
-}
-
-void TestMarkedTwins() {
     const char* from = "TDEFJjkMNPQK";
     const char* to = "MNPQKKkMNPQK";
     for (int i = 0; from[i]; ++i) {
@@ -154,10 +141,7 @@ void TestMarkedTwins() {
         std::memset(frame, 0xEE, sizeof frame);
         Bytes wire = WireFrame(from[i], 5);
         StoreFrameRecord(wire.data(), true, frame);
-        CHECK_EQ(frame[0], (unsigned char)to[i]);
-        CHECK_EQ(frame[12], 5);
-        CHECK_EQ(frame[13], 0x7F);
-        CHECK_EQ(frame[14], 0);
+        CHECK(frame[0] == (unsigned char)to[i] && frame[12] == 5 && frame[13] == 0x7F && frame[14] == 0);
         CHECK_EQ(frame[15], 0xEE);
         StoreFrameRecord(wire.data(), false, frame);
         CHECK_EQ(frame[0], (unsigned char)from[i]);
@@ -289,8 +273,7 @@ int main() {
     TestShortPairIsNoFrame();
     TestPairInsideData();
     TestOverlongRuns();
-    TestAcceptedLetters();
-    TestMarkedTwins();
+    TestLettersAndTwins();
     TestStreamDivisor();
     TestMarkPendingPerReader();
     TestPolledReader();

@@ -1,5 +1,5 @@
-// Device emulation of the compatibility module: the tick origin knob, the
-// device path root and the event operations.
+// Device emulation of the compatibility module: the tick origin knob and
+// the device path root.
 #include "platform/ce_compat.h"
 #include "test_check.h"
 #include <string>
@@ -43,26 +43,6 @@ static void TestDevicePathsResolveAgainstStartDirectory(const std::string& root)
     CHECK_STR(DevicePath(L"\\KVTINI"), root + "\\KVTINI");
 }
 
-static void TestEventModify()
-{
-    HANDLE e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    CHECK(CeEventModify(e, CE_EVENT_SET));
-    CHECK_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0);
-    CHECK_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0);  // manual reset: stays set
-    CHECK(CeEventModify(e, CE_EVENT_RESET));
-    CHECK_EQ(WaitForSingleObject(e, 0), (DWORD)WAIT_TIMEOUT);
-    CHECK(!CeEventModify(e, 7));
-    CloseHandle(e);
-}
-
-static void TestShellWindowsAbsentOnDesktop()
-{
-    CHECK(CeFindShellWindow(L"HHTaskBar", nullptr) == nullptr);
-    CHECK(CeFindShellWindow(L"MS_SIPBUTTON", L"MS_SIPBUTTON") == nullptr);
-    CHECK_EQ(CeCommandBarHeight(nullptr), 0);
-    CHECK(CeSipPreference(nullptr, 0));
-}
-
 int main()
 {
     SetEnvironmentVariableA("QOR_UPTIME_MS", "4294967000");
@@ -75,7 +55,5 @@ int main()
 
     TestTickStartsAtChosenUptimeAndWraps();
     TestDevicePathsResolveAgainstStartDirectory(root);
-    TestEventModify();
-    TestShellWindowsAbsentOnDesktop();
     return TestSummary("test_ce_compat");
 }

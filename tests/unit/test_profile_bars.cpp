@@ -2,7 +2,10 @@
 // two-pixel scroll, first dots and joins, hidden channels, bars for each
 // zero side with the grid on top, and the repaint from the clamped rows.
 #include "display/display_state.h"
-#include "display/panes.h"
+#include "display/gdi_objects.h"
+#include "display/pane_windows.h"
+#include "display/profile_pane.h"
+#include "display/bars_pane.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
 #include "test_check.h"

@@ -1,7 +1,7 @@
 // Profile replay from a data file: stored readings decoded with the offsets
 // in force, stretches broken at stations, the walk ending at the line block,
 // at a full pane or at the start of the file, and the file position kept.
-#include "display/panes.h"
+#include "display/profile_replay.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
 #include "test_check.h"

@@ -105,5 +105,5 @@ int main()
     TestClassBoundariesAndSquare();
     TestVgaPortraitScalesAndLayout();
     TestMenuButtonPlaces();
-    return TestSummary("test_screen_geometry");
+    return TestSummary("test_screen");
 }

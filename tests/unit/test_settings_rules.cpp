@@ -1,8 +1,10 @@
 // Rules of the derived settings: reading rates, grid tables, map margins and
-// the instrument defaults.
-#include "settings/config_file.h"
+// the size of the GPS position store for the free memory.
+#include "settings/derived_values.h"
+#include "settings/grid_table.h"
 #include "app/app_state.h"
 #include "logging/log_run.h"
+#include "app/position_store.h"
 #include "test_check.h"
 
 static void TestReadingRates()
@@ -94,23 +96,25 @@ static void TestDerivedValues()
     }
 }
 
-static void TestInstrumentDefaults()
+// The store shrinks in steps of 1800 positions (24 bytes each) until it is
+// below the budget of 80 % of the free memory; 7 and more: none fits.
+static void TestPositionStore()
 {
-    Layout.ProfileHeight = 200;
-    Layout.BarsHeight = 80;
-    Settings.ProfileScaleMin = -50;
-    Settings.ProfileScaleMax = 50;
-    Settings.ChannelCount = 0;
-    ApplyInstrumentDefaults();
-    CHECK_NEAR(Settings.ProfileScaleMin, 0, 0);
-    CHECK_NEAR(Settings.ProfileScaleMax, 2000, 0);
-    CHECK_EQ(Settings.ChannelCount, 4);
-    CHECK_NEAR(Settings.ProfilePixelsPerUnit, 0.1, 1e-6);
-    CHECK_NEAR(Settings.BarPixelsPerUnit, 0.04, 1e-6);
-    CHECK_EQ(Settings.GridZeroSide, 1);
-    CHECK_EQ(Settings.ProfileGrid.Row[1], 159);
-    CHECK_EQ(Settings.BarGrid.Count, 4);
-    CHECK_EQ(Settings.BarGrid.Row[1], 63);             // 80 - 0.2 x 81
+    int32_t maxPos = 0, cap = 0;
+    CHECK_EQ(SizePositionStore(64u * 1024 * 1024, &maxPos, &cap), 0);
+    CHECK(maxPos == 14400 && cap == 14600);
+    // A desktop's gigabytes must not wrap the budget negative.
+    CHECK_EQ(SizePositionStore(16ull * 1024 * 1024 * 1024, &maxPos, &cap), 0);
+    CHECK_EQ(SizePositionStore(3000000000ull, &maxPos, &cap), 0);
+    CHECK_EQ(SizePositionStore(400000, &maxPos, &cap), 1);
+    CHECK(maxPos == 12600 && cap == 12800);
+    // "Not below the budget": 14600 x 24 = 350400 = budget at 438000 steps down.
+    CHECK_EQ(SizePositionStore(438000, &maxPos, &cap), 1);
+    CHECK_EQ(SizePositionStore(438005, &maxPos, &cap), 0);
+    CHECK_EQ(SizePositionStore(120000, &maxPos, &cap), 6);
+    CHECK(maxPos == 3600 && cap == 3800);
+    CHECK_EQ(SizePositionStore(100000, &maxPos, &cap), 7);
+    CHECK(SizePositionStore(0, &maxPos, &cap) > 6);
 }
 
 int main()
@@ -118,6 +122,6 @@ int main()
     TestReadingRates();
     TestGridTables();
     TestDerivedValues();
-    TestInstrumentDefaults();
+    TestPositionStore();
     return TestSummary("test_settings_rules");
 }
