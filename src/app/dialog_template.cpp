@@ -5,11 +5,9 @@
 INT_PTR RunDialogTemplate(HWND owner, const wchar_t* name, DLGPROC proc, LPARAM param)
 {
     HRSRC found = FindResourceW(App.hInstance, name, MAKEINTRESOURCEW(5));
-    if (!found)
-        return -1;
+    if (!found) return -1;
     HGLOBAL loaded = LoadResource(App.hInstance, found);
-    if (!loaded)
-        return -1;
+    if (!loaded) return -1;
     const DLGTEMPLATE* templ = (const DLGTEMPLATE*)LockResource(loaded);
     return DialogBoxIndirectParamW(App.hInstance, templ, owner, proc, param);
 }
@@ -17,8 +15,7 @@ INT_PTR RunDialogTemplate(HWND owner, const wchar_t* name, DLGPROC proc, LPARAM 
 INT_PTR CALLBACK PlaceholderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
+    case WM_INITDIALOG: return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             EndDialog(dialog, 0);

@@ -31,10 +31,7 @@ void ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT f
     MessageBoxW(owner, text, caption, flags);
 }
 
-void Repaint(HWND hwnd)
-{
-    InvalidateRect(hwnd, nullptr, TRUE);
-}
+void Repaint(HWND hwnd) { InvalidateRect(hwnd, nullptr, TRUE); }
 
 void ResetRunValues()
 {
@@ -43,7 +40,7 @@ void ResetRunValues()
         EnableFileCommands(FALSE, FALSE, FALSE);
     else
         EnableFileCommands(TRUE, FALSE, TRUE);
-    GpsFix.Pdop = -2.0f;          // no PDOP received yet
+    GpsFix.Pdop = -2.0f; // no PDOP received yet
     InitStatusArea(hLoggingWnd);
     LogRun.Station = Settings.StartStation;
 }
@@ -67,7 +64,7 @@ int StartInstrument(HWND hwnd)
         return 0;
     }
     DelayMs(100);
-    ResetAcquisitionForRun();     // normalising from the first frame on
+    ResetAcquisitionForRun(); // normalising from the first frame on
     if (Acq.PolledMode == 1) {
         CreateRequestEvent();
         Acq.FrameReceived = 1;
@@ -100,7 +97,7 @@ void StartGps(HWND hwnd)
                  (long)GpsLog.MaxPositions, 4.0 - 0.5 * r, L" hours at 1 position/s)");
         ShowMessage(hwnd, text, L"WARNING", MB_ICONEXCLAMATION);
     }
-    int ok = OpenGpsPort();       // shows its own message on failure
+    int ok = OpenGpsPort(); // shows its own message on failure
     GpsFix.Valid = 0;
     ResetGpsRunValues();
     if (ok) {
@@ -115,8 +112,7 @@ void FinishLaunch()
     ResetPaneRunState();
     const HWND panes[] = {hCurveWnd, hBarsWnd, hBarQWnd, hBarIWnd, hSpeedbarWnd};
     for (HWND pane : panes) {
-        if (pane)
-            InvalidateRect(pane, nullptr, TRUE);
+        if (pane) InvalidateRect(pane, nullptr, TRUE);
     }
     StampGpsTimes(CeGetTickCount());
 }
@@ -161,26 +157,22 @@ int PrepareMapAndPositionStore()
         status.dwLength = sizeof(status);
         GlobalMemoryStatus(&status);
         r = SizePositionStore(status.dwAvailPhys, &GpsLog.MaxPositions, &GpsLog.Capacity);
-        if (r > 6)
-            return r;
+        if (r > 6) return r;
         // A failed allocation is the same as not fitting at all.
-        if (!AllocatePositionStore())
-            return 7;
+        if (!AllocatePositionStore()) return 7;
     }
 
     Map.PixelsPerUnit = (double)((float)Map.RefView.right / (float)Settings.MapScale);
     Settings.SpeedPixelsPerUnit =
         (float)Layout.ProfileWidth / (Settings.SpeedScaleMax - Settings.SpeedScaleMin);
-    if (Settings.MapGridInterval > 0)
-        PrepareMapGrid();
+    if (Settings.MapGridInterval > 0) PrepareMapGrid();
     GpsLog.OffsetSign = (Settings.GpsOffsetY > 0) ? 1 : (Settings.GpsOffsetY < 0) ? -1 : 0;
     return r;
 }
 
 void LaunchLogging(HWND hwnd)
 {
-    if (UptimeExceeded(CeGetTickCount()))
-        StopForUptime(hwnd, L"STOP");
+    if (UptimeExceeded(CeGetTickCount())) StopForUptime(hwnd, L"STOP");
 
     ResetRunValues();
     if (Settings.GpsEnabled == 0 && Settings.InstrumentEnabled == 0) {
@@ -199,7 +191,7 @@ void LaunchLogging(HWND hwnd)
     LogRun.Active = 1;
     if (Settings.OutputEnabled == 1 && !OpenOutputPort()) {
         ShowMessage(hwnd, L"Cannot open Output port", L"Serial Port", MB_OK);
-        LogRun.Active = 0;        // nothing runs: the menu keys must work again
+        LogRun.Active = 0; // nothing runs: the menu keys must work again
         return;
     }
 
@@ -211,10 +203,8 @@ void LaunchLogging(HWND hwnd)
         launched = 1;
     } else {
         launched = StartInstrument(hwnd);
-        if (launched < 0)
-            return;
+        if (launched < 0) return;
     }
-    if (launched == 1 && Settings.GpsEnabled == 1)
-        StartGps(hwnd);
+    if (launched == 1 && Settings.GpsEnabled == 1) StartGps(hwnd);
     FinishLaunch();
 }

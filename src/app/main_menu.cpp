@@ -37,16 +37,26 @@ struct MenuKey {
 
 // Command keys, in either case.
 const MenuKey CommandKeys[] = {
-    {'L', ACTION_LOGGING},         {'l', ACTION_LOGGING},
-    {'S', ACTION_SURVEY_SETUP},    {'s', ACTION_SURVEY_SETUP},
-    {'Y', ACTION_SYSTEM_SETUP},    {'y', ACTION_SYSTEM_SETUP},
-    {'O', ACTION_LOGGER_SETUP},    {'o', ACTION_LOGGER_SETUP},
-    {'G', ACTION_GPS_PORT_SETUP},  {'g', ACTION_GPS_PORT_SETUP},
-    {'N', ACTION_MONITOR_GPS},     {'n', ACTION_MONITOR_GPS},
-    {'M', ACTION_MAP_OPTIONS},     {'m', ACTION_MAP_OPTIONS},
-    {'P', ACTION_PROFILE_OPTIONS}, {'p', ACTION_PROFILE_OPTIONS},
-    {'X', ACTION_EXIT},            {'x', ACTION_EXIT},
-    {'E', ACTION_EXIT},            {'e', ACTION_EXIT},
+    {'L', ACTION_LOGGING},
+    {'l', ACTION_LOGGING},
+    {'S', ACTION_SURVEY_SETUP},
+    {'s', ACTION_SURVEY_SETUP},
+    {'Y', ACTION_SYSTEM_SETUP},
+    {'y', ACTION_SYSTEM_SETUP},
+    {'O', ACTION_LOGGER_SETUP},
+    {'o', ACTION_LOGGER_SETUP},
+    {'G', ACTION_GPS_PORT_SETUP},
+    {'g', ACTION_GPS_PORT_SETUP},
+    {'N', ACTION_MONITOR_GPS},
+    {'n', ACTION_MONITOR_GPS},
+    {'M', ACTION_MAP_OPTIONS},
+    {'m', ACTION_MAP_OPTIONS},
+    {'P', ACTION_PROFILE_OPTIONS},
+    {'p', ACTION_PROFILE_OPTIONS},
+    {'X', ACTION_EXIT},
+    {'x', ACTION_EXIT},
+    {'E', ACTION_EXIT},
+    {'e', ACTION_EXIT},
 };
 
 // Highlight keys: +1 next button, -1 previous, 0 run the highlighted one.
@@ -58,7 +68,7 @@ struct SetupDialogEntry {
     int Action;
     const wchar_t* Landscape;
     const wchar_t* Portrait;
-    bool UsesKeyboard;            // raises the soft-keyboard button around it
+    bool UsesKeyboard; // raises the soft-keyboard button around it
 };
 
 const SetupDialogEntry SetupDialogs[] = {
@@ -84,20 +94,17 @@ void EndProgram(HWND hwnd)
 
 void RunSetupDialog(HWND hwnd, const SetupDialogEntry& dialog)
 {
-    if (dialog.UsesKeyboard)
-        ShowSipButton(1);
-    INT_PTR result = RunDialogTemplate(
-        hwnd, Screen.Portrait ? dialog.Portrait : dialog.Landscape, PlaceholderDialogProc, 0);
+    if (dialog.UsesKeyboard) ShowSipButton(1);
+    INT_PTR result = RunDialogTemplate(hwnd, Screen.Portrait ? dialog.Portrait : dialog.Landscape,
+                                       PlaceholderDialogProc, 0);
     if (dialog.UsesKeyboard) {
         ShowSipButton(0);
         SetSipState(hwnd, 0);
     }
     InvalidateRect(hwnd, nullptr, TRUE);
-    if (dialog.Action == ACTION_GPS_PORT_SETUP)
-        AccessConfigFile(CONFIG_SAVE);
+    if (dialog.Action == ACTION_GPS_PORT_SETUP) AccessConfigFile(CONFIG_SAVE);
     // "Reset to Default Settings" deleted the file: start again from defaults.
-    if (dialog.Action == ACTION_LOGGER_SETUP && result == 1)
-        EndProgram(hwnd);
+    if (dialog.Action == ACTION_LOGGER_SETUP && result == 1) EndProgram(hwnd);
 }
 
 void OpenGpsMonitor(HWND hwnd)
@@ -119,10 +126,9 @@ void OpenMapOptions()
 
 void OpenProfileOptions(HWND hwnd)
 {
-    HWND options = CeCreateTopLevelWindow(0, L"DisplayOptionsWnd", L"Display Options",
-                                          WS_VISIBLE, Screen.OriginX, Screen.OriginY,
-                                          Screen.Width, Screen.Height, nullptr, nullptr,
-                                          App.hInstance, nullptr);
+    HWND options = CeCreateTopLevelWindow(0, L"DisplayOptionsWnd", L"Display Options", WS_VISIBLE,
+                                          Screen.OriginX, Screen.OriginY, Screen.Width,
+                                          Screen.Height, nullptr, nullptr, App.hInstance, nullptr);
     if (!options) {
         DestroyWindow(hwnd);
         return;
@@ -140,21 +146,11 @@ void RunMenuAction(HWND hwnd, int action)
         }
     }
     switch (action) {
-    case ACTION_LOGGING:
-        LaunchLogging(hwnd);
-        break;
-    case ACTION_MONITOR_GPS:
-        OpenGpsMonitor(hwnd);
-        break;
-    case ACTION_MAP_OPTIONS:
-        OpenMapOptions();
-        break;
-    case ACTION_PROFILE_OPTIONS:
-        OpenProfileOptions(hwnd);
-        break;
-    case ACTION_EXIT:
-        EndProgram(hwnd);
-        break;
+    case ACTION_LOGGING: LaunchLogging(hwnd); break;
+    case ACTION_MONITOR_GPS: OpenGpsMonitor(hwnd); break;
+    case ACTION_MAP_OPTIONS: OpenMapOptions(); break;
+    case ACTION_PROFILE_OPTIONS: OpenProfileOptions(hwnd); break;
+    case ACTION_EXIT: EndProgram(hwnd); break;
     }
 }
 
@@ -173,12 +169,10 @@ LRESULT MainMenuCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     // While a run is active the keys belong to the logging window.
     if (LogRun.Active == 0) {
         for (const MenuKey& key : CommandKeys) {
-            if (key.Key == wParam)
-                action = key.Action;
+            if (key.Key == wParam) action = key.Action;
         }
         for (const MenuKey& key : HighlightKeys) {
-            if (key.Key != wParam)
-                continue;
+            if (key.Key != wParam) continue;
             if (key.Action == 0) {
                 action = App.MenuSelection;
             } else {
@@ -187,7 +181,6 @@ LRESULT MainMenuCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             }
         }
     }
-    if (action >= ACTION_LOGGING && action <= ACTION_EXIT)
-        RunMenuAction(hwnd, action);
+    if (action >= ACTION_LOGGING && action <= ACTION_EXIT) RunMenuAction(hwnd, action);
     return 0;
 }

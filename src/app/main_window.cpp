@@ -25,7 +25,7 @@ namespace {
 struct MenuButtonEntry {
     int Id;
     const wchar_t* Text;
-    int Indent;                   // bows the column outwards in the middle
+    int Indent; // bows the column outwards in the middle
 };
 
 const MenuButtonEntry MenuButtons[9] = {
@@ -58,7 +58,8 @@ void ChooseStorageMode()
     } else {
         App.StorageMode = STORAGE_CARD;
     }
-    CeDevicePath(App.StorageMode == STORAGE_CARD ? L"Storage\\KVTINI" : L"\\KVTINI", path, MAX_PATH);
+    CeDevicePath(App.StorageMode == STORAGE_CARD ? L"Storage\\KVTINI" : L"\\KVTINI", path,
+                 MAX_PATH);
     CreateDirectoryW(path, nullptr);
 }
 
@@ -102,8 +103,7 @@ void CreateChildWindows(HWND hwnd)
                                            Screen.OriginX, Screen.OriginY, Screen.Width,
                                            Screen.Height, hwnd, child.Id, App.hInstance, nullptr);
         *child.Handle = created;
-        if (!IsWindow(created))
-            DestroyWindow(hwnd);
+        if (!IsWindow(created)) DestroyWindow(hwnd);
     }
 }
 
@@ -112,8 +112,8 @@ void CreateMenuButtons(HWND hwnd)
     for (int i = 0; i < 9; ++i) {
         ButtonPlace place = MenuButtonPlace(Screen, i, MenuButtons[i].Indent);
         App.MenuButton[i] = CeCreateChildWindow(
-            0, L"BUTTON", MenuButtons[i].Text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.X,
-            place.Y, place.Width, place.Height, hwnd, MenuButtons[i].Id, App.hInstance, nullptr);
+            0, L"BUTTON", MenuButtons[i].Text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.X, place.Y,
+            place.Width, place.Height, hwnd, MenuButtons[i].Id, App.hInstance, nullptr);
     }
     SendMessageW(App.MenuButton[App.MenuSelection], BM_SETSTYLE, BS_DEFPUSHBUTTON, 1);
 }
@@ -124,8 +124,7 @@ LRESULT OnMainCreate(HWND hwnd, UINT, WPARAM, LPARAM)
     ComputeScreenScales(&Screen);
     Screen.OriginX = Screen.OriginY = 0;
     ShowSipButton(0);
-    if (UptimeExceeded(CeGetTickCount()))
-        App.UptimeWarning = 1;
+    if (UptimeExceeded(CeGetTickCount())) App.UptimeWarning = 1;
     Map.GridInterval = Settings.MapGridInterval;
     ChooseStorageMode();
     CreateSharedFonts();
@@ -175,8 +174,7 @@ LRESULT OnMainSize(HWND hwnd, UINT, WPARAM, LPARAM)
 LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM)
 {
     HWND taskBar = CeFindShellWindow(L"HHTaskBar", nullptr);
-    if (taskBar)
-        ShowWindow(taskBar, SW_SHOW);
+    if (taskBar) ShowWindow(taskBar, SW_SHOW);
     PostQuitMessage(0);
     return 0;
 }
@@ -192,20 +190,14 @@ LRESULT OnMainPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     SetFocus(hwnd);
     UpdateWindow(hwnd);
     HWND taskBar = CeFindShellWindow(L"HHTaskBar", nullptr);
-    if (taskBar)
-        ShowWindow(taskBar, SW_HIDE);
-    if (App.UptimeWarning == 1)
-        StopForUptime(hwnd, L"PROGRAM STOP");
+    if (taskBar) ShowWindow(taskBar, SW_HIDE);
+    if (App.UptimeWarning == 1) StopForUptime(hwnd, L"PROGRAM STOP");
     return 0;
 }
 
 const MessageEntry MainWindowTable[] = {
-    {WM_CREATE, OnMainCreate},
-    {WM_SIZE, OnMainSize},
-    {WM_DESTROY, OnMainDestroy},
-    {WM_COMMAND, MainMenuCommand},
-    {WM_KEYDOWN, MainMenuCommand},
-    {WM_PAINT, OnMainPaint},
+    {WM_CREATE, OnMainCreate},     {WM_SIZE, OnMainSize},         {WM_DESTROY, OnMainDestroy},
+    {WM_COMMAND, MainMenuCommand}, {WM_KEYDOWN, MainMenuCommand}, {WM_PAINT, OnMainPaint},
 };
 
 } // namespace

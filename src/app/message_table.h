@@ -15,15 +15,14 @@ inline LRESULT DispatchMessageTable(const MessageEntry* table, size_t count, HWN
                                     WPARAM wParam, LPARAM lParam)
 {
     for (size_t i = 0; i < count; ++i)
-        if (table[i].Message == msg)
-            return table[i].Handler(hwnd, msg, wParam, lParam);
+        if (table[i].Message == msg) return table[i].Handler(hwnd, msg, wParam, lParam);
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 // Defines a window procedure NAME that walks TABLE.
-#define DEFINE_TABLE_WNDPROC(NAME, TABLE)                                             \
-    LRESULT CALLBACK NAME(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)          \
-    {                                                                                 \
-        return DispatchMessageTable(TABLE, sizeof(TABLE) / sizeof(TABLE[0]), hwnd, msg, \
-                                    wParam, lParam);                                  \
+#define DEFINE_TABLE_WNDPROC(NAME, TABLE)                                                          \
+    LRESULT CALLBACK NAME(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)                       \
+    {                                                                                              \
+        return DispatchMessageTable(TABLE, sizeof(TABLE) / sizeof(TABLE[0]), hwnd, msg, wParam,    \
+                                    lParam);                                                       \
     }

@@ -51,8 +51,8 @@ void ComputeInitialLayout(const ScreenRecord& screen, LayoutRecord* layout)
         layout->SpeedbarHeight = ScaleTrunc(5, sy);
         layout->ButtonHeight = ScaleTrunc(16, sy);
         layout->BarsHeight = (screen.Height - 1) -
-                             (layout->ProfileTop + layout->ProfileHeight +
-                              layout->SpeedbarHeight + ScaleTrunc(11, sy)) -
+                             (layout->ProfileTop + layout->ProfileHeight + layout->SpeedbarHeight +
+                              ScaleTrunc(11, sy)) -
                              layout->ButtonHeight;
     } else {
         layout->ProfileLeft = 4;

@@ -7,18 +7,14 @@
 
 void ShowSipButton(int show)
 {
-    if (App.StorageMode == STORAGE_C_DRIVE)
-        return;
-    if (show && Settings.SoftKeyboard != 1)
-        return;
+    if (App.StorageMode == STORAGE_C_DRIVE) return;
+    if (show && Settings.SoftKeyboard != 1) return;
     HWND button = CeFindShellWindow(L"MS_SIPBUTTON", L"MS_SIPBUTTON");
-    if (button)
-        ShowWindow(button, show ? SW_SHOW : SW_HIDE);
+    if (button) ShowWindow(button, show ? SW_SHOW : SW_HIDE);
 }
 
 void SetSipState(HWND window, int up)
 {
-    if (App.StorageMode == STORAGE_C_DRIVE || Settings.SoftKeyboard != 1)
-        return;
+    if (App.StorageMode == STORAGE_C_DRIVE || Settings.SoftKeyboard != 1) return;
     CeSipPreference(window, up ? 0 : 2);
 }

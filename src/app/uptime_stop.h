@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-enum : DWORD { UPTIME_LIMIT_MS = 1728000000u };   // 20 days
+enum : DWORD { UPTIME_LIMIT_MS = 1728000000u }; // 20 days
 
 inline bool UptimeExceeded(DWORD tick) { return tick > UPTIME_LIMIT_MS; }
 

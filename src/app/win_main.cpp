@@ -16,17 +16,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return -1;
     }
     int registration = RegisterWindowClasses(instance);
-    if (registration != 0)
-        return registration;
+    if (registration != 0) return registration;
 
     App.hInstance = instance;
     ShowSipButton(0);
 
-    HWND hwnd = CeCreateTopLevelWindow(0, L"EM61", L"QOR", WS_VISIBLE, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                       nullptr, instance, nullptr);
-    if (!IsWindow(hwnd))
-        return 16;
+    HWND hwnd =
+        CeCreateTopLevelWindow(0, L"EM61", L"QOR", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (!IsWindow(hwnd)) return 16;
 
     ClassifyScreenFromWindow(hwnd, &Screen);
     Screen.OriginX = Screen.OriginY = 0;

@@ -15,7 +15,7 @@ namespace {
 struct WindowClassEntry {
     const wchar_t* Name;
     WNDPROC Procedure;
-    int Background;               // stock object
+    int Background; // stock object
     bool LoadsColourChooser;
 };
 
@@ -45,10 +45,8 @@ int RegisterWindowClasses(HINSTANCE instance)
         wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
         wc.hbrBackground = (HBRUSH)GetStockObject(entry.Background);
         wc.lpszClassName = entry.Name;
-        if (!RegisterClassW(&wc))
-            return (i == 0) ? 1 : 2;
-        if (entry.LoadsColourChooser)
-            ChooseColorEntry = CeLoadChooseColor();
+        if (!RegisterClassW(&wc)) return (i == 0) ? 1 : 2;
+        if (entry.LoadsColourChooser) ChooseColorEntry = CeLoadChooseColor();
     }
     return 0;
 }

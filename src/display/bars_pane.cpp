@@ -8,10 +8,7 @@
 
 BarsRecord Bars;
 
-static int ZeroInside()
-{
-    return Settings.ProfileScaleMin < 0 && Settings.ProfileScaleMax > 0;
-}
+static int ZeroInside() { return Settings.ProfileScaleMin < 0 && Settings.ProfileScaleMax > 0; }
 
 void DrawBarsFrame(HDC hdc, int width)
 {
@@ -28,8 +25,12 @@ static int BarBaseline()
 
 static void BarRect(HDC hdc, int left, int a, int right, int b)
 {
-    if (a == b) return;        // nothing changed; a degenerate Rectangle could leave a line
-    if (a > b) { int t = a; a = b; b = t; }
+    if (a == b) return; // nothing changed; a degenerate Rectangle could leave a line
+    if (a > b) {
+        int t = a;
+        a = b;
+        b = t;
+    }
     Rectangle(hdc, left, a, right, b);
 }
 
@@ -51,22 +52,34 @@ static void UpdateOneBar(HDC hdc, int i, int y, int p)
 {
     const int bottom = Layout.BarsHeight;
     switch (Settings.GridZeroSide) {
-    case -1:   // hanging from the top
-        if (y <= p) EraseBar(hdc, i, p, y); else FillBar(hdc, i, p, y);
+    case -1: // hanging from the top
+        if (y <= p)
+            EraseBar(hdc, i, p, y);
+        else
+            FillBar(hdc, i, p, y);
         break;
-    case 1:    // standing on the bottom
-        if (y >= p) EraseBar(hdc, i, p, y); else FillBar(hdc, i, y, p);
+    case 1: // standing on the bottom
+        if (y >= p)
+            EraseBar(hdc, i, p, y);
+        else
+            FillBar(hdc, i, y, p);
         break;
     default: {
         const int z = Settings.BarGrid.Row[1];
         if (y <= z && p < z) {
-            if (y >= p) EraseBar(hdc, i, p, y); else FillBar(hdc, i, y, p);
-        } else if (y <= z) {          // crossed from below zero to above
+            if (y >= p)
+                EraseBar(hdc, i, p, y);
+            else
+                FillBar(hdc, i, y, p);
+        } else if (y <= z) { // crossed from below zero to above
             EraseBar(hdc, i, bottom, z);
             FillBar(hdc, i, y, z);
         } else if (p >= z) {
-            if (y <= p) EraseBar(hdc, i, p, y); else FillBar(hdc, i, y, p);
-        } else {                      // crossed from above zero to below
+            if (y <= p)
+                EraseBar(hdc, i, p, y);
+            else
+                FillBar(hdc, i, y, p);
+        } else { // crossed from above zero to below
             EraseBar(hdc, i, p, z);
             FillBar(hdc, i, y, z);
         }

@@ -14,7 +14,7 @@
 #include "settings/settings.h"
 
 enum {
-    ID_SHOW_CHANNEL = 601,        // 601..604
+    ID_SHOW_CHANNEL = 601, // 601..604
     ID_LINEAR = 611,
     ID_COMPRESSED = 612,
     ID_OK = 621,
@@ -27,8 +27,8 @@ static int sy(double n) { return ScaleTrunc(n, Screen.ScaleY); }
 static HWND AddControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x,
                        int y, int w, int h, int id)
 {
-    HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, sx(x), sy(y),
-                                   sx(w), sy(h), parent, (HMENU)(INT_PTR)id, App.hInstance, nullptr);
+    HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, sx(x), sy(y), sx(w),
+                                   sy(h), parent, (HMENU)(INT_PTR)id, App.hInstance, nullptr);
     if (Font.Normal) SendMessageW(control, WM_SETFONT, (WPARAM)Font.Normal, FALSE);
     return control;
 }
@@ -41,23 +41,30 @@ static LRESULT CreateOptionControls(HWND hwnd, UINT, WPARAM, LPARAM)
     for (int i = 0; i < 4; ++i) {
         HWND box = AddControl(hwnd, L"BUTTON", names[i], BS_AUTOCHECKBOX | WS_TABSTOP, 20,
                               28 + 20 * i, 150, 18, ID_SHOW_CHANNEL + i);
-        SendMessageW(box, BM_SETCHECK, Settings.ChannelShown[i] == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(box, BM_SETCHECK, Settings.ChannelShown[i] == 1 ? BST_CHECKED : BST_UNCHECKED,
+                     0);
     }
-    HWND linear = AddControl(hwnd, L"BUTTON", L"Linear Profiles",
-                             BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 20, 116, 180, 18, ID_LINEAR);
+    HWND linear =
+        AddControl(hwnd, L"BUTTON", L"Linear Profiles", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
+                   20, 116, 180, 18, ID_LINEAR);
     HWND compressed = AddControl(hwnd, L"BUTTON", L"Compressed Profiles", BS_AUTORADIOBUTTON, 20,
                                  136, 180, 18, ID_COMPRESSED);
-    SendMessageW(Settings.CompressedProfiles == 1 ? compressed : linear, BM_SETCHECK, BST_CHECKED, 0);
-    AddControl(hwnd, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 20, 170, 70, 22, ID_OK);
-    AddControl(hwnd, L"BUTTON", L"&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 110, 170, 70, 22, ID_CANCEL);
+    SendMessageW(Settings.CompressedProfiles == 1 ? compressed : linear, BM_SETCHECK, BST_CHECKED,
+                 0);
+    AddControl(hwnd, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 20, 170, 70, 22,
+               ID_OK);
+    AddControl(hwnd, L"BUTTON", L"&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 110, 170, 70, 22,
+               ID_CANCEL);
     return 0;
 }
 
 static void CloseOptions(HWND hwnd)
 {
     DestroyWindow(hwnd);
-    if (hLoggingWnd && IsWindowVisible(hLoggingWnd)) SetFocus(hLoggingWnd);
-    else if (App.hMainWnd) SetFocus(App.hMainWnd);
+    if (hLoggingWnd && IsWindowVisible(hLoggingWnd))
+        SetFocus(hLoggingWnd);
+    else if (App.hMainWnd)
+        SetFocus(App.hMainWnd);
 }
 
 static void AcceptOptions(HWND hwnd)
@@ -90,8 +97,10 @@ static LRESULT HandleOptionCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM)
 
 static LRESULT HandleOptionKey(HWND hwnd, UINT, WPARAM wParam, LPARAM)
 {
-    if (wParam == L'\r' || wParam == L'o' || wParam == L'O') AcceptOptions(hwnd);
-    else if (wParam == 27 || wParam == L'c' || wParam == L'C') CloseOptions(hwnd);
+    if (wParam == L'\r' || wParam == L'o' || wParam == L'O')
+        AcceptOptions(hwnd);
+    else if (wParam == 27 || wParam == L'c' || wParam == L'C')
+        CloseOptions(hwnd);
     return 0;
 }
 

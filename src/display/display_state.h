@@ -18,16 +18,16 @@ struct BarsRecord {
 struct GdiRecord {
     HPEN WhitePen;
     HBRUSH WhiteBrush;
-    HPEN GridPen;                 // 1 px light grey
-    HPEN ZeroPen;                 // 2 px light grey
-    HBRUSH LightGreyBrush;        // 0xC0C0C0
-    HPEN DarkGreyPen;             // 0x404040, 1 px
-    HBRUSH GreenBrush;            // 0x00FF00
-    HPEN MidGreyPen;              // 0xA0A0A0, 1 px
+    HPEN GridPen;          // 1 px light grey
+    HPEN ZeroPen;          // 2 px light grey
+    HBRUSH LightGreyBrush; // 0xC0C0C0
+    HPEN DarkGreyPen;      // 0x404040, 1 px
+    HBRUSH GreenBrush;     // 0x00FF00
+    HPEN MidGreyPen;       // 0xA0A0A0, 1 px
     HPEN BlackPen;
     HPEN GreenPen;
-    HPEN RedPen;                  // 0x0000FF (red in the low byte)
-    HPEN BluePen;                 // 0xFF0000
+    HPEN RedPen;  // 0x0000FF (red in the low byte)
+    HPEN BluePen; // 0xFF0000
     HBRUSH RedBrush;
     HBRUSH BlueBrush;
     HPEN ChannelPen[8];

@@ -34,7 +34,8 @@ static void CreateFixedPalette()
     Gdi.BlueBrush = CreateSolidBrush(RGB(0, 0, 0xFF));
 }
 
-template <typename T> static void DeleteAndClear(T& object)
+template <typename T>
+static void DeleteAndClear(T& object)
 {
     if (object) DeleteObject(object);
     object = nullptr;
@@ -51,7 +52,7 @@ void CreateSharedPensAndBrushes()
         DeleteAndClear(Gdi.ChannelThinPen[i]);
         DeleteAndClear(Gdi.ChannelBrush[i]);
         int width = Settings.ChannelPenWidth[i];
-        if (width < 1) width = 1;      // a zero width would become a 1 px cosmetic pen anyway
+        if (width < 1) width = 1; // a zero width would become a 1 px cosmetic pen anyway
         COLORREF color = Settings.ChannelColor[i];
         Gdi.ChannelPen[i] = MakeSolidPen(width, color);
         Gdi.ChannelThinPen[i] = MakeSolidPen(1, color);

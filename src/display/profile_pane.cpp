@@ -49,14 +49,13 @@ static void DrawScaleLabel(HDC hdc, float value, int y)
     wchar_t text[32];
     swprintf(text, 32, L"%.0f", (double)value);
     int x = Layout.ProfileWidth - TextWidth(hdc, text) - 3;
-    if (x < 175) x = 175;      // keep clear of the newest profile columns
+    if (x < 175) x = 175; // keep clear of the newest profile columns
     ExtTextOutW(hdc, x, y, 0, nullptr, text, (UINT)wcslen(text), nullptr);
 }
 
 void DrawProfileFrame(HDC hdc, int withLabels, float scaleMin, float scaleMax)
 {
-    DrawGridRows(hdc, Settings.ProfileGrid, 0, Layout.ProfileWidth,
-                 scaleMin < 0 && scaleMax > 0);
+    DrawGridRows(hdc, Settings.ProfileGrid, 0, Layout.ProfileWidth, scaleMin < 0 && scaleMax > 0);
     if (withLabels == 1) {
         DrawScaleLabel(hdc, scaleMin, Layout.ProfileHeight - Screen.TextHeight - 1);
         DrawScaleLabel(hdc, scaleMax, 0);

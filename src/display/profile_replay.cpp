@@ -15,10 +15,7 @@
 #include <cwchar>
 #include <vector>
 
-static int16_t BigEndian16(const unsigned char* p)
-{
-    return (int16_t)((p[0] << 8) | p[1]);
-}
+static int16_t BigEndian16(const unsigned char* p) { return (int16_t)((p[0] << 8) | p[1]); }
 
 int DecodeStoredReading(const unsigned char* record, const float offsets[4], float channels[4])
 {
@@ -38,11 +35,19 @@ static bool IsReadingLetter(unsigned char letter)
 {
     // Every frame letter the readers accept is stored as a reading.
     switch (letter) {
-    case 'T': case 'D': case 'E': case 'F': case 'M': case 'N': case 'P': case 'Q':
-    case 'J': case 'K': case 'j': case 'k':
-        return true;
-    default:
-        return false;
+    case 'T':
+    case 'D':
+    case 'E':
+    case 'F':
+    case 'M':
+    case 'N':
+    case 'P':
+    case 'Q':
+    case 'J':
+    case 'K':
+    case 'j':
+    case 'k': return true;
+    default: return false;
     }
 }
 
@@ -114,8 +119,8 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
         float values[4];
         if (!DecodeStoredReading(record.data(), offsets, values)) continue;
         float shown[4];
-        CompressValues(values[0], values[1], values[2], values[3], &shown[0], &shown[1],
-                       &shown[2], &shown[3]);
+        CompressValues(values[0], values[1], values[2], values[3], &shown[0], &shown[1], &shown[2],
+                       &shown[3]);
         int profileY[4], barY[4];
         ChannelsToPixels(shown[0], shown[1], shown[2], shown[3], profileY, barY);
         if (count < capacity) {
@@ -130,8 +135,8 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
     if (count > 0) draw(context, listPointers, count);
 }
 
-void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2,
-                          const POINT* list3, const POINT* list4, int count)
+void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2, const POINT* list3,
+                          const POINT* list4, int count)
 {
     const POINT* lists[4] = {list1, list2, list3, list4};
     HDC hdc = GetDC(window);

@@ -6,8 +6,8 @@
 void ReplayProfilesFromFile();
 // Rebuilds the profiles of `window` (the profile pane) from the data file.
 void ReplayProfiles(HWND window);
-void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2,
-                          const POINT* list3, const POINT* list4, int count);
+void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2, const POINT* list3,
+                          const POINT* list4, int count);
 // The four calibrated channel values of a stored reading record (its first
 // 13 bytes) with the null offsets in force. Returns 0 when the stored
 // reference is zero and the record cannot be decoded.

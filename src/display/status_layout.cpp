@@ -115,8 +115,8 @@ void ComputeLandscapeRects(const StatusTextWidths& w)
     int speedTop = Layout.ProfileHeight + sy(4);
     int speedLeft = (int)(Layout.ProfileLeft + 0.5 * Layout.ProfileWidth - sx(40));
     Layout.SpeedRect = Span(speedLeft, speedTop, speedLeft + w.Speed + sx(10), r);
-    Layout.SpeedMaxRect = Span(Layout.ProfileWidth - w.SpeedMax - sx(2), speedTop,
-                               Layout.ProfileWidth, r);
+    Layout.SpeedMaxRect =
+        Span(Layout.ProfileWidth - w.SpeedMax - sx(2), speedTop, Layout.ProfileWidth, r);
     LayoutConnectionFields();
 }
 
@@ -135,7 +135,8 @@ void ComputePortraitRects(const StatusTextWidths& w)
                               Layout.MapScaleRect.left - sx(1), r);
     int modeLeft = Layout.RunStateRect.right + sx(2);
     Layout.ModeRect = Span(modeLeft, Row(1), modeLeft + w.Mode, r);
-    Layout.FileRect = Span(Layout.ModeRect.right + sx(4), Row(1), Layout.BatteryRect.left - sx(1), r);
+    Layout.FileRect =
+        Span(Layout.ModeRect.right + sx(4), Row(1), Layout.BatteryRect.left - sx(1), r);
 
     RECT* channels[4] = {&Layout.Ch1Rect, &Layout.Ch2Rect, &Layout.Ch3Rect, &Layout.Ch4Rect};
     for (int i = 0; i < 4; ++i) *channels[i] = Span(x0 + sx(12), Row(4 + i), sx(135), r);
@@ -151,8 +152,8 @@ void ComputePortraitRects(const StatusTextWidths& w)
     int speedTop = Layout.ProfileTop + Layout.ProfileHeight - sx(2);
     int speedLeft = (int)(Layout.ProfileLeft + 0.5 * Layout.ProfileWidth - 40);
     Layout.SpeedRect = Span(speedLeft, speedTop, speedLeft + w.Speed + sx(10), r);
-    Layout.SpeedMaxRect = Span(Layout.ProfileWidth - w.SpeedMax - sx(1), speedTop,
-                               Layout.ProfileWidth, r);
+    Layout.SpeedMaxRect =
+        Span(Layout.ProfileWidth - w.SpeedMax - sx(1), speedTop, Layout.ProfileWidth, r);
     LayoutConnectionFields();
 }
 

@@ -5,19 +5,19 @@
 
 // Pixel widths of the sample texts that size the read-outs.
 struct StatusTextWidths {
-    int MapScale;      // "Sc:99999 ft" (landscape) or "S:99999 ft" (portrait)
-    int Power;         // "999%"
-    int RunState;      // widest of "Stand By", "Logging", "Monitor" (portrait "StB", "Log", "Mon")
-    int Battery;       // "B:99.99V"
-    int Mode;          // widest of "M", "W", "A" in the bold font
-    int Ch4Label;      // widest of "4:", "T:"
-    int Mark;          // "M"
-    int Fix;           // widest of "NO FIX", "AGPS", "DGPS", "RTK", "CODE"
-    int Pdop;          // "P:99.9 "
-    int NorthLabel;    // widest of "N", "S", "W", "E"
-    int Zone;          // "Z33"
-    int Speed;         // "Speed:99.99 km/h"
-    int SpeedMax;      // "99.99"
+    int MapScale;   // "Sc:99999 ft" (landscape) or "S:99999 ft" (portrait)
+    int Power;      // "999%"
+    int RunState;   // widest of "Stand By", "Logging", "Monitor" (portrait "StB", "Log", "Mon")
+    int Battery;    // "B:99.99V"
+    int Mode;       // widest of "M", "W", "A" in the bold font
+    int Ch4Label;   // widest of "4:", "T:"
+    int Mark;       // "M"
+    int Fix;        // widest of "NO FIX", "AGPS", "DGPS", "RTK", "CODE"
+    int Pdop;       // "P:99.9 "
+    int NorthLabel; // widest of "N", "S", "W", "E"
+    int Zone;       // "Z33"
+    int Speed;      // "Speed:99.99 km/h"
+    int SpeedMax;   // "99.99"
 };
 
 // Measures the samples; Font.Normal must be selected (the mode letters are

@@ -15,7 +15,11 @@ static int sx(double n) { return ScaleTrunc(n, Screen.ScaleX); }
 
 void FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int speedUnits)
 {
-    struct SpeedUnit { const wchar_t* Format; double FromMetres; double FromFeet; };
+    struct SpeedUnit {
+        const wchar_t* Format;
+        double FromMetres;
+        double FromFeet;
+    };
     static const SpeedUnit table[4] = {
         {L"Speed:%5.2f m/s", 1.0, 0.3048},
         {L"Speed:%5.2f ft/s", 3.28084, 1.0},
@@ -24,7 +28,7 @@ void FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int 
     };
     if (speedUnits < 0 || speedUnits > 3) speedUnits = 0;
     const SpeedUnit& unit = table[speedUnits];
-    double factor = units == 0 ? unit.FromMetres : unit.FromFeet;  // US feet count as feet
+    double factor = units == 0 ? unit.FromMetres : unit.FromFeet; // US feet count as feet
     swprintf(out, outChars, unit.Format, speed * factor);
 }
 
@@ -36,7 +40,8 @@ void DrawReadout(HDC hdc, const RECT& rect, const wchar_t* text)
 
 void ClearValueBox(HDC hdc, const RECT& rect)
 {
-    HBRUSH brush = LogRun.FileState == FILE_RECORDING ? Gdi.GreenBrush : (HBRUSH)GetStockObject(LTGRAY_BRUSH);
+    HBRUSH brush =
+        LogRun.FileState == FILE_RECORDING ? Gdi.GreenBrush : (HBRUSH)GetStockObject(LTGRAY_BRUSH);
     FillRect(hdc, &rect, brush);
 }
 
@@ -56,8 +61,8 @@ static void PaintMapScale(HDC hdc)
 {
     wchar_t text[32];
     int feet = Settings.Units != 0;
-    const wchar_t* format = Screen.Portrait ? (feet ? L"S:%5ldft" : L"S:%5ldm")
-                                            : (feet ? L"Sc:%5ld ft" : L"Sc:%5ld m");
+    const wchar_t* format =
+        Screen.Portrait ? (feet ? L"S:%5ldft" : L"S:%5ldm") : (feet ? L"Sc:%5ld ft" : L"Sc:%5ld m");
     swprintf(text, 32, format, (long)Settings.MapScale);
     DrawReadout(hdc, Layout.MapScaleRect, text);
 }
@@ -65,9 +70,12 @@ static void PaintMapScale(HDC hdc)
 static void PaintRunState(HDC hdc)
 {
     const wchar_t* text;
-    if (LogRun.FileState == FILE_STANDBY) text = Screen.Portrait ? L"StB" : L"Stand By";
-    else if (LogRun.FileState == FILE_RECORDING) text = Screen.Portrait ? L"Log" : L"Logging";
-    else text = Screen.Portrait ? L"Mon" : L"Monitor";
+    if (LogRun.FileState == FILE_STANDBY)
+        text = Screen.Portrait ? L"StB" : L"Stand By";
+    else if (LogRun.FileState == FILE_RECORDING)
+        text = Screen.Portrait ? L"Log" : L"Logging";
+    else
+        text = Screen.Portrait ? L"Mon" : L"Monitor";
     DrawReadout(hdc, Layout.RunStateRect, text);
 }
 

@@ -29,8 +29,7 @@ DWORD DrainGpsPort()
     unsigned char byte;
     DWORD got = 0;
     while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr)) {
-        if (got == 0)
-            Sleep(10);
+        if (got == 0) Sleep(10);
     }
     GpsReaderRunning = 0;
     return 0;
@@ -90,8 +89,7 @@ LRESULT OnPlaceholderPaint(HWND hwnd, UINT, WPARAM, LPARAM)
 
 bool IsCloseRequest(UINT msg, WPARAM wParam)
 {
-    if (msg == WM_COMMAND)
-        return LOWORD(wParam) == IDC_PLACEHOLDER_CLOSE;
+    if (msg == WM_COMMAND) return LOWORD(wParam) == IDC_PLACEHOLDER_CLOSE;
     return wParam == VK_ESCAPE;
 }
 
@@ -106,8 +104,7 @@ LRESULT OnMonitorInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
 
 LRESULT OnMapOptionsInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
 {
-    if (IsCloseRequest(msg, wParam))
-        ShowNextWindowAfter(hwnd);
+    if (IsCloseRequest(msg, wParam)) ShowNextWindowAfter(hwnd);
     return 0;
 }
 
@@ -130,25 +127,13 @@ const MessageEntry DisplayMapOptionsTable[] = {
 DEFINE_TABLE_WNDPROC(MonitorGpsWndProc, MonitorGpsTable)
 DEFINE_TABLE_WNDPROC(DisplayMapOptionsWndProc, DisplayMapOptionsTable)
 
-void InitGpsSentenceSet(int gpsType)
-{
-    SentenceSetType = gpsType;
-}
+void InitGpsSentenceSet(int gpsType) { SentenceSetType = gpsType; }
 
-DWORD WINAPI NmeaReaderThread(LPVOID)
-{
-    return DrainGpsPort();
-}
+DWORD WINAPI NmeaReaderThread(LPVOID) { return DrainGpsPort(); }
 
-DWORD WINAPI RtsReaderThread(LPVOID)
-{
-    return DrainGpsPort();
-}
+DWORD WINAPI RtsReaderThread(LPVOID) { return DrainGpsPort(); }
 
-DWORD WINAPI GpsMonitorReaderThread(LPVOID)
-{
-    return DrainGpsPort();
-}
+DWORD WINAPI GpsMonitorReaderThread(LPVOID) { return DrainGpsPort(); }
 
 void ResetGpsRunValues()
 {
@@ -159,8 +144,7 @@ void ResetGpsRunValues()
 
 void StampGpsTimes(DWORD now)
 {
-    for (DWORD& stamp : GpsTimeStamp)
-        stamp = now;
+    for (DWORD& stamp : GpsTimeStamp) stamp = now;
     GpsFix.LastTick = now;
 }
 
@@ -171,22 +155,10 @@ void InitProjectionConstants() {}
 void CopyMapOptionsToWorking() {}
 
 // GPS messages of the logging window: nothing is delivered yet.
-LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
-}
+LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
-LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
-}
+LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
-LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
-}
+LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
-LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
-}
+LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM) { return 0; }

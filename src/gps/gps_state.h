@@ -6,8 +6,8 @@
 
 struct GpsFixRecord {
     volatile int32_t Valid;
-    float Pdop;                   // -2.0 = no value yet
-    float Speed;                  // distance units per second
+    float Pdop;  // -2.0 = no value yet
+    float Speed; // distance units per second
     int32_t Quality;
     int32_t Satellites;
     uint32_t LastTick;
@@ -19,11 +19,11 @@ struct GpsLogRecord {
     int32_t StoreAllocated;
     int32_t FixCount;
     int32_t PositionCount;
-    float* TrackEasting;          // 4-byte arrays
+    float* TrackEasting; // 4-byte arrays
     float* TrackNorthing;
-    double* StoreEasting;         // 8-byte arrays
+    double* StoreEasting; // 8-byte arrays
     double* StoreNorthing;
-    int32_t OffsetSign;           // sign of Settings.GpsOffsetY
+    int32_t OffsetSign; // sign of Settings.GpsOffsetY
 };
 
 extern GpsFixRecord GpsFix;

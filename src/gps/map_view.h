@@ -4,10 +4,10 @@
 #include <cstdint>
 
 struct MapRecord {
-    RECT View, RefView;           // current and reference viewport
+    RECT View, RefView; // current and reference viewport
     int32_t CenterX, CenterY;
     double PixelsPerUnit;
-    float GridInterval;           // working copy of Settings.MapGridInterval
+    float GridInterval; // working copy of Settings.MapGridInterval
     int32_t ExtLoaded;
 };
 extern MapRecord Map;

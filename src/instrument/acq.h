@@ -4,23 +4,23 @@
 #include <cstdint>
 
 enum AcqPhase : int32_t {
-    PHASE_NORMALISING = 0,    // the first 98 readings of a run
+    PHASE_NORMALISING = 0, // the first 98 readings of a run
     PHASE_MEASURING = 1,
-    PHASE_NULLING = -1,       // 50 readings summed for the null offsets
+    PHASE_NULLING = -1, // 50 readings summed for the null offsets
 };
 
 struct AcqRecord {
-    volatile int32_t PolledMode;      // 1 after "OK", 0 after "OV"
-    char RateChar;                    // 'H' or 'L'
+    volatile int32_t PolledMode; // 1 after "OK", 0 after "OV"
+    char RateChar;               // 'H' or 'L'
     int32_t Connected;
-    void* hEvent;                     // manual-reset event of polled requests
+    void* hEvent; // manual-reset event of polled requests
     volatile int32_t FrameReceived;
     volatile int32_t FrameDivisor;
     volatile int32_t FrameCounter;
     volatile uint32_t LastDataTick;
     volatile int32_t MissedPolls;
     volatile int32_t MarkPending;
-    volatile int32_t Phase;           // AcqPhase
+    volatile int32_t Phase; // AcqPhase
     float RefHistory[98];
     int32_t RefIndex;
     float RefSum;
@@ -30,7 +30,7 @@ struct AcqRecord {
     float PrevNullOffset[4];
     float NullSum[4];
     int32_t NullCount;
-    int32_t NullPending;              // Null pressed before normalisation ended
+    int32_t NullPending; // Null pressed before normalisation ended
 };
 
 extern AcqRecord Acq;

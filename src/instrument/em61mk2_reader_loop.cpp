@@ -8,20 +8,23 @@ namespace {
 // the user-interface thread sets the divisor and clears the counter in two
 // steps, and a counter caught above a newly lowered divisor must not stall
 // delivery until it wraps.
-bool StreamFrameDue() {
+bool StreamFrameDue()
+{
     Acq.FrameCounter = Acq.FrameCounter + 1;
     if (Acq.FrameCounter < Acq.FrameDivisor) return false;
     Acq.FrameCounter = 0;
     return true;
 }
 
-void HandOver(const FrameCutter& cutter, bool marksTwins, const ReaderPlatform& io) {
+void HandOver(const FrameCutter& cutter, bool marksTwins, const ReaderPlatform& io)
+{
     StoreFrameRecord(FrameRecord(&cutter), marksTwins && Acq.MarkPending == 1, InstrumentFrame);
     io.Deliver(io.Context);
 }
 
 void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cutter,
-                const ReaderPlatform& io) {
+                const ReaderPlatform& io)
+{
     const bool marksTwins = ReaderRules(kind).MarksTwins;
     switch (kind) {
     case READER_POLLED:
@@ -56,9 +59,10 @@ void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cu
     }
 }
 
-}  // namespace
+} // namespace
 
-void RunEm61Mk2Reader(Em61Mk2ReaderKind kind, const ReaderPlatform& io) {
+void RunEm61Mk2Reader(Em61Mk2ReaderKind kind, const ReaderPlatform& io)
+{
     FrameCutter cutter;
     ResetFrameCutter(&cutter);
     while (io.PortOpen(io.Context)) {

@@ -10,11 +10,11 @@
 
 struct ReaderPlatform {
     void* Context;
-    bool (*PortOpen)(void* context);               // the thread ends when false
-    void (*WaitForRequest)(void* context);         // polled reader only
-    bool (*ReadByte)(void* context, unsigned char* byte);  // true: exactly one byte
-    void (*Deliver)(void* context);                // synchronous: InstrumentFrame is free afterwards
-    void (*ResetRequest)(void* context);           // EventReset(Acq.hEvent)
+    bool (*PortOpen)(void* context);                      // the thread ends when false
+    void (*WaitForRequest)(void* context);                // polled reader only
+    bool (*ReadByte)(void* context, unsigned char* byte); // true: exactly one byte
+    void (*Deliver)(void* context);      // synchronous: InstrumentFrame is free afterwards
+    void (*ResetRequest)(void* context); // EventReset(Acq.hEvent)
     uint32_t (*Tick)(void* context);
 };
 

@@ -19,14 +19,16 @@ struct ReaderContext {
     LONG Mine;
 };
 
-bool PortOpen(void* context) {
+bool PortOpen(void* context)
+{
     const ReaderContext* c = static_cast<const ReaderContext*>(context);
     return hInstrumentPort != INVALID_HANDLE_VALUE && *c->Owner == c->Mine;
 }
 
 void WaitForRequest(void*) { WaitForSingleObject(static_cast<HANDLE>(Acq.hEvent), INFINITE); }
 
-bool ReadByte(void*, unsigned char* byte) {
+bool ReadByte(void*, unsigned char* byte)
+{
     DWORD got = 0;
     return ReadFile(hInstrumentPort, byte, 1, &got, nullptr) && got == 1;
 }
@@ -37,34 +39,41 @@ void ResetRequest(void*) { EventReset(static_cast<HANDLE>(Acq.hEvent)); }
 
 uint32_t Tick(void*) { return CeGetTickCount(); }
 
-DWORD RunReader(Em61Mk2ReaderKind kind, volatile LONG* owner, LONG mine) {
+DWORD RunReader(Em61Mk2ReaderKind kind, volatile LONG* owner, LONG mine)
+{
     ReaderContext context = {owner, mine};
-    const ReaderPlatform io = {&context, PortOpen, WaitForRequest, ReadByte,
-                               Deliver, ResetRequest, Tick};
+    const ReaderPlatform io = {&context,     PortOpen, WaitForRequest, ReadByte, Deliver,
+                               ResetRequest, Tick};
     RunEm61Mk2Reader(kind, io);
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-DWORD WINAPI Em61Mk2PolledReader(LPVOID) {
+DWORD WINAPI Em61Mk2PolledReader(LPVOID)
+{
     return RunReader(READER_POLLED, &InstrumentConnection, InstrumentConnection);
 }
 
-DWORD WINAPI Em61Mk2StreamReader(LPVOID) {
+DWORD WINAPI Em61Mk2StreamReader(LPVOID)
+{
     return RunReader(READER_STREAM, &InstrumentConnection, InstrumentConnection);
 }
 
-DWORD WINAPI Em61Mk2WheelReader(LPVOID) {
-    return RunReader(READER_WHEEL, &WheelReaderGeneration, InterlockedIncrement(&WheelReaderGeneration));
+DWORD WINAPI Em61Mk2WheelReader(LPVOID)
+{
+    return RunReader(READER_WHEEL, &WheelReaderGeneration,
+                     InterlockedIncrement(&WheelReaderGeneration));
 }
 
-HANDLE StartInstrumentReader() {
+HANDLE StartInstrumentReader()
+{
     LPTHREAD_START_ROUTINE reader = Acq.PolledMode == 1 ? Em61Mk2PolledReader : Em61Mk2StreamReader;
     return CreateThread(nullptr, 0, reader, nullptr, 0, nullptr);
 }
 
-void CreateRequestEvent() {
+void CreateRequestEvent()
+{
     if (Acq.hEvent != nullptr) CloseHandle(static_cast<HANDLE>(Acq.hEvent));
     Acq.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }

@@ -18,13 +18,14 @@ const unsigned char kTwins[][2] = {
     {'D', 'N'}, {'E', 'P'}, {'F', 'Q'}, {'J', 'K'}, {'T', 'M'}, {'j', 'K'},
 };
 
-}  // namespace
+} // namespace
 
 const Em61Mk2ReaderRules& ReaderRules(Em61Mk2ReaderKind kind) { return kRules[kind]; }
 
 void ResetFrameCutter(FrameCutter* cutter) { cutter->Count = 0; }
 
-FrameCutOutcome AppendFrameByte(FrameCutter* cutter, Em61Mk2ReaderKind kind, unsigned char byte) {
+FrameCutOutcome AppendFrameByte(FrameCutter* cutter, Em61Mk2ReaderKind kind, unsigned char byte)
+{
     const Em61Mk2ReaderRules& rules = kRules[kind];
     if (cutter->Count < 0 || cutter->Count > rules.LastIndex) {
         cutter->Count = 0;
@@ -37,25 +38,26 @@ FrameCutOutcome AppendFrameByte(FrameCutter* cutter, Em61Mk2ReaderKind kind, uns
         return CUT_NONE;
 
     const unsigned char letter = cutter->Buffer[n - FRAME_WIRE_LENGTH];
-    if (letter != 0 && std::strchr(rules.AcceptedLetters, letter) != nullptr)
-        return CUT_FRAME;
+    if (letter != 0 && std::strchr(rules.AcceptedLetters, letter) != nullptr) return CUT_FRAME;
 
-    if (rules.RefusedDropsLastByte)
-        cutter->Count -= 1;
+    if (rules.RefusedDropsLastByte) cutter->Count -= 1;
     return CUT_REFUSED;
 }
 
-const unsigned char* FrameRecord(const FrameCutter* cutter) {
+const unsigned char* FrameRecord(const FrameCutter* cutter)
+{
     return cutter->Buffer + cutter->Count - FRAME_WIRE_LENGTH;
 }
 
-unsigned char MarkedTwin(unsigned char letter) {
+unsigned char MarkedTwin(unsigned char letter)
+{
     for (const auto& twin : kTwins)
         if (twin[0] == letter) return twin[1];
     return letter;
 }
 
-void StoreFrameRecord(const unsigned char* record, bool marked, unsigned char* frame) {
+void StoreFrameRecord(const unsigned char* record, bool marked, unsigned char* frame)
+{
     std::memcpy(frame, record, FRAME_RECORD_LENGTH);
     frame[FRAME_RECORD_LENGTH] = 0;
     if (marked) frame[0] = MarkedTwin(frame[0]);

@@ -10,10 +10,10 @@ enum Em61Mk2ReaderKind { READER_POLLED = 0, READER_STREAM = 1, READER_WHEEL = 2 
 enum { FRAME_CUTTER_SIZE = 181, FRAME_WIRE_LENGTH = 15, FRAME_RECORD_LENGTH = 14 };
 
 enum FrameCutOutcome {
-    CUT_NONE = 0,      // byte appended, no frame end yet
-    CUT_FRAME,         // a frame with an accepted letter ends here
-    CUT_REFUSED,       // a frame end whose letter this reader does not accept
-    CUT_OVERFLOW,      // too long without a frame end: buffer emptied, byte lost
+    CUT_NONE = 0, // byte appended, no frame end yet
+    CUT_FRAME,    // a frame with an accepted letter ends here
+    CUT_REFUSED,  // a frame end whose letter this reader does not accept
+    CUT_OVERFLOW, // too long without a frame end: buffer emptied, byte lost
 };
 
 struct FrameCutter {
@@ -23,9 +23,9 @@ struct FrameCutter {
 
 struct Em61Mk2ReaderRules {
     const char* AcceptedLetters;
-    bool MarksTwins;            // Acq.MarkPending turns a letter into its marked twin
-    bool RefusedDropsLastByte;  // a refused frame keeps the buffer minus its final 0x7F
-    int32_t LastIndex;          // highest buffer index a byte may be stored at
+    bool MarksTwins;           // Acq.MarkPending turns a letter into its marked twin
+    bool RefusedDropsLastByte; // a refused frame keeps the buffer minus its final 0x7F
+    int32_t LastIndex;         // highest buffer index a byte may be stored at
 };
 
 const Em61Mk2ReaderRules& ReaderRules(Em61Mk2ReaderKind kind);

@@ -64,8 +64,8 @@ static void ShowNullingProgress()
     ClearGrey(hdc, Layout.Ch4Rect);
     ClearGrey(hdc, Layout.Ch1Rect);
     const wchar_t* title = L"    Nulling";
-    ExtTextOutW(hdc, Layout.Ch1Rect.left, Layout.Ch1Rect.top, 0, NULL, title,
-                (UINT)wcslen(title), NULL);
+    ExtTextOutW(hdc, Layout.Ch1Rect.left, Layout.Ch1Rect.top, 0, NULL, title, (UINT)wcslen(title),
+                NULL);
     wchar_t text[40];
     swprintf(text, 40, L"    %2d of %2d", (int)Acq.NullCount, (int)NULL_READINGS);
     ClearGrey(hdc, Layout.Ch3Rect);
@@ -87,8 +87,7 @@ static void ShowNormalisationProgress()
     swprintf(text, 40, L"      %3d %c", percent, L'%');
     ClearGrey(hdc, Layout.Ch3Rect);
     DrawClipped(hdc, Layout.Ch3Rect, text);
-    if (percent > 90)
-        EnableFileCommands(TRUE, TRUE, TRUE);
+    if (percent > 90) EnableFileCommands(TRUE, TRUE, TRUE);
     SelectObject(hdc, Font.Normal);
     ReleaseDC(hLoggingWnd, hdc);
 }
@@ -118,8 +117,7 @@ static void RecordReading(HDC hdc, const int profileY[4])
 
 static void ShowPowerIfDue(HDC hdc)
 {
-    if (CeGetTickCount() - LastPowerCheck <= (DWORD)POWER_CHECK_MS)
-        return;
+    if (CeGetTickCount() - LastPowerCheck <= (DWORD)POWER_CHECK_MS) return;
     ClearGrey(hdc, Layout.PowerRect);
     CePowerStatus status = {};
     CeGetSystemPowerStatusEx2(&status, 56, TRUE);
@@ -151,8 +149,7 @@ static void HandleMeasuredReading()
     DrawClipped(hdc, Layout.Ch4LabelRect, text);
 
     LogRun.StationStep = NextStationStep(type, Settings.LoggingMode, LogRun.StationStep);
-    if (LogRun.FileState == FILE_RECORDING && LogRun.StationStep == 1)
-        RecordReading(hdc, profileY);
+    if (LogRun.FileState == FILE_RECORDING && LogRun.StationStep == 1) RecordReading(hdc, profileY);
 
     swprintf(text, 40, L"B:%5.2fV", battery / 6.66757);
     ClearGrey(hdc, Layout.BatteryRect);
@@ -188,7 +185,7 @@ LRESULT HandleEm61Mk2Reading(HWND, UINT, WPARAM, LPARAM)
     case PHASE_NULLING: ShowNullingProgress(); break;
     case PHASE_NORMALISING: ShowNormalisationProgress(); break;
     case PHASE_MEASURING: HandleMeasuredReading(); break;
-    default: break;   // connection being re-established
+    default: break; // connection being re-established
     }
     return 0;
 }

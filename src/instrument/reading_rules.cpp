@@ -8,18 +8,15 @@ int IsUnmarkedLetter(int letter)
 
 int32_t NextStationStep(int letter, int loggingMode, int32_t previousStep)
 {
-    if (IsUnmarkedLetter(letter))
-        return loggingMode == LOGGING_MANUAL ? 0 : 1;
-    if (loggingMode != LOGGING_MANUAL)
-        return 1;
+    if (IsUnmarkedLetter(letter)) return loggingMode == LOGGING_MANUAL ? 0 : 1;
+    if (loggingMode != LOGGING_MANUAL) return 1;
     // Manual: only the first marked frame of a trigger press records.
     return previousStep == 0 ? 1 : -1;
 }
 
 void AdvanceStation(double* station, int32_t* started, double increment)
 {
-    if (*started == 1)
-        *station += increment;
+    if (*started == 1) *station += increment;
     *started = 1;
 }
 
@@ -40,15 +37,13 @@ wchar_t Channel4LabelChar(int letter)
 
 wchar_t MarkerChar(int letter, int loggingMode)
 {
-    if (loggingMode == LOGGING_MANUAL)
-        return L' ';
+    if (loggingMode == LOGGING_MANUAL) return L' ';
     return (letter == 'M' || letter == 'N' || letter == 'P' || letter == 'Q') ? L'M' : L' ';
 }
 
 float CompressValue(float a, int compressed)
 {
-    if (compressed != 1)
-        return a;
+    if (compressed != 1) return a;
     float root = std::sqrt(std::fabs(a));
     return a < 0.0f ? -root : root;
 }

@@ -9,25 +9,33 @@ int ActionOfMenuId(int id)
     case IDM_NEW_LINE: return ACT_NEW_LINE;
     case IDM_NEW_STATION: return ACT_NEW_STATION;
     case IDM_COMMENT: return ACT_COMMENT;
-    case IDM_SCALE_MAP: case IDM_IDLE_SCALE_MAP: return ACT_SCALE_MAP;
-    case IDM_SCALE_PROFILE: case IDM_IDLE_SCALE_PROFILE: return ACT_SCALE_PROFILE;
-    case IDM_MAP_OPTIONS: case IDM_IDLE_MAP_OPTIONS: return ACT_MAP_OPTIONS;
-    case IDM_PROFILE_OPTIONS: case IDM_IDLE_PROFILE_OPTIONS: return ACT_PROFILE_OPTIONS;
-    case IDM_TOGGLE_VIEW: case IDM_IDLE_TOGGLE_VIEW: return ACT_TOGGLE_VIEW;
-    case IDM_EXTERNAL_FILE: case IDM_IDLE_EXTERNAL_FILE: return ACT_EXTERNAL_FILE;
-    case IDM_ASCII_FILE: case IDM_IDLE_ASCII_FILE: return ACT_ASCII_FILE;
-    case IDM_HIDE_MENU: case IDM_IDLE_HIDE_MENU: return ACT_HIDE_MENU;
-    case IDM_SPEED_BAR: case IDM_IDLE_SPEED_BAR: return ACT_SPEED_SCALE;
-    case IDM_GPS_WARNING: case IDM_IDLE_GPS_WARNING: return ACT_GPS_WARNING;
-    case IDM_COORDINATES: case IDM_IDLE_COORDINATES: return ACT_COORDINATES;
+    case IDM_SCALE_MAP:
+    case IDM_IDLE_SCALE_MAP: return ACT_SCALE_MAP;
+    case IDM_SCALE_PROFILE:
+    case IDM_IDLE_SCALE_PROFILE: return ACT_SCALE_PROFILE;
+    case IDM_MAP_OPTIONS:
+    case IDM_IDLE_MAP_OPTIONS: return ACT_MAP_OPTIONS;
+    case IDM_PROFILE_OPTIONS:
+    case IDM_IDLE_PROFILE_OPTIONS: return ACT_PROFILE_OPTIONS;
+    case IDM_TOGGLE_VIEW:
+    case IDM_IDLE_TOGGLE_VIEW: return ACT_TOGGLE_VIEW;
+    case IDM_EXTERNAL_FILE:
+    case IDM_IDLE_EXTERNAL_FILE: return ACT_EXTERNAL_FILE;
+    case IDM_ASCII_FILE:
+    case IDM_IDLE_ASCII_FILE: return ACT_ASCII_FILE;
+    case IDM_HIDE_MENU:
+    case IDM_IDLE_HIDE_MENU: return ACT_HIDE_MENU;
+    case IDM_SPEED_BAR:
+    case IDM_IDLE_SPEED_BAR: return ACT_SPEED_SCALE;
+    case IDM_GPS_WARNING:
+    case IDM_IDLE_GPS_WARNING: return ACT_GPS_WARNING;
+    case IDM_COORDINATES:
+    case IDM_IDLE_COORDINATES: return ACT_COORDINATES;
     default: return ACT_NONE;
     }
 }
 
-static int UpperLetter(int key)
-{
-    return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key;
-}
+static int UpperLetter(int key) { return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key; }
 
 int ActionOfKey(int key, int fileState)
 {
@@ -58,29 +66,23 @@ int ActionOfKey(int key, int fileState)
 
 int HighlightStep(int key)
 {
-    if (key == KEY_TAB || key == KEY_RIGHT || key == KEY_DOWN)
-        return 1;
-    if (key == KEY_LEFT || key == KEY_UP)
-        return -1;
+    if (key == KEY_TAB || key == KEY_RIGHT || key == KEY_DOWN) return 1;
+    if (key == KEY_LEFT || key == KEY_UP) return -1;
     return 0;
 }
 
 int NextButtonFocus(int focus, int step, int first, int count)
 {
     focus += step;
-    if (focus > count - 1)
-        focus = first;
-    if (focus < first)
-        focus = count - 1;
+    if (focus > count - 1) focus = first;
+    if (focus < first) focus = count - 1;
     return focus;
 }
 
 int IsSoftMarkerKey(int key, int softMarker)
 {
-    if (softMarker == 1)
-        return key >= '0' && key <= '9';
-    if (softMarker == 2)
-        return key >= KEY_LEFT && key <= KEY_DOWN;
+    if (softMarker == 1) return key >= '0' && key <= '9';
+    if (softMarker == 2) return key >= KEY_LEFT && key <= KEY_DOWN;
     return 0;
 }
 
@@ -95,7 +97,4 @@ int IsPauseKey(int key, int pauseKey, int markPending)
     }
 }
 
-int ReversedDirection(int direction)
-{
-    return 3 - direction;
-}
+int ReversedDirection(int direction) { return 3 - direction; }

@@ -5,7 +5,7 @@
 
 enum LogAction {
     ACT_NONE = -1,
-    ACT_PRIMARY = 0,        // File, Go or Pause by state
+    ACT_PRIMARY = 0, // File, Go or Pause by state
     ACT_QUICK_LINE = 1,
     ACT_EXIT = 2,
     ACT_MENU = 3,
@@ -27,8 +27,13 @@ enum LogAction {
 };
 
 enum {
-    KEY_TAB = 9, KEY_RETURN = 13, KEY_SPACE = 32,
-    KEY_LEFT = 37, KEY_UP = 38, KEY_RIGHT = 39, KEY_DOWN = 40,
+    KEY_TAB = 9,
+    KEY_RETURN = 13,
+    KEY_SPACE = 32,
+    KEY_LEFT = 37,
+    KEY_UP = 38,
+    KEY_RIGHT = 39,
+    KEY_DOWN = 40,
 };
 
 // Action of a popup-menu command id, or ACT_NONE.

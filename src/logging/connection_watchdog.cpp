@@ -42,10 +42,7 @@ void StartWatchdogTimer(int recording)
     SetTimer(hLoggingWnd, IDT_WATCHDOG, (UINT)period, NULL);
 }
 
-void StopWatchdogTimer()
-{
-    KillTimer(hLoggingWnd, IDT_WATCHDOG);
-}
+void StopWatchdogTimer() { KillTimer(hLoggingWnd, IDT_WATCHDOG); }
 
 static void SendInstrumentRequest(DWORD now)
 {
@@ -60,13 +57,11 @@ static void SendInstrumentRequest(DWORD now)
 static void Reconnect()
 {
     StopWatchdogTimer();
-    if (LogRun.FileState != FILE_NONE)
-        WriteTextRecord(L"$CONN BREAK", 'X');
+    if (LogRun.FileState != FILE_NONE) WriteTextRecord(L"$CONN BREAK", 'X');
     // Closing the port first makes the reader fail its next read and end.
     CloseHandle(hInstrumentPort);
     hInstrumentPort = INVALID_HANDLE_VALUE;
-    if (Acq.PolledMode == 1)
-        EventSet(Acq.hEvent);
+    if (Acq.PolledMode == 1) EventSet(Acq.hEvent);
     CloseHandle(hInstrumentThread);
 
     DelayMs(200);
@@ -78,8 +73,7 @@ static void Reconnect()
     ProbeInstrument(Acq.RateChar, 'X', 0);
     hInstrumentThread = StartInstrumentReader();
 
-    if (Acq.PolledMode == 1)
-        Acq.FrameReceived = 1;
+    if (Acq.PolledMode == 1) Acq.FrameReceived = 1;
     StartWatchdogTimer(LogRun.FileState == FILE_RECORDING);
     if (Acq.PolledMode != 1) {
         HDC hdc = GetDC(hLoggingWnd);
@@ -92,33 +86,31 @@ static void Reconnect()
 // Dialogs that may still be open when the run is given up, by caption.
 static void CloseOpenDialogs()
 {
-    static const struct { const wchar_t* Caption; UINT Message; } dialogs[] = {
+    static const struct {
+        const wchar_t* Caption;
+        UINT Message;
+    } dialogs[] = {
         {L"Create Data File", WM_CLOSE}, {L"Confirm Exit", WM_DESTROY},
         {L"Enter Scale", WM_CLOSE},      {L"New Line", WM_CLOSE},
         {L"New Station", WM_CLOSE},      {L"Enter Comment", WM_CLOSE},
     };
     for (const auto& d : dialogs) {
         HWND w = FindWindowW(NULL, d.Caption);
-        if (w != NULL)
-            SendMessageW(w, d.Message, 0, 0);
+        if (w != NULL) SendMessageW(w, d.Message, 0, 0);
     }
     HWND options = FindWindowW(NULL, L"Display Options");
-    if (options != NULL)
-        ShowWindow(options, SW_HIDE);
+    if (options != NULL) ShowWindow(options, SW_HIDE);
 }
 
 static void GiveUp()
 {
     LogView.LiveDraw = 0;
     StopWatchdogTimer();
-    if (LogRun.FileState != FILE_NONE)
-        WriteTextRecord(L"$CONN END  ", 'X');
+    if (LogRun.FileState != FILE_NONE) WriteTextRecord(L"$CONN END  ", 'X');
     if (Settings.GpsEnabled == 1) {
-        if (hGpsPort != INVALID_HANDLE_VALUE)
-            CloseHandle(hGpsPort);
+        if (hGpsPort != INVALID_HANDLE_VALUE) CloseHandle(hGpsPort);
         hGpsPort = INVALID_HANDLE_VALUE;
-        if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL)
-            CloseHandle(hGpsThread);
+        if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL) CloseHandle(hGpsThread);
         hGpsThread = INVALID_HANDLE_VALUE;
     }
     DrawConnectionFields(L"", L"");
@@ -146,13 +138,12 @@ static DWORD LastWatchdogRun;
 
 static int UiThreadWasStalled(DWORD now)
 {
-    int32_t period = Acq.PolledMode != 1 ? STREAM_TIMEOUT_MS
+    int32_t period = Acq.PolledMode != 1                  ? STREAM_TIMEOUT_MS
                      : LogRun.FileState == FILE_RECORDING ? Settings.ReadingIntervalMs
-                                             : Timing.StandbyPollMs;
+                                                          : Timing.StandbyPollMs;
     int32_t gap = (int32_t)(now - LastWatchdogRun);
     LastWatchdogRun = now;
-    if (gap <= period + STALL_GRACE_MS)
-        return 0;
+    if (gap <= period + STALL_GRACE_MS) return 0;
     MSG msg;
     PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     return 1;
@@ -160,14 +151,12 @@ static int UiThreadWasStalled(DWORD now)
 
 LRESULT HandleConnectionWatchdog(HWND, UINT, WPARAM, LPARAM)
 {
-    if (Settings.InstrumentEnabled != 1 || LogRun.Mode != RUN_MODE_WATCHED)
-        return 0;
+    if (Settings.InstrumentEnabled != 1 || LogRun.Mode != RUN_MODE_WATCHED) return 0;
     DWORD now = CeGetTickCount();
     int stalled = UiThreadWasStalled(now);
     int32_t sinceData = (int32_t)(now - Acq.LastDataTick);
     if (Acq.PolledMode != 1) {
-        if (sinceData > STREAM_TIMEOUT_MS && !stalled)
-            CountMiss(STREAM_GIVE_UP_MISSES);
+        if (sinceData > STREAM_TIMEOUT_MS && !stalled) CountMiss(STREAM_GIVE_UP_MISSES);
     } else if (Acq.FrameReceived == 1) {
         SendInstrumentRequest(now);
     } else if (sinceData > Timing.PollTimeoutMs && !stalled) {

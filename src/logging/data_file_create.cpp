@@ -19,14 +19,13 @@ const size_t PathChars = 260;
 
 // Data folders by App.StorageMode. Paths are taken from the device root.
 struct DataFolder {
-    const wchar_t* Parent;         // created first so the folder can be made
-    const wchar_t* Folder;         // created each time
-    const wchar_t* InitialDir;     // where the dialog opens
-    const wchar_t* SearchPrefix;   // for the free-letter search
+    const wchar_t* Parent;       // created first so the folder can be made
+    const wchar_t* Folder;       // created each time
+    const wchar_t* InitialDir;   // where the dialog opens
+    const wchar_t* SearchPrefix; // for the free-letter search
 };
 const DataFolder DataFolders[3] = {
-    {L"C_DRIVE", L"C_DRIVE\\DATAQOR61MK2", L"C_DRIVE\\DATAQOR61MK2\\",
-     L"C_DRIVE\\DATAQOR61MK2\\"},
+    {L"C_DRIVE", L"C_DRIVE\\DATAQOR61MK2", L"C_DRIVE\\DATAQOR61MK2\\", L"C_DRIVE\\DATAQOR61MK2\\"},
     {L"Storage", L"Storage\\DATAQOR61MK2", L"\\Storage\\DATAQOR61MK2\\",
      L"Storage\\DATAQOR61MK2\\"},
     {L"My Documents", L"My Documents\\DATAQOR61MK2", L"\\My Documents\\DATAQOR61MK2\\",
@@ -43,7 +42,7 @@ const DataFolder& DataFolderOfStorage()
 struct DataFileKind {
     const wchar_t* Extension;
     const wchar_t* DefaultExtension;
-    const wchar_t* Filter;         // double-NUL terminated pairs
+    const wchar_t* Filter; // double-NUL terminated pairs
 };
 const DataFileKind InstrumentFile = {L".P61", L"P61", L"QOR61MK2 Files (*.P61)\0*.P61\0"};
 const DataFileKind GpsOnlyFile = {L".GXY", L"GXY", L"QORGXY Files (*.GXY)\0*.GXY\0"};
@@ -68,8 +67,7 @@ void CreateDataFolder()
 bool CandidateTaken(const wchar_t* path, void*)
 {
     HANDLE h = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
+    if (h == INVALID_HANDLE_VALUE) return false;
     CloseHandle(h);
     return true;
 }
@@ -113,7 +111,7 @@ BOOL AskForDataFilePath(HWND owner, wchar_t* path)
     return GetSaveFileNameW(&ofn);
 }
 
-}  // namespace
+} // namespace
 
 void ComposeDataFileName(HWND, wchar_t* name)
 {
@@ -134,13 +132,11 @@ void CreateDataFile(HWND owner)
     wchar_t path[PathChars];
     for (;;) {
         ComposeDataFileName(owner, path);
-        if (!AskForDataFilePath(owner, path))
-            return;
+        if (!AskForDataFilePath(owner, path)) return;
         MatchExtensionCase(path, DataFileKindOfSurvey().Extension);
         ExtractBaseName(path, LogRun.FileBaseName, sizeof LogRun.FileBaseName);
         int exists = ExistingFileCheck(path);
-        if (exists == 0)
-            break;
+        if (exists == 0) break;
         if (exists == 1) {
             DelayMs(10);
             MessageBoxW(hLoggingWnd, L"The file already exisits. Please enter another name",
@@ -149,8 +145,8 @@ void CreateDataFile(HWND owner)
     }
 
     lstrcpynW(LogRun.FilePath, path, PathChars);
-    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL,
-                                   CREATE_NEW, 0, NULL);
+    LogRun.hDataFile =
+        CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
     // Without a file there is nothing to record into: the run stays without
     // one and the next start asks again. A file that appeared meanwhile is
     // never appended to.
@@ -173,17 +169,15 @@ void CreateDataFile(HWND owner)
         return;
     }
     // Reopened for appending, as every later writer expects.
-    if (!ReopenDataFile(owner))
-        return;
+    if (!ReopenDataFile(owner)) return;
     LogRun.FileState = FILE_STANDBY;
 }
 
 int ReopenDataFile(HWND owner)
 {
-    if (LogRun.hDataFile != INVALID_HANDLE_VALUE)
-        CloseHandle(LogRun.hDataFile);
-    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL,
-                                   OPEN_EXISTING, 0, NULL);
+    if (LogRun.hDataFile != INVALID_HANDLE_VALUE) CloseHandle(LogRun.hDataFile);
+    LogRun.hDataFile =
+        CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     if (LogRun.hDataFile == INVALID_HANDLE_VALUE) {
         ReportFileError(owner, L"Cannot reopen data file", LogRun.FilePath, GetLastError(),
                         L"Recording is possible again once the file can be opened.");

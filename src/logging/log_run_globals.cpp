@@ -2,15 +2,20 @@
 #include "logging/log_run.h"
 
 LogRunRecord LogRun = {
-    0,                     // FileState: no data file
-    0,                     // Active
-    0,                     // Launched
-    1,                     // Stopped: no run yet
-    0,                     // Mode
-    INVALID_HANDLE_VALUE,  // hDataFile
-    {0}, {0},
-    0.0, 0.0,              // Station, LineValue
-    0, 0, 0, 0,            // StartTick, StationStep, StationStarted, BeepCounter
+    0,                    // FileState: no data file
+    0,                    // Active
+    0,                    // Launched
+    1,                    // Stopped: no run yet
+    0,                    // Mode
+    INVALID_HANDLE_VALUE, // hDataFile
+    {0},
+    {0},
+    0.0,
+    0.0, // Station, LineValue
+    0,
+    0,
+    0,
+    0, // StartTick, StationStep, StationStarted, BeepCounter
 };
 
 LogViewRecord LogView = {0, 1};

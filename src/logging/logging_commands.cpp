@@ -148,8 +148,7 @@ static void KeepRunInStandBy()
 // Returns 0 in both cases (the switch did not happen).
 static int WheelSwitchRefused()
 {
-    if (StopLogging(0) == 0)
-        KeepRunInStandBy();
+    if (StopLogging(0) == 0) KeepRunInStandBy();
     return 0;
 }
 
@@ -166,8 +165,7 @@ static int StartWheelMode()
         ResetFrameThinning();
     SuspendThread(hInstrumentThread);
     PurgeInstrumentPort();
-    if (!ProbeInstrument(Acq.RateChar, 'W', 0))
-        return WheelSwitchRefused();
+    if (!ProbeInstrument(Acq.RateChar, 'W', 0)) return WheelSwitchRefused();
     DelayMs(1000);
     PurgeInstrumentPort();
     ResumeThread(hWheelReaderThread);
@@ -180,8 +178,7 @@ static int StopWheelMode()
 {
     LogRun.Mode = RUN_MODE_WATCHED;
     SuspendThread(hWheelReaderThread);
-    if (!ProbeInstrument(Acq.RateChar, 'X', 0))
-        return WheelSwitchRefused();
+    if (!ProbeInstrument(Acq.RateChar, 'X', 0)) return WheelSwitchRefused();
     ResumeThread(hInstrumentThread);
     if (Acq.PolledMode == 1)
         Acq.FrameReceived = 1;
@@ -210,8 +207,7 @@ static int StartInstrumentRecording()
             ResetFrameThinning();
         }
         return 1;
-    case LOGGING_WHEEL:
-        return StartWheelMode();
+    case LOGGING_WHEEL: return StartWheelMode();
     default:
         SuspendThread(hInstrumentThread);
         PurgeInstrumentPort();
@@ -232,11 +228,8 @@ static int StopInstrumentRecording()
         else
             ResetFrameThinning();
         return 1;
-    case LOGGING_WHEEL:
-        return StopWheelMode();
-    default:
-        ResetFrameThinning();
-        return 1;
+    case LOGGING_WHEEL: return StopWheelMode();
+    default: ResetFrameThinning(); return 1;
     }
 }
 
@@ -249,10 +242,8 @@ static void Go()
     }
     ResumeDataFileWrites();
     ShowRecordingPage();
-    if (Settings.LoggingMode != LOGGING_MANUAL)
-        LogRun.Mode = Settings.LoggingMode;
-    if (Settings.InstrumentEnabled == 1 && !StartInstrumentRecording())
-        return;
+    if (Settings.LoggingMode != LOGGING_MANUAL) LogRun.Mode = Settings.LoggingMode;
+    if (Settings.InstrumentEnabled == 1 && !StartInstrumentRecording()) return;
     LogRun.FileState = FILE_RECORDING;
     LogRun.StationStep = 0;
     ResetPaneRunState();
@@ -265,8 +256,7 @@ static void Go()
 static int StopRecording()
 {
     ShowStandByPage();
-    if (Settings.InstrumentEnabled == 1 && !StopInstrumentRecording())
-        return 0;
+    if (Settings.InstrumentEnabled == 1 && !StopInstrumentRecording()) return 0;
     LogRun.FileState = FILE_STANDBY;
     SetFocus(hLoggingWnd);
     return 1;
@@ -286,8 +276,7 @@ static void Pause()
 LRESULT HandleDataFileError(HWND, UINT, WPARAM, LPARAM)
 {
     DWORD error = TakeDataFileError();
-    if (error == 0)
-        return 0;         // already reported where it happened
+    if (error == 0) return 0; // already reported where it happened
     int paused = LogRun.FileState == FILE_RECORDING && StopRecording();
     ReportFileError(hLoggingWnd, L"Cannot write data file", LogRun.FilePath, error,
                     paused ? L"Recording paused." : nullptr);
@@ -315,9 +304,9 @@ static void QuickLine()
     }
     swprintf(Settings.SurveyLine, 24, L"%.2f", proposed);
     LogRun.LineValue = proposed;
-    NewLineValues next = ProposeNextLine(Settings.LineSequence, Settings.LineDirection,
-                                         Settings.StartStation, Settings.StationIncrement,
-                                         LogRun.Station);
+    NewLineValues next =
+        ProposeNextLine(Settings.LineSequence, Settings.LineDirection, Settings.StartStation,
+                        Settings.StationIncrement, LogRun.Station);
     Settings.LineDirection = next.Direction;
     Settings.StartStation = next.StartStation;
     Settings.StationIncrement = next.StationIncrement;
@@ -332,8 +321,7 @@ static void QuickLine()
 static void StartNulling()
 {
     LogView.LiveDraw = 1;
-    if (Settings.InstrumentEnabled == 1)
-        RequestNulling();
+    if (Settings.InstrumentEnabled == 1) RequestNulling();
 }
 
 static void ShowPopupMenu()
@@ -341,15 +329,17 @@ static void ShowPopupMenu()
     int external = Map.ExtLoaded == 1, ascii = Map.ExtLoaded == 2;
     int menuId, y = 10;
     if (LogRun.FileState != FILE_NONE) {
-        menuId = external ? IDR_LOG_MENU_RUN_EXT : ascii ? IDR_LOG_MENU_RUN_ASCII : IDR_LOG_MENU_RUN;
-        if (menuId == IDR_LOG_MENU_RUN)
-            y = 5;
+        menuId = external ? IDR_LOG_MENU_RUN_EXT
+                 : ascii  ? IDR_LOG_MENU_RUN_ASCII
+                          : IDR_LOG_MENU_RUN;
+        if (menuId == IDR_LOG_MENU_RUN) y = 5;
     } else {
-        menuId = external ? IDR_LOG_MENU_IDLE_EXT : ascii ? IDR_LOG_MENU_IDLE_ASCII : IDR_LOG_MENU_IDLE;
+        menuId = external ? IDR_LOG_MENU_IDLE_EXT
+                 : ascii  ? IDR_LOG_MENU_IDLE_ASCII
+                          : IDR_LOG_MENU_IDLE;
     }
     HMENU menu = LoadMenuW(App.hInstance, MAKEINTRESOURCEW(menuId));
-    if (menu == NULL)
-        return;
+    if (menu == NULL) return;
     TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RIGHTALIGN, 180, y, hLoggingWnd, NULL);
     DestroyMenu(menu);
     LogView.LiveDraw = 1;
@@ -390,8 +380,7 @@ static void AfterDialog(int action, INT_PTR result)
         break;
     case ACT_SCALE_MAP:
         if (result == 1) {
-            if (Settings.MapGridInterval > 0)
-                PrepareMapGrid();
+            if (Settings.MapGridInterval > 0) PrepareMapGrid();
             InvalidateRect(hCurveWnd, NULL, TRUE);
         }
         break;
@@ -399,16 +388,14 @@ static void AfterDialog(int action, INT_PTR result)
         if (result == 1 && LogView.ShowMap == 0 && LogRun.FileState != FILE_NONE)
             ReplayProfilesFromFile();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 static void RunDialogAction(const DialogAction& d)
 {
     ShowSipButton(1);
-    if (d.Action != ACT_NEW_LINE)
-        SetSipState(hLoggingWnd, 1);
+    if (d.Action != ACT_NEW_LINE) SetSipState(hLoggingWnd, 1);
     const wchar_t* name = d.Template;
     if (d.Action == ACT_NEW_LINE && App.StorageMode != STORAGE_C_DRIVE && !Screen.Portrait)
         name = L"GetNewLineHor";
@@ -430,10 +417,9 @@ static void ShowMapOptions()
 
 static void ShowProfileOptions()
 {
-    HWND options = CeCreateTopLevelWindow(0, L"DisplayOptionsWnd", L"Display Options",
-                                          WS_VISIBLE, Screen.OriginX, Screen.OriginY,
-                                          Screen.Width, Screen.Height, NULL, NULL,
-                                          App.hInstance, NULL);
+    HWND options = CeCreateTopLevelWindow(0, L"DisplayOptionsWnd", L"Display Options", WS_VISIBLE,
+                                          Screen.OriginX, Screen.OriginY, Screen.Width,
+                                          Screen.Height, NULL, NULL, App.hInstance, NULL);
     if (options == NULL) {
         DestroyWindow(hLoggingWnd);
         return;
@@ -493,12 +479,9 @@ static void RunAction(int action)
             Pause();
         return;
     case ACT_QUICK_LINE:
-        if (LogRun.FileState == FILE_STANDBY)
-            QuickLine();
+        if (LogRun.FileState == FILE_STANDBY) QuickLine();
         return;
-    case ACT_EXIT:
-        StopLogging(0);
-        return;
+    case ACT_EXIT: StopLogging(0); return;
     case ACT_MENU:
         LogView.LiveDraw = 0;
         ShowPopupMenu();
@@ -513,14 +496,12 @@ static void RunAction(int action)
         RepaintPanes();
         LogView.LiveDraw = 1;
         return;
-    default:
-        break;
+    default: break;
     }
     for (const DialogAction& d : DialogActions)
         if (d.Action == action) {
             // Line, station and comment belong to an open data file.
-            if (action <= ACT_COMMENT && LogRun.FileState == FILE_NONE)
-                break;
+            if (action <= ACT_COMMENT && LogRun.FileState == FILE_NONE) break;
             RunDialogAction(d);
             return;
         }
@@ -530,8 +511,7 @@ static void RunAction(int action)
 // Key while recording: only the soft marker and the pause key count.
 static int ActionOfRecordingKey(int key)
 {
-    if (IsSoftMarkerKey(key, Settings.SoftMarker))
-        Acq.MarkPending = 1;
+    if (IsSoftMarkerKey(key, Settings.SoftMarker)) Acq.MarkPending = 1;
     return IsPauseKey(key, Settings.PauseKey, Acq.MarkPending) ? ACT_PRIMARY : ACT_NONE;
 }
 
@@ -544,8 +524,7 @@ static int ActionOfStandbyKey(int key)
         MoveHighlight(step);
         return ACT_NONE;
     }
-    if (key == KEY_RETURN)
-        return LogWnd.ButtonFocus;
+    if (key == KEY_RETURN) return LogWnd.ButtonFocus;
     return ActionOfKey(key, LogRun.FileState);
 }
 
@@ -553,8 +532,7 @@ static int ActionOfStandbyKey(int key)
 // "&Menu" button do nothing, as the buttons themselves.
 static int FileCommandDisabled(int action)
 {
-    if (LogRun.FileState != FILE_NONE)
-        return 0;
+    if (LogRun.FileState != FILE_NONE) return 0;
     int index = action == ACT_PRIMARY ? 0 : action == ACT_NULL ? 1 : action == ACT_MENU ? 3 : -1;
     return index >= 0 && !IsWindowEnabled(LogWnd.FileButton[index]);
 }
@@ -570,14 +548,12 @@ LRESULT HandleLoggingCommand(HWND, UINT msg, WPARAM wParam, LPARAM)
             action = id - IDC_LOG_BUTTON_FIRST;
     } else if (LogRun.Active == 1) {
         int key = (int)wParam;
-        action = LogRun.FileState == FILE_RECORDING ? ActionOfRecordingKey(key) : ActionOfStandbyKey(key);
+        action = LogRun.FileState == FILE_RECORDING ? ActionOfRecordingKey(key)
+                                                    : ActionOfStandbyKey(key);
     }
-    if (action == ACT_QUICK_LINE && LogRun.FileState == FILE_NONE)
-        action = ACT_NULL;
-    if (FileCommandDisabled(action))
-        return 0;
-    if (action != ACT_NONE)
-        RunAction(action);
+    if (action == ACT_QUICK_LINE && LogRun.FileState == FILE_NONE) action = ACT_NULL;
+    if (FileCommandDisabled(action)) return 0;
+    if (action != ACT_NONE) RunAction(action);
     return 0;
 }
 

@@ -46,13 +46,11 @@ static void ComputeLandscapeLayout(int L)
     y[0] = sy(1);
     y[1] = y[0] + L;
     y[2] = Layout.BarsTop + Layout.BarsHeight + sy(1);
-    for (int i = 3; i <= 6; ++i)
-        y[i] = y[i - 1] + L;
+    for (int i = 3; i <= 6; ++i) y[i] = y[i - 1] + L;
     y[7] = y[6] + L + sy(2);
     y[8] = y[7] + L;
     y[9] = y[8] + L + sy(2);
-    for (int i = 10; i <= 12; ++i)
-        y[i] = y[i - 1] + L;
+    for (int i = 10; i <= 12; ++i) y[i] = y[i - 1] + L;
 }
 
 static void ComputePortraitLayout(int L)
@@ -76,8 +74,7 @@ static void ComputePortraitLayout(int L)
     y[1] = y[0] + L;
     y[2] = Layout.BarsTop + Layout.BarsHeight + sy(1);
     y[3] = Layout.SpeedbarTop + Layout.SpeedbarHeight - sy(1);
-    for (int i = 4; i <= 6; ++i)
-        y[i] = y[i - 1] + L;
+    for (int i = 4; i <= 6; ++i) y[i] = y[i - 1] + L;
     // The second column runs beside the first.
     y[7] = y[3];
     y[8] = y[4];
@@ -95,15 +92,14 @@ static void ComputeLoggingLayout()
         ComputePortraitLayout(L);
     else
         ComputeLandscapeLayout(L);
-    for (int i = 0; i < 4; ++i)
-        Layout.BarX[i] = sx(2 + 7 * i);
+    for (int i = 0; i < 4; ++i) Layout.BarX[i] = sx(2 + 7 * i);
     Layout.BarWidth = sx(5);
     Layout.BarHalfWidth = (Layout.BarsWidth - sx(2)) / 2;
     Acq.LastDataTick = CeGetTickCount();
 }
 
-static HWND CreatePane(HWND parent, const wchar_t* cls, int id, DWORD style, int x, int y,
-                       int w, int h)
+static HWND CreatePane(HWND parent, const wchar_t* cls, int id, DWORD style, int x, int y, int w,
+                       int h)
 {
     return CreateWindowExW(0, cls, NULL, style, x, y, w, h, parent, (HMENU)(INT_PTR)id,
                            App.hInstance, NULL);
@@ -116,9 +112,9 @@ static HWND CreateCommandButton(HWND parent, const wchar_t* text, int index, DWO
         x += index * (Layout.ButtonWidth + sx(1));
     else
         y += index * (Layout.ButtonHeight + sy(1));
-    return CreateWindowExW(0, L"BUTTON", text, style, x, y, Layout.ButtonWidth,
-                           Layout.ButtonHeight, parent, (HMENU)(INT_PTR)(IDC_LOG_BUTTON_FIRST + index),
-                           App.hInstance, NULL);
+    return CreateWindowExW(0, L"BUTTON", text, style, x, y, Layout.ButtonWidth, Layout.ButtonHeight,
+                           parent, (HMENU)(INT_PTR)(IDC_LOG_BUTTON_FIRST + index), App.hInstance,
+                           NULL);
 }
 
 static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
@@ -131,8 +127,7 @@ static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
         LayoutPortrait(hdc);
     else
         LayoutLandscape(hdc);
-    if (Screen.Class >= 2)
-        Layout.ProfilePoints = 333;
+    if (Screen.Class >= 2) Layout.ProfilePoints = 333;
     SelectObject(hdc, oldFont);
     ReleaseDC(NULL, hdc);
     DelayMs(5);
@@ -140,13 +135,13 @@ static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
     const DWORD shown = WS_CHILD | WS_VISIBLE | WS_BORDER, hidden = WS_CHILD | WS_BORDER;
     hCurveWnd = CreatePane(hwnd, L"CurveWnd", IDW_CURVE_PANE, shown, Layout.ProfileLeft - 1,
                            Layout.ProfileTop - 1, Layout.ProfileWidth, Layout.ProfileHeight);
-    hSpeedbarWnd = CreatePane(hwnd, L"SpeedbarWnd", IDW_SPEEDBAR_PANE, shown,
-                              Layout.ProfileLeft - 1, Layout.SpeedbarTop, Layout.ProfileWidth,
-                              Layout.SpeedbarHeight);
-    hBarsWnd = CreatePane(hwnd, L"BarsWnd", IDW_BARS_PANE, hidden, Layout.BarsLeft,
-                          Layout.BarsTop, Layout.BarsWidth, Layout.BarsHeight);
-    hBarQWnd = CreatePane(hwnd, L"BarQWnd", IDW_BARQ_PANE, hidden, Layout.BarsLeft,
-                          Layout.BarsTop, Layout.BarHalfWidth, Layout.BarsHeight);
+    hSpeedbarWnd =
+        CreatePane(hwnd, L"SpeedbarWnd", IDW_SPEEDBAR_PANE, shown, Layout.ProfileLeft - 1,
+                   Layout.SpeedbarTop, Layout.ProfileWidth, Layout.SpeedbarHeight);
+    hBarsWnd = CreatePane(hwnd, L"BarsWnd", IDW_BARS_PANE, hidden, Layout.BarsLeft, Layout.BarsTop,
+                          Layout.BarsWidth, Layout.BarsHeight);
+    hBarQWnd = CreatePane(hwnd, L"BarQWnd", IDW_BARQ_PANE, hidden, Layout.BarsLeft, Layout.BarsTop,
+                          Layout.BarHalfWidth, Layout.BarsHeight);
     hBarIWnd = CreatePane(hwnd, L"BarIWnd", IDW_BARI_PANE, hidden,
                           Layout.BarsLeft + Layout.BarHalfWidth + sx(2), Layout.BarsTop,
                           Layout.BarHalfWidth, Layout.BarsHeight);
@@ -162,15 +157,14 @@ static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
     LogWnd.ButtonFirst = 0;
     for (int i = 0; i < 4; ++i)
         LogWnd.RunButton[i] = CreateCommandButton(hwnd, runTexts[i], i, hiddenButton);
-    LogWnd.PauseButton = CreateWindowExW(0, L"BUTTON", L"Pause", hiddenButton, Layout.ButtonLeft,
-                                         Layout.ButtonTop, Layout.PauseWidth, Layout.PauseHeight,
-                                         hwnd, (HMENU)(INT_PTR)IDC_LOG_BUTTON_FIRST, App.hInstance,
-                                         NULL);
+    LogWnd.PauseButton =
+        CreateWindowExW(0, L"BUTTON", L"Pause", hiddenButton, Layout.ButtonLeft, Layout.ButtonTop,
+                        Layout.PauseWidth, Layout.PauseHeight, hwnd,
+                        (HMENU)(INT_PTR)IDC_LOG_BUTTON_FIRST, App.hInstance, NULL);
 
     ShowWindow(hBarsWnd, SW_SHOW);
     // The readings enable these once normalisation is nearly done.
-    if (Settings.InstrumentEnabled == 1)
-        EnableFileCommands(FALSE, FALSE, FALSE);
+    if (Settings.InstrumentEnabled == 1) EnableFileCommands(FALSE, FALSE, FALSE);
     return 0;
 }
 

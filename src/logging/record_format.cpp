@@ -19,8 +19,7 @@ void Begin(RecordLine* line, const char* text = "")
     std::memset(line->Text, 0, sizeof line->Text);
     line->Used = 0;
     size_t n = std::strlen(text);
-    if (n > RecordFeedColumn)
-        n = RecordFeedColumn;
+    if (n > RecordFeedColumn) n = RecordFeedColumn;
     std::memcpy(line->Text, text, n);
     line->Used = n;
 }
@@ -28,8 +27,7 @@ void Begin(RecordLine* line, const char* text = "")
 void Append(RecordLine* line, const char* text, size_t n)
 {
     size_t room = RecordFeedColumn - line->Used;
-    if (n > room)
-        n = room;
+    if (n > room) n = room;
     std::memcpy(line->Text + line->Used, text, n);
     line->Used += n;
 }
@@ -52,19 +50,14 @@ void AppendF(RecordLine* line, const char* format, ...)
 void AppendFixed(RecordLine* line, const char* text, size_t width)
 {
     size_t n = text ? std::strlen(text) : 0;
-    if (n > width)
-        n = width;
+    if (n > width) n = width;
     Append(line, text ? text : "", n);
-    for (size_t i = n; i < width; ++i)
-        Append(line, " ", 1);
+    for (size_t i = n; i < width; ++i) Append(line, " ", 1);
 }
 
 // "%10ld" of a 32-bit tick as the hand-held's 32-bit long shows it: past
 // 2^31 ms it reads negative, and an 11-character value is cut at column 25.
-void AppendTick(RecordLine* line, uint32_t tick)
-{
-    AppendF(line, "%10ld", (long)(int32_t)tick);
-}
+void AppendTick(RecordLine* line, uint32_t tick) { AppendF(line, "%10ld", (long)(int32_t)tick); }
 
 // Pads with spaces, puts the line feed in column 26 and hands out the
 // record with its terminator.
@@ -76,10 +69,10 @@ void Finish(const RecordLine& line, char* rec)
     rec[RecordBytes] = 0;
 }
 
-}  // namespace
+} // namespace
 
-void FormatConfigRecord(char* rec, int em61Mk2Type, int gpsEnabled, int units,
-                        int sensorSize, int loggingMode)
+void FormatConfigRecord(char* rec, int em61Mk2Type, int gpsEnabled, int units, int sensorSize,
+                        int loggingMode)
 {
     RecordLine line;
     Begin(&line, em61Mk2Type == 0 ? "QORMK2  W" : "QORMK2H W");
@@ -154,16 +147,14 @@ void FormatDirectionRecord(char* rec, int lineDirection, double stationIncrement
     RecordLine line;
     Begin(&line, "A");
     char letter[2] = {'?', 0};
-    if (lineDirection >= 0 && lineDirection <= 3)
-        letter[0] = DirectionLetters[lineDirection];
+    if (lineDirection >= 0 && lineDirection <= 3) letter[0] = DirectionLetters[lineDirection];
     Append(&line, letter);
     Append(&line, "      ");
     AppendF(&line, "%11.3f", stationIncrement);
     Finish(line, rec);
 }
 
-void FormatDateRecord(char* rec, int day, int month, int year, int hour, int minute,
-                      int second)
+void FormatDateRecord(char* rec, int day, int month, int year, int hour, int minute, int second)
 {
     RecordLine line;
     Begin(&line);
@@ -171,8 +162,7 @@ void FormatDateRecord(char* rec, int day, int month, int year, int hour, int min
     Finish(line, rec);
 }
 
-void FormatTimeRecord(char* rec, int hour, int minute, int second, int milliseconds,
-                      uint32_t tick)
+void FormatTimeRecord(char* rec, int hour, int minute, int second, int milliseconds, uint32_t tick)
 {
     RecordLine line;
     Begin(&line);

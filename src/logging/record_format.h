@@ -7,15 +7,15 @@
 #include <cstdint>
 
 enum {
-    RecordBytes = 27,        // written to the file
-    RecordBufferBytes = 28,  // one spare byte for the string terminator
-    RecordFeedColumn = 26,   // the line feed always stands here
+    RecordBytes = 27,       // written to the file
+    RecordBufferBytes = 28, // one spare byte for the string terminator
+    RecordFeedColumn = 26,  // the line feed always stands here
 };
 
 // Header line H1: instrument type, program version, GPS or grid survey,
 // units, sensor size and logging mode.
-void FormatConfigRecord(char* rec, int em61Mk2Type, int gpsEnabled, int units,
-                        int sensorSize, int loggingMode);
+void FormatConfigRecord(char* rec, int em61Mk2Type, int gpsEnabled, int units, int sensorSize,
+                        int loggingMode);
 
 // Header line H2: file base name (cut or padded to 9) and the sampling value
 // of the logging mode.
@@ -46,12 +46,10 @@ void FormatBeginStationRecord(char* rec, double startStation);
 // A record: line direction (0 W, 1 S, 2 N, 3 E) and station increment.
 void FormatDirectionRecord(char* rec, int lineDirection, double stationIncrement);
 // Z record: local date DDMMYYYY and time HH:MM:SS.
-void FormatDateRecord(char* rec, int day, int month, int year, int hour, int minute,
-                      int second);
+void FormatDateRecord(char* rec, int day, int month, int year, int hour, int minute, int second);
 
 // * record: local time with milliseconds and the tick taken just before it.
-void FormatTimeRecord(char* rec, int hour, int minute, int second, int milliseconds,
-                      uint32_t tick);
+void FormatTimeRecord(char* rec, int hour, int minute, int second, int milliseconds, uint32_t tick);
 // S record: station number and tick.
 void FormatStationRecord(char* rec, double station, uint32_t tick);
 // C (comment) or X (event) record: 8-bit text cut or padded to 11, and tick.

@@ -24,7 +24,7 @@ const int OffsetChannels = 4;
 // message box may open.
 struct DataFileFailure {
     int Blocked;
-    DWORD Error;            // system error of the failed write, 0 once told
+    DWORD Error; // system error of the failed write, 0 once told
 };
 DataFileFailure Failure;
 
@@ -32,18 +32,15 @@ DataFileFailure Failure;
 // the file stays a sequence of whole 27-byte records.
 void AppendRecord(const char* rec)
 {
-    if (LogRun.hDataFile == INVALID_HANDLE_VALUE || Failure.Blocked)
-        return;
+    if (LogRun.hDataFile == INVALID_HANDLE_VALUE || Failure.Blocked) return;
     LARGE_INTEGER zero = {}, end = {};
     SetFilePointerEx(LogRun.hDataFile, zero, &end, FILE_CURRENT);
     DWORD written = 0;
     BOOL ok = WriteFile(LogRun.hDataFile, rec, (DWORD)RecordLength, &written, NULL);
-    if (ok && written == (DWORD)RecordLength)
-        return;
+    if (ok && written == (DWORD)RecordLength) return;
     // A short write without an error means the medium is full.
     DWORD error = ok ? ERROR_DISK_FULL : GetLastError();
-    if (error == ERROR_SUCCESS)
-        error = ERROR_WRITE_FAULT;
+    if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
     if (written != 0) {
         SetFilePointerEx(LogRun.hDataFile, end, NULL, FILE_BEGIN);
         SetEndOfFile(LogRun.hDataFile);
@@ -61,8 +58,7 @@ void ToFileText(const wchar_t* text, char* out, size_t outSize)
     size_t n = text ? std::wcstombs(out, text, outSize - 1) : 0;
     if (n == (size_t)-1) {
         n = 0;
-        for (const wchar_t* p = text; *p && n + 1 < outSize; ++p)
-            out[n++] = (char)(*p & 0xFF);
+        for (const wchar_t* p = text; *p && n + 1 < outSize; ++p) out[n++] = (char)(*p & 0xFF);
     }
     out[n] = 0;
 }
@@ -70,16 +66,13 @@ void ToFileText(const wchar_t* text, char* out, size_t outSize)
 double SamplingValueOfMode()
 {
     switch (Settings.LoggingMode) {
-    case 1:
-        return Settings.WheelIncrement;
-    case 2:
-        return Settings.ManualStationIncrement;
-    default:
-        return Settings.ReadingInterval;
+    case 1: return Settings.WheelIncrement;
+    case 2: return Settings.ManualStationIncrement;
+    default: return Settings.ReadingInterval;
     }
 }
 
-}  // namespace
+} // namespace
 
 DWORD TakeDataFileError()
 {
@@ -141,8 +134,7 @@ void WriteLineBlock()
 
     SYSTEMTIME now;
     GetLocalTime(&now);
-    FormatDateRecord(rec, now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute,
-                     now.wSecond);
+    FormatDateRecord(rec, now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute, now.wSecond);
     AppendRecord(rec);
 
     WriteNullRecords(0, 1, Acq.NullOffset, Acq.PrevNullOffset);

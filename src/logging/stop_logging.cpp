@@ -31,22 +31,19 @@ static void WriteRunTotals()
 // Closing the port ends the GPS reader; it is the only reader waited for.
 static void StopGpsInput()
 {
-    if (Settings.GpsEnabled != 1 || hGpsPort == INVALID_HANDLE_VALUE)
-        return;
+    if (Settings.GpsEnabled != 1 || hGpsPort == INVALID_HANDLE_VALUE) return;
     CloseHandle(hGpsPort);
     hGpsPort = INVALID_HANDLE_VALUE;
     DWORD start = CeGetTickCount();
     while (GpsReaderRunning == 1 && CeGetTickCount() - start < (DWORD)GPS_READER_WAIT_MS) {
     }
-    if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL)
-        CloseHandle(hGpsThread);
+    if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL) CloseHandle(hGpsThread);
     hGpsThread = INVALID_HANDLE_VALUE;
 }
 
 static void CloseThreadHandle(HANDLE* h)
 {
-    if (*h != NULL && *h != INVALID_HANDLE_VALUE)
-        CloseHandle(*h);
+    if (*h != NULL && *h != INVALID_HANDLE_VALUE) CloseHandle(*h);
     *h = NULL;
 }
 
@@ -59,15 +56,13 @@ static void CloseThreadHandle(HANDLE* h)
 // not suspended does nothing.
 static void StopInstrumentInput()
 {
-    if (Settings.InstrumentEnabled != 1)
-        return;
+    if (Settings.InstrumentEnabled != 1) return;
     StopWatchdogTimer();
     if (hInstrumentPort != INVALID_HANDLE_VALUE) {
         CloseHandle(hInstrumentPort);
         hInstrumentPort = INVALID_HANDLE_VALUE;
     }
-    if (Acq.PolledMode == 1 && Acq.hEvent != NULL)
-        EventSet(Acq.hEvent);
+    if (Acq.PolledMode == 1 && Acq.hEvent != NULL) EventSet(Acq.hEvent);
     if (hInstrumentThread != NULL && hInstrumentThread != INVALID_HANDLE_VALUE)
         ResumeThread(hInstrumentThread);
     if (hWheelReaderThread != NULL && hWheelReaderThread != INVALID_HANDLE_VALUE)
@@ -78,8 +73,7 @@ static void StopInstrumentInput()
 
 static void ResetRunValues()
 {
-    if (LogRun.hDataFile != INVALID_HANDLE_VALUE)
-        CloseHandle(LogRun.hDataFile);
+    if (LogRun.hDataFile != INVALID_HANDLE_VALUE) CloseHandle(LogRun.hDataFile);
     LogRun.FileState = FILE_NONE;
     LogRun.hDataFile = INVALID_HANDLE_VALUE;
     Acq.RefIndex = 0;
@@ -130,8 +124,7 @@ int StopLogging(int force)
     StopGpsInput();
     StopInstrumentInput();
     FinishTeardown();
-    if (force == 0)
-        return 1;
+    if (force == 0) return 1;
     SendMessageW(App.hMainWnd, WM_CLOSE, 0, 0);
     ExitProcess(0);
     return 0;

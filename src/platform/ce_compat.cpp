@@ -9,9 +9,9 @@ namespace {
 enum { CE_TASKBAR_STRIP = 36 };
 
 struct DeviceRecord {
-    LONG Initialised;             // 0 not yet, 1 being set up, 2 ready
-    DWORD TickOffset;             // added to GetTickCount (wraps)
-    wchar_t Root[MAX_PATH];       // working directory at start, no trailing '\'
+    LONG Initialised;       // 0 not yet, 1 being set up, 2 ready
+    DWORD TickOffset;       // added to GetTickCount (wraps)
+    wchar_t Root[MAX_PATH]; // working directory at start, no trailing '\'
 };
 DeviceRecord Device;
 
@@ -23,45 +23,33 @@ DWORD UptimeOffsetFromEnvironment(DWORD hostNow)
 {
     char text[32];
     DWORD n = GetEnvironmentVariableA("QOR_UPTIME_MS", text, sizeof(text));
-    if (n == 0 || n >= sizeof(text))
-        return 0;
+    if (n == 0 || n >= sizeof(text)) return 0;
     char* end = nullptr;
     unsigned long long uptime = std::strtoull(text, &end, 10);
-    if (end == text)
-        return 0;
+    if (end == text) return 0;
     return (DWORD)uptime - hostNow;
 }
 
 void EnsureDevice()
 {
-    if (Device.Initialised == 2)
-        return;
+    if (Device.Initialised == 2) return;
     if (InterlockedCompareExchange(&Device.Initialised, 1, 0) == 0) {
         Device.TickOffset = UptimeOffsetFromEnvironment(GetTickCount());
         DWORD n = GetCurrentDirectoryW(MAX_PATH, Device.Root);
-        if (n == 0 || n >= MAX_PATH)
-            Device.Root[0] = 0;
+        if (n == 0 || n >= MAX_PATH) Device.Root[0] = 0;
         size_t len = wcslen(Device.Root);
-        if (len > 0 && Device.Root[len - 1] == L'\\')
-            Device.Root[len - 1] = 0;
+        if (len > 0 && Device.Root[len - 1] == L'\\') Device.Root[len - 1] = 0;
         InterlockedExchange(&Device.Initialised, 2);
         return;
     }
-    while (Device.Initialised != 2)
-        Sleep(0);
+    while (Device.Initialised != 2) Sleep(0);
 }
 
-bool IsDriveAbsolute(const wchar_t* path)
-{
-    return iswalpha(path[0]) && path[1] == L':';
-}
+bool IsDriveAbsolute(const wchar_t* path) { return iswalpha(path[0]) && path[1] == L':'; }
 
 } // namespace
 
-void CeInitDeviceRoot()
-{
-    EnsureDevice();
-}
+void CeInitDeviceRoot() { EnsureDevice(); }
 
 DWORD CeGetTickCount()
 {
@@ -72,28 +60,19 @@ DWORD CeGetTickCount()
 BOOL CeEventModify(HANDLE h, DWORD func)
 {
     switch (func) {
-    case CE_EVENT_SET:
-        return SetEvent(h);
-    case CE_EVENT_RESET:
-        return ResetEvent(h);
-    case CE_EVENT_PULSE:
-        return PulseEvent(h);
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
+    case CE_EVENT_SET: return SetEvent(h);
+    case CE_EVENT_RESET: return ResetEvent(h);
+    case CE_EVENT_PULSE: return PulseEvent(h);
+    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
     }
 }
 
-void CeSystemIdleTimerReset()
-{
-    SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
-}
+void CeSystemIdleTimerReset() { SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED); }
 
 BOOL CeGetSystemPowerStatusEx2(CePowerStatus* status, DWORD, BOOL)
 {
     SYSTEM_POWER_STATUS sps;
-    if (!status)
-        return FALSE;
+    if (!status) return FALSE;
     if (!GetSystemPowerStatus(&sps)) {
         status->ACLineStatus = 255;
         status->BatteryFlag = 255;
@@ -112,16 +91,12 @@ BOOL CeGetSystemPowerStatusEx2(CePowerStatus* status, DWORD, BOOL)
 }
 
 // The desktop has no soft input panel; raising or lowering it always works.
-BOOL CeSipPreference(HWND, int)
-{
-    return TRUE;
-}
+BOOL CeSipPreference(HWND, int) { return TRUE; }
 
 int CeCommandBarHeight(HWND hCommandBar)
 {
     RECT rc;
-    if (!hCommandBar || !GetWindowRect(hCommandBar, &rc))
-        return 0;
+    if (!hCommandBar || !GetWindowRect(hCommandBar, &rc)) return 0;
     return rc.bottom - rc.top;
 }
 
@@ -131,14 +106,13 @@ HWND CeFindShellWindow(const wchar_t* className, const wchar_t* title)
 }
 
 HWND CeCreateTopLevelWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
-                            DWORD style, int x, int y, int w, int h, HWND parent,
-                            HMENU menu, HINSTANCE instance, void* param)
+                            DWORD style, int x, int y, int w, int h, HWND parent, HMENU menu,
+                            HINSTANCE instance, void* param)
 {
     // A desktop overlapped window gets a caption and a cascade size; a
     // hand-held top-level window has neither.
     if (!(style & WS_CHILD)) {
-        if (!(style & (WS_POPUP | WS_CAPTION)))
-            style |= WS_POPUP;
+        if (!(style & (WS_POPUP | WS_CAPTION))) style |= WS_POPUP;
         if (x == (int)CW_USEDEFAULT && y == (int)CW_USEDEFAULT && w == (int)CW_USEDEFAULT &&
             h == (int)CW_USEDEFAULT) {
             RECT work;
@@ -152,8 +126,7 @@ HWND CeCreateTopLevelWindow(DWORD exStyle, const wchar_t* className, const wchar
             // hides the task bar. A screen with no task bar at the bottom
             // gets the strip reserved, so that window and strip together
             // fill the screen instead of overflowing it.
-            if (work.bottom >= GetSystemMetrics(SM_CYSCREEN))
-                work.bottom -= CE_TASKBAR_STRIP;
+            if (work.bottom >= GetSystemMetrics(SM_CYSCREEN)) work.bottom -= CE_TASKBAR_STRIP;
             x = work.left;
             y = work.top;
             w = work.right - work.left;
@@ -164,9 +137,9 @@ HWND CeCreateTopLevelWindow(DWORD exStyle, const wchar_t* className, const wchar
                            param);
 }
 
-HWND CeCreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
-                         DWORD style, int x, int y, int w, int h, HWND parent, int id,
-                         HINSTANCE instance, void* param)
+HWND CeCreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
+                         int x, int y, int w, int h, HWND parent, int id, HINSTANCE instance,
+                         void* param)
 {
     // Without it the menu buttons paint through a full-screen child shown
     // over them.
@@ -174,16 +147,15 @@ HWND CeCreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t*
                            h, parent, (HMENU)(INT_PTR)id, instance, param);
 }
 
-HANDLE CeCreateCommFile(const wchar_t* deviceName, DWORD access, DWORD share,
-                        DWORD disposition, DWORD flags)
+HANDLE CeCreateCommFile(const wchar_t* deviceName, DWORD access, DWORD share, DWORD disposition,
+                        DWORD flags)
 {
     wchar_t name[32];
     const wchar_t* open = deviceName;
     // "COMn:" -> "\\.\COMn": the only form the desktop accepts above COM9.
     if (deviceName && _wcsnicmp(deviceName, L"COM", 3) == 0 && iswdigit(deviceName[3])) {
         const wchar_t* p = deviceName + 3;
-        while (iswdigit(*p))
-            ++p;
+        while (iswdigit(*p)) ++p;
         size_t digits = (size_t)(p - (deviceName + 3));
         if ((*p == 0 || (*p == L':' && p[1] == 0)) && digits <= 3) {
             swprintf(name, 32, L"\\\\.\\COM%.*ls", (int)digits, deviceName + 3);
@@ -196,8 +168,7 @@ HANDLE CeCreateCommFile(const wchar_t* deviceName, DWORD access, DWORD share,
 wchar_t* CeDevicePath(const wchar_t* path, wchar_t* out, size_t outChars)
 {
     EnsureDevice();
-    if (!out || outChars == 0)
-        return out;
+    if (!out || outChars == 0) return out;
     // Drive paths and UNC / device paths ("\\.\COM1") are host paths already.
     if (IsDriveAbsolute(path) || (path[0] == L'\\' && path[1] == L'\\')) {
         swprintf(out, outChars, L"%ls", path);
@@ -222,8 +193,7 @@ FARPROC CeLoadChooseColor()
     HMODULE lib = LoadLibraryW(L"COMMDLG.DLL");
     if (lib) {
         FARPROC proc = GetProcAddress(lib, "ChooseColor");
-        if (proc)
-            return proc;
+        if (proc) return proc;
     }
     lib = LoadLibraryW(L"comdlg32.dll");
     return lib ? GetProcAddress(lib, "ChooseColorW") : nullptr;

@@ -41,19 +41,19 @@ HWND CeFindShellWindow(const wchar_t* className, const wchar_t* title);
 // Where the screen has no task bar at its bottom, the hand-held's 36-pixel
 // task-bar strip is left out of that area (the main window covers it).
 HWND CeCreateTopLevelWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
-                            DWORD style, int x, int y, int w, int h, HWND parent,
-                            HMENU menu, HINSTANCE instance, void* param);
+                            DWORD style, int x, int y, int w, int h, HWND parent, HMENU menu,
+                            HINSTANCE instance, void* param);
 
 // Child windows on the hand-held never draw over their siblings (the
 // sibling clipping is implicit there); give every child window that here.
-HWND CeCreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
-                         DWORD style, int x, int y, int w, int h, HWND parent, int id,
-                         HINSTANCE instance, void* param);
+HWND CeCreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
+                         int x, int y, int w, int h, HWND parent, int id, HINSTANCE instance,
+                         void* param);
 
 // Opens a serial device named "COMn:" so that ports above 9 also work on
 // the desktop (where they need the \\.\COMn form).
-HANDLE CeCreateCommFile(const wchar_t* deviceName, DWORD access, DWORD share,
-                        DWORD disposition, DWORD flags);
+HANDLE CeCreateCommFile(const wchar_t* deviceName, DWORD access, DWORD share, DWORD disposition,
+                        DWORD flags);
 
 // Device file system root: "\KVTINI" and "Storage\KVTINI" both resolve
 // against the program's working directory at start. Returns out.

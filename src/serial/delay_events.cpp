@@ -3,7 +3,8 @@
 
 // Busy-waits until more than ms milliseconds have passed; the short waits
 // between serial commands must not let other messages run.
-DWORD DelayMs(int ms) {
+DWORD DelayMs(int ms)
+{
     const DWORD start = CeGetTickCount();
     DWORD now;
     do {

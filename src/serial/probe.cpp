@@ -11,17 +11,19 @@ const int kAnswerWindowMs = 1000;
 const int kPairSpacingMs = 40;
 const int kReopenSettleMs = 70;
 
-void WriteChar(char c) {
+void WriteChar(char c)
+{
     DWORD written = 0;
     WriteFile(hInstrumentPort, &c, 1, &written, nullptr);
 }
 
-}  // namespace
+} // namespace
 
 // The instrument answers the two command characters with "OK" (one frame
 // per request) or "OV" (it streams). Bytes of a frame still in flight may
 // come first, so only an 'O' directly or loosely followed by 'K'/'V' counts.
-int ProbeInstrument(char first, char second, int reopen) {
+int ProbeInstrument(char first, char second, int reopen)
+{
     if (reopen > 0) {
         CloseHandle(hInstrumentPort);
         DelayMs(kReopenSettleMs);

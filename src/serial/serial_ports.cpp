@@ -25,7 +25,8 @@ const BYTE kDataBits[] = {7, 8};
 const BYTE kStopBits[] = {ONESTOPBIT, TWOSTOPBITS};
 
 template <typename T, size_t N>
-void PickByIndex(const T (&table)[N], int32_t index, T* field) {
+void PickByIndex(const T (&table)[N], int32_t index, T* field)
+{
     if (index >= 0 && static_cast<size_t>(index) < N) *field = table[index];
 }
 
@@ -38,11 +39,12 @@ struct PortRecipe {
     const int32_t* PortIndex;
     COMMTIMEOUTS Timeouts;
     void (*Configure)(DCB* dcb);
-    DWORD InQueue, OutQueue;   // 0: SetupComm not called
-    const wchar_t* FailureText;  // nullptr: the caller reports the failure
+    DWORD InQueue, OutQueue;    // 0: SetupComm not called
+    const wchar_t* FailureText; // nullptr: the caller reports the failure
 };
 
-void ApplyLineFormat(DCB* dcb, const LineFormat& f) {
+void ApplyLineFormat(DCB* dcb, const LineFormat& f)
+{
     PickByIndex(kBaudRates, f.BaudRate, &dcb->BaudRate);
     PickByIndex(kParities, f.Parity, &dcb->Parity);
     PickByIndex(kDataBits, f.DataBits, &dcb->ByteSize);
@@ -50,7 +52,8 @@ void ApplyLineFormat(DCB* dcb, const LineFormat& f) {
 }
 
 // The EM61-MK2 always talks 9600 8N1 and needs DTR to power its interface.
-void ConfigureInstrument(DCB* dcb) {
+void ConfigureInstrument(DCB* dcb)
+{
     dcb->BaudRate = 9600;
     dcb->fBinary = 1;
     dcb->ByteSize = 8;
@@ -65,7 +68,8 @@ void ConfigureInstrument(DCB* dcb) {
 }
 
 // GPS inputs share one line format; DTR and RTS stay as the driver has them.
-void ConfigureGps(DCB* dcb) {
+void ConfigureGps(DCB* dcb)
+{
     ApplyLineFormat(dcb, {Settings.GpsBaudRate, Settings.GpsParity, Settings.GpsDataBits,
                           Settings.GpsStopBits});
     dcb->fOutxCtsFlow = 0;
@@ -74,7 +78,8 @@ void ConfigureGps(DCB* dcb) {
     dcb->fInX = 1;
 }
 
-void ConfigureOutput(DCB* dcb) {
+void ConfigureOutput(DCB* dcb)
+{
     ApplyLineFormat(dcb, {Settings.OutputBaudRate, Settings.OutputParity, Settings.OutputDataBits,
                           Settings.OutputStopBits});
     dcb->fOutxCtsFlow = 0;
@@ -89,7 +94,8 @@ void ConfigureOutput(DCB* dcb) {
 const COMMTIMEOUTS kInstrumentTimeouts = {MAXDWORD, 1000, 1000, 0, 0};
 const COMMTIMEOUTS kLineTimeouts = {10, 0, 10, 0, 0};
 
-int OpenPort(const PortRecipe& r) {
+int OpenPort(const PortRecipe& r)
+{
     wchar_t name[16];
     std::swprintf(name, 16, L"COM%d:", static_cast<int>(*r.PortIndex + 1));
     HANDLE h = CeCreateCommFile(name, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
@@ -110,34 +116,40 @@ int OpenPort(const PortRecipe& r) {
     return 1;
 }
 
-}  // namespace
+} // namespace
 
-int ReopenInstrumentPort() {
+int ReopenInstrumentPort()
+{
     return OpenPort({&hInstrumentPort, &Settings.InstrumentPort, kInstrumentTimeouts,
                      ConfigureInstrument, 0, 0, nullptr});
 }
 
-int OpenInstrumentPort() {
+int OpenInstrumentPort()
+{
     InterlockedIncrement(&InstrumentConnection);
     return ReopenInstrumentPort();
 }
 
-int OpenGpsPort() {
+int OpenGpsPort()
+{
     return OpenPort({&hGpsPort, &Settings.GpsPort, kLineTimeouts, ConfigureGps, 9128, 256,
                      L"Cannot open GPS port"});
 }
 
-int OpenGps2Port() {
+int OpenGps2Port()
+{
     return OpenPort({&hGps2Port, &Settings.Gps2Port, kLineTimeouts, ConfigureGps, 9128, 256,
                      L"Cannot open GPS2 port"});
 }
 
-int OpenGps3Port() {
+int OpenGps3Port()
+{
     return OpenPort({&hGps3Port, &Settings.Gps3Port, kLineTimeouts, ConfigureGps, 9128, 256,
                      L"Cannot open GPS3 port"});
 }
 
-int OpenOutputPort() {
-    return OpenPort({&hOutputPort, &Settings.OutputPort, kLineTimeouts, ConfigureOutput, 0, 0,
-                     nullptr});
+int OpenOutputPort()
+{
+    return OpenPort(
+        {&hOutputPort, &Settings.OutputPort, kLineTimeouts, ConfigureOutput, 0, 0, nullptr});
 }

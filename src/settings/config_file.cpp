@@ -18,11 +18,11 @@ static const wchar_t ConfigFileName[] = L"Q61MK2CX.INI";
 enum { SURVEY_LINE_CHARS = 24 };
 
 enum ValueKind {
-    INT_VALUE,      // atoi, "%d"
-    LONG_VALUE,     // atol, "%ld": colours, map scale, satellites
-    FLOAT_VALUE,    // decimal number, "%f" of the value widened to double
-    DOUBLE_VALUE,   // decimal number, "%f"
-    TEXT_VALUE,     // the survey line, multibyte in the file
+    INT_VALUE,    // atoi, "%d"
+    LONG_VALUE,   // atol, "%ld": colours, map scale, satellites
+    FLOAT_VALUE,  // decimal number, "%f" of the value widened to double
+    DOUBLE_VALUE, // decimal number, "%f"
+    TEXT_VALUE,   // the survey line, multibyte in the file
 };
 
 // Run after a line is stored; returns 0 when the file must count as corrupt.
@@ -31,7 +31,7 @@ typedef int (*AfterLineFn)();
 struct ConfigLine {
     ValueKind kind;
     void* field;
-    int checked;            // integer lines with an accepted range
+    int checked; // integer lines with an accepted range
     int32_t low, high;
     AfterLineFn after;
 };
@@ -64,10 +64,18 @@ static int AfterProfileScaleMax()
     return 1;
 }
 
-static int AfterMaxGpsDisplay() { ComputeGpsDisplayInterval(); return 1; }
+static int AfterMaxGpsDisplay()
+{
+    ComputeGpsDisplayInterval();
+    return 1;
+}
 
 // The speed bar always starts at zero, whatever the file says.
-static int AfterSpeedScaleMin() { Settings.SpeedScaleMin = 0.0f; return 1; }
+static int AfterSpeedScaleMin()
+{
+    Settings.SpeedScaleMin = 0.0f;
+    return 1;
+}
 
 static int AfterSpeedScaleMax()
 {
@@ -76,22 +84,38 @@ static int AfterSpeedScaleMax()
     return 1;
 }
 
-static int AfterReadingInterval() { ComputeReadingInterval(); return 1; }
-static int AfterStartStation() { ComputeStationValues(); return 1; }
-static int AfterMapCurrentSize() { ComputeMapMarkerSizes(); return 1; }
-static int AfterMapEdgeMargin() { ComputeMapEdgeMargins(); return 1; }
+static int AfterReadingInterval()
+{
+    ComputeReadingInterval();
+    return 1;
+}
+static int AfterStartStation()
+{
+    ComputeStationValues();
+    return 1;
+}
+static int AfterMapCurrentSize()
+{
+    ComputeMapMarkerSizes();
+    return 1;
+}
+static int AfterMapEdgeMargin()
+{
+    ComputeMapEdgeMargins();
+    return 1;
+}
 
 // Lines 2 to 79, in file order.
 static const ConfigLine ConfigLines[] = {
-    Ranged(&Settings.InstrumentEnabled, 0, 1),                      //  2
-    Value(INT_VALUE, &Settings.SensorSize),                         //  3
-    Ranged(&Settings.Units, 0, 2),                                  //  4
-    Ranged(&Settings.SpeedUnits, 0, 3),                             //  5
-    Ranged(&Settings.InstrumentPort, 0, 23),                        //  6
-    Ranged(&Settings.Audio, 0, 1),                                  //  7
-    Ranged(&Settings.PauseKey, 0, 3),                               //  8
-    Value(INT_VALUE, &Settings.SoftKeyboard),                       //  9
-    Value(INT_VALUE, &Settings.ChannelShown[0]),                    // 10
+    Ranged(&Settings.InstrumentEnabled, 0, 1),   //  2
+    Value(INT_VALUE, &Settings.SensorSize),      //  3
+    Ranged(&Settings.Units, 0, 2),               //  4
+    Ranged(&Settings.SpeedUnits, 0, 3),          //  5
+    Ranged(&Settings.InstrumentPort, 0, 23),     //  6
+    Ranged(&Settings.Audio, 0, 1),               //  7
+    Ranged(&Settings.PauseKey, 0, 3),            //  8
+    Value(INT_VALUE, &Settings.SoftKeyboard),    //  9
+    Value(INT_VALUE, &Settings.ChannelShown[0]), // 10
     Value(INT_VALUE, &Settings.ChannelShown[1]),
     Value(INT_VALUE, &Settings.ChannelShown[2]),
     Value(INT_VALUE, &Settings.ChannelShown[3]),
@@ -107,60 +131,60 @@ static const ConfigLine ConfigLines[] = {
     Value(INT_VALUE, &Settings.ChannelPenWidth[5]),
     Value(INT_VALUE, &Settings.ChannelPenWidth[6]),
     Value(INT_VALUE, &Settings.ChannelPenWidth[7], AfterChannelPenWidth), // 25
-    Value(LONG_VALUE, &Settings.ChannelColor[0]),                   // 26
+    Value(LONG_VALUE, &Settings.ChannelColor[0]),                         // 26
     Value(LONG_VALUE, &Settings.ChannelColor[1]),
     Value(LONG_VALUE, &Settings.ChannelColor[2]),
     Value(LONG_VALUE, &Settings.ChannelColor[3]),
     Value(LONG_VALUE, &Settings.ChannelColor[4]),
     Value(LONG_VALUE, &Settings.ChannelColor[5]),
     Value(LONG_VALUE, &Settings.ChannelColor[6]),
-    Value(LONG_VALUE, &Settings.ChannelColor[7]),                   // 33
-    Ranged(&Settings.CompressedProfiles, 0, 1),                     // 34
-    Value(FLOAT_VALUE, &Settings.ProfileScaleMin),                  // 35
+    Value(LONG_VALUE, &Settings.ChannelColor[7]),                        // 33
+    Ranged(&Settings.CompressedProfiles, 0, 1),                          // 34
+    Value(FLOAT_VALUE, &Settings.ProfileScaleMin),                       // 35
     Value(FLOAT_VALUE, &Settings.ProfileScaleMax, AfterProfileScaleMax), // 36
-    Ranged(&Settings.GpsEnabled, 0, 1),                             // 37
-    Ranged(&Settings.GpsType, 0, 8),                                // 38
-    Ranged(&Settings.GpsPort, 0, 23),                               // 39
-    Ranged(&Settings.GpsBaudRate, 0, 5),                            // 40
-    Ranged(&Settings.GpsDataBits, 0, 1),                            // 41
-    Ranged(&Settings.GpsParity, 0, 2),                              // 42
-    Ranged(&Settings.GpsStopBits, 0, 1),                            // 43
-    Value(INT_VALUE, &Settings.MaxGpsDisplay, AfterMaxGpsDisplay),  // 44
-    Value(FLOAT_VALUE, &Settings.SpeedScaleMin, AfterSpeedScaleMin), // 45
-    Value(FLOAT_VALUE, &Settings.SpeedScaleMax, AfterSpeedScaleMax), // 46
-    Ranged(&Settings.LoggingMode, 0, 2),                            // 47
-    Value(DOUBLE_VALUE, &Settings.AutoStationIncrement),            // 48
-    Value(DOUBLE_VALUE, &Settings.WheelIncrement),                  // 49
-    Value(DOUBLE_VALUE, &Settings.ManualStationIncrement),          // 50
+    Ranged(&Settings.GpsEnabled, 0, 1),                                  // 37
+    Ranged(&Settings.GpsType, 0, 8),                                     // 38
+    Ranged(&Settings.GpsPort, 0, 23),                                    // 39
+    Ranged(&Settings.GpsBaudRate, 0, 5),                                 // 40
+    Ranged(&Settings.GpsDataBits, 0, 1),                                 // 41
+    Ranged(&Settings.GpsParity, 0, 2),                                   // 42
+    Ranged(&Settings.GpsStopBits, 0, 1),                                 // 43
+    Value(INT_VALUE, &Settings.MaxGpsDisplay, AfterMaxGpsDisplay),       // 44
+    Value(FLOAT_VALUE, &Settings.SpeedScaleMin, AfterSpeedScaleMin),     // 45
+    Value(FLOAT_VALUE, &Settings.SpeedScaleMax, AfterSpeedScaleMax),     // 46
+    Ranged(&Settings.LoggingMode, 0, 2),                                 // 47
+    Value(DOUBLE_VALUE, &Settings.AutoStationIncrement),                 // 48
+    Value(DOUBLE_VALUE, &Settings.WheelIncrement),                       // 49
+    Value(DOUBLE_VALUE, &Settings.ManualStationIncrement),               // 50
     Value(FLOAT_VALUE, &Settings.ReadingInterval, AfterReadingInterval), // 51
-    Value(TEXT_VALUE, Settings.SurveyLine),                         // 52
-    Value(DOUBLE_VALUE, &Settings.LineIncrement),                   // 53
-    Ranged(&Settings.LineSequence, 0, 1),                           // 54
-    Ranged(&Settings.LineDirection, 0, 3),                          // 55
-    Value(DOUBLE_VALUE, &Settings.StartStation, AfterStartStation), // 56
-    Value(INT_VALUE, &Settings.CoordinatesDisplay),                 // 57
-    Ranged(&Settings.MapCurrentSize, 0, 5, AfterMapCurrentSize),    // 58
-    Ranged(&Settings.MapSavedSize, 0, 5),                           // 59
-    Ranged(&Settings.MapExternalSize, 0, 5),                        // 60
-    Value(LONG_VALUE, &Settings.MapCurrentColor),                   // 61
-    Value(LONG_VALUE, &Settings.MapSavedColor),                     // 62
-    Value(LONG_VALUE, &Settings.MapExternalColor),                  // 63
-    Value(INT_VALUE, &Settings.AsciiLatColumn),                     // 64
-    Value(INT_VALUE, &Settings.AsciiLonColumn),                     // 65
-    Value(INT_VALUE, &Settings.AsciiDelimiter),                     // 66
-    Value(FLOAT_VALUE, &Settings.MapGridInterval),                  // 67
-    Value(LONG_VALUE, &Settings.MapScale),                          // 68
-    Value(INT_VALUE, &Settings.MapEdgeMargin, AfterMapEdgeMargin),  // 69
-    Value(INT_VALUE, &Settings.GpsWarning),                         // 70
-    Value(INT_VALUE, &Settings.GpsWarnQuality),                     // 71
-    Value(LONG_VALUE, &Settings.GpsWarnSatellites),                 // 72
-    Value(FLOAT_VALUE, &Settings.GpsWarnPdop),                      // 73
-    Value(FLOAT_VALUE, &Settings.GpsOffsetX),                       // 74
-    Value(FLOAT_VALUE, &Settings.GpsOffsetY),                       // 75
-    Value(INT_VALUE, &Settings.SoftMarker),                         // 76
-    Value(INT_VALUE, &Settings.SoftKeyboard),                       // 77: this copy wins
-    Value(INT_VALUE, &Settings.RtsUnits),                           // 78
-    Value(INT_VALUE, &Settings.RtsUnits3),                          // 79
+    Value(TEXT_VALUE, Settings.SurveyLine),                              // 52
+    Value(DOUBLE_VALUE, &Settings.LineIncrement),                        // 53
+    Ranged(&Settings.LineSequence, 0, 1),                                // 54
+    Ranged(&Settings.LineDirection, 0, 3),                               // 55
+    Value(DOUBLE_VALUE, &Settings.StartStation, AfterStartStation),      // 56
+    Value(INT_VALUE, &Settings.CoordinatesDisplay),                      // 57
+    Ranged(&Settings.MapCurrentSize, 0, 5, AfterMapCurrentSize),         // 58
+    Ranged(&Settings.MapSavedSize, 0, 5),                                // 59
+    Ranged(&Settings.MapExternalSize, 0, 5),                             // 60
+    Value(LONG_VALUE, &Settings.MapCurrentColor),                        // 61
+    Value(LONG_VALUE, &Settings.MapSavedColor),                          // 62
+    Value(LONG_VALUE, &Settings.MapExternalColor),                       // 63
+    Value(INT_VALUE, &Settings.AsciiLatColumn),                          // 64
+    Value(INT_VALUE, &Settings.AsciiLonColumn),                          // 65
+    Value(INT_VALUE, &Settings.AsciiDelimiter),                          // 66
+    Value(FLOAT_VALUE, &Settings.MapGridInterval),                       // 67
+    Value(LONG_VALUE, &Settings.MapScale),                               // 68
+    Value(INT_VALUE, &Settings.MapEdgeMargin, AfterMapEdgeMargin),       // 69
+    Value(INT_VALUE, &Settings.GpsWarning),                              // 70
+    Value(INT_VALUE, &Settings.GpsWarnQuality),                          // 71
+    Value(LONG_VALUE, &Settings.GpsWarnSatellites),                      // 72
+    Value(FLOAT_VALUE, &Settings.GpsWarnPdop),                           // 73
+    Value(FLOAT_VALUE, &Settings.GpsOffsetX),                            // 74
+    Value(FLOAT_VALUE, &Settings.GpsOffsetY),                            // 75
+    Value(INT_VALUE, &Settings.SoftMarker),                              // 76
+    Value(INT_VALUE, &Settings.SoftKeyboard),                            // 77: this copy wins
+    Value(INT_VALUE, &Settings.RtsUnits),                                // 78
+    Value(INT_VALUE, &Settings.RtsUnits3),                               // 79
 };
 static_assert(sizeof ConfigLines / sizeof ConfigLines[0] == 78, "lines 2 to 79");
 
@@ -201,17 +225,17 @@ static void StoreSurveyLine(const char* text)
         for (; i < SURVEY_LINE_CHARS - 1 && text[i]; ++i) line[i] = (unsigned char)text[i];
         line[i] = L'\0';
     }
-    line[SURVEY_LINE_CHARS - 1] = L'\0';   // a longer name is cut
+    line[SURVEY_LINE_CHARS - 1] = L'\0'; // a longer name is cut
 }
 
 static void StoreValue(const ConfigLine& line, const char* text)
 {
     switch (line.kind) {
-    case INT_VALUE:    *(int32_t*)line.field = std::atoi(text); break;
-    case LONG_VALUE:   *(int32_t*)line.field = (int32_t)std::atol(text); break;
-    case FLOAT_VALUE:  *(float*)line.field = (float)ParseDecimal(text); break;
+    case INT_VALUE: *(int32_t*)line.field = std::atoi(text); break;
+    case LONG_VALUE: *(int32_t*)line.field = (int32_t)std::atol(text); break;
+    case FLOAT_VALUE: *(float*)line.field = (float)ParseDecimal(text); break;
     case DOUBLE_VALUE: *(double*)line.field = ParseDecimal(text); break;
-    case TEXT_VALUE:   StoreSurveyLine(text); break;
+    case TEXT_VALUE: StoreSurveyLine(text); break;
     }
 }
 
@@ -232,9 +256,13 @@ static void FormatSurveyLine(char* out, size_t outBytes)
 static void FormatValue(const ConfigLine& line, char* out, size_t outBytes)
 {
     switch (line.kind) {
-    case INT_VALUE:    std::snprintf(out, outBytes, "%d\r\n", *(const int32_t*)line.field); break;
-    case LONG_VALUE:   std::snprintf(out, outBytes, "%ld\r\n", (long)*(const int32_t*)line.field); break;
-    case FLOAT_VALUE:  std::snprintf(out, outBytes, "%f\r\n", (double)*(const float*)line.field); break;
+    case INT_VALUE: std::snprintf(out, outBytes, "%d\r\n", *(const int32_t*)line.field); break;
+    case LONG_VALUE:
+        std::snprintf(out, outBytes, "%ld\r\n", (long)*(const int32_t*)line.field);
+        break;
+    case FLOAT_VALUE:
+        std::snprintf(out, outBytes, "%f\r\n", (double)*(const float*)line.field);
+        break;
     case DOUBLE_VALUE: std::snprintf(out, outBytes, "%f\r\n", *(const double*)line.field); break;
     case TEXT_VALUE: {
         char text[CONFIG_LINE_CHARS];
@@ -323,8 +351,7 @@ static int WriteConfigFile(const wchar_t* path)
     wchar_t temporary[MAX_PATH];
     lstrcpynW(temporary, path, MAX_PATH);
     wchar_t* dot = std::wcsrchr(temporary, L'.');
-    if (dot != nullptr)
-        lstrcpynW(dot, L".TMP", 5);
+    if (dot != nullptr) lstrcpynW(dot, L".TMP", 5);
     const std::string text = ConfigFileText();
     DWORD error = ERROR_SUCCESS;
     HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -338,16 +365,13 @@ static int WriteConfigFile(const wchar_t* path)
             error = GetLastError();
         else if (written != text.size())
             error = ERROR_DISK_FULL;
-        if (!CloseHandle(file) && error == ERROR_SUCCESS)
-            error = GetLastError();
+        if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
         if (error == ERROR_SUCCESS &&
             !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             error = GetLastError();
-        if (error != ERROR_SUCCESS)
-            DeleteFileW(temporary);
+        if (error != ERROR_SUCCESS) DeleteFileW(temporary);
     }
-    if (error == ERROR_SUCCESS)
-        return 1;
+    if (error == ERROR_SUCCESS) return 1;
     ReportFileError(GetActiveWindow(), L"Cannot write configuration file", path, error,
                     L"The settings were not saved.");
     return 0;
@@ -356,10 +380,10 @@ static int WriteConfigFile(const wchar_t* path)
 static void LoadConfigFile(const wchar_t* path)
 {
     App.ConfigCorrupt = 0;
-    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        WriteConfigFile(path);          // first start: the defaults
+        WriteConfigFile(path); // first start: the defaults
         return;
     }
     char version[CONFIG_LINE_CHARS];
@@ -383,8 +407,8 @@ int AccessConfigFile(int mode)
     ConfigFilePath(path, MAX_PATH);
 
     switch (mode) {
-    case CONFIG_LOAD:   LoadConfigFile(path); break;
-    case CONFIG_SAVE:   return WriteConfigFile(path);
+    case CONFIG_LOAD: LoadConfigFile(path); break;
+    case CONFIG_SAVE: return WriteConfigFile(path);
     case CONFIG_DELETE: DeleteFileW(path); break;
     }
     return 1;

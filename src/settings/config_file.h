@@ -9,7 +9,7 @@ enum { CONFIG_LOAD = 0, CONFIG_SAVE = 1, CONFIG_DELETE = 2 };
 // could not be written (the operator has been told; the old file is kept).
 int AccessConfigFile(int mode);
 void ReadConfigValues(HANDLE file);
-int ReadConfigLine(HANDLE file, char* buffer);   // buffer of CONFIG_LINE_CHARS
+int ReadConfigLine(HANDLE file, char* buffer); // buffer of CONFIG_LINE_CHARS
 enum { CONFIG_LINE_CHARS = 264 };
 
 // Full path of the configuration file for the current storage mode.

@@ -13,7 +13,7 @@ void ComputeReadingRates()
     // Double arithmetic on the single-precision interval: 0.2f is slightly
     // above 0.2, so it gives 4 readings per second, not 5.
     double perSecond = 1.0 / (double)Settings.ReadingInterval;
-    if (!(perSecond >= 1.0)) perSecond = 1.0;         // also a negative or NaN interval
+    if (!(perSecond >= 1.0)) perSecond = 1.0; // also a negative or NaN interval
     if (perSecond > MAX_READINGS_PER_SECOND) perSecond = MAX_READINGS_PER_SECOND;
     Settings.ReadingsPerSecond = (int32_t)perSecond;
 }
@@ -50,8 +50,8 @@ void ComputeReadingInterval()
 void ComputeStationValues()
 {
     switch (Settings.LoggingMode) {
-    case 1:  Settings.StationIncrement = Settings.WheelIncrement; break;
-    case 2:  Settings.StationIncrement = Settings.ManualStationIncrement; break;
+    case 1: Settings.StationIncrement = Settings.WheelIncrement; break;
+    case 2: Settings.StationIncrement = Settings.ManualStationIncrement; break;
     default: Settings.StationIncrement = Settings.AutoStationIncrement; break;
     }
     LogRun.Mode = Settings.LoggingMode;

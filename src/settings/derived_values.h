@@ -4,13 +4,13 @@
 #pragma once
 #include <cstdint>
 
-void ComputeProfileScaleValues();   // pixels per unit and both grid tables
+void ComputeProfileScaleValues(); // pixels per unit and both grid tables
 void ComputeGpsDisplayInterval();
 void ComputeSpeedScaleValues();
-void ComputeReadingInterval();      // interval in ms, then readings per second
-void ComputeStationValues();        // increment of the logging mode, run copies
-void ComputeMapMarkerSizes();       // current-position cross
-void ComputeMapEdgeMargins();       // map follow margins
+void ComputeReadingInterval(); // interval in ms, then readings per second
+void ComputeStationValues();   // increment of the logging mode, run copies
+void ComputeMapMarkerSizes();  // current-position cross
+void ComputeMapEdgeMargins();  // map follow margins
 void ComputeReadingRates();
 // The run-time values that follow from the settings (main window creation
 // runs them once before the file is loaded; loading recomputes them).
@@ -22,7 +22,7 @@ void ApplyInstrumentDefaults();
 // file can hold any number, and an out-of-range conversion is undefined.
 inline int32_t TruncToInt(double value)
 {
-    if (!(value == value)) return 0;                  // NaN
+    if (!(value == value)) return 0; // NaN
     if (value >= 2147483647.0) return 2147483647;
     if (value <= -2147483648.0) return -2147483647 - 1;
     return (int32_t)value;

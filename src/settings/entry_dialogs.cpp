@@ -33,8 +33,7 @@ static void FillCombo(HWND dialog, int id, const wchar_t* const* items, int coun
 {
     HWND combo = GetDlgItem(dialog, id);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    for (int i = 0; i < count; ++i)
-        SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)items[i]);
+    for (int i = 0; i < count; ++i) SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)items[i]);
     SendMessageW(combo, CB_SETCURSEL, selected, 0);
 }
 
@@ -77,10 +76,8 @@ static void AcceptNewLine(HWND dialog)
     Settings.LineIncrement = GetNumber(dialog, IDC_NEW_LINE_INCREMENT);
     int sequence = ComboChoice(dialog, IDC_NEW_LINE_SEQUENCE);
     int direction = ComboChoice(dialog, IDC_NEW_LINE_DIRECTION);
-    if (sequence >= 0)
-        Settings.LineSequence = sequence;
-    if (direction >= 0)
-        Settings.LineDirection = direction;
+    if (sequence >= 0) Settings.LineSequence = sequence;
+    if (direction >= 0) Settings.LineDirection = direction;
     Settings.StartStation = GetNumber(dialog, IDC_NEW_LINE_START_STATION);
     LogRun.Station = Settings.StartStation;
     Settings.StationIncrement = (float)GetNumber(dialog, IDC_NEW_LINE_STN_INCREMENT);
@@ -89,18 +86,14 @@ static void AcceptNewLine(HWND dialog)
 INT_PTR CALLBACK NewLineDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
-    case WM_INITDIALOG:
-        InitNewLine(dialog);
-        return TRUE;
+    case WM_INITDIALOG: InitNewLine(dialog); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
             AcceptNewLine(dialog);
             EndDialog(dialog, 1);
             return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, 0);
-            return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
         case IDC_NEW_LINE_SEQUENCE:
             if (HIWORD(wParam) == CBN_SELCHANGE)
                 ShowNextLineProposal(dialog, ComboChoice(dialog, IDC_NEW_LINE_SEQUENCE));
@@ -161,9 +154,7 @@ INT_PTR CALLBACK NewStationDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 INT_PTR CALLBACK CommentDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
-    case WM_INITDIALOG:
-        SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, L"");
-        return TRUE;
+    case WM_INITDIALOG: SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, L""); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             wchar_t text[42] = L"";
@@ -188,16 +179,13 @@ static int MapFieldsBusy = 0;
 
 static void CorrectMapFields(HWND dialog)
 {
-    if (MapFieldsBusy)
-        return;
+    if (MapFieldsBusy) return;
     MapFieldsBusy = 1;
     int scale = (int)GetNumber(dialog, IDC_MAP_SCALE);
     float interval = (float)GetNumber(dialog, IDC_MAP_GRID_INTERVAL);
     int changed = CorrectMapScale(&scale, &interval);
-    if (changed & 1)
-        SetNumber(dialog, IDC_MAP_SCALE, L"%.0f", scale);
-    if (changed & 2)
-        SetNumber(dialog, IDC_MAP_GRID_INTERVAL, L"%.2f", interval);
+    if (changed & 1) SetNumber(dialog, IDC_MAP_SCALE, L"%.0f", scale);
+    if (changed & 2) SetNumber(dialog, IDC_MAP_GRID_INTERVAL, L"%.2f", interval);
     MapFieldsBusy = 0;
 }
 
@@ -229,9 +217,7 @@ INT_PTR CALLBACK MapScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
             EndDialog(dialog, 1);
             return TRUE;
         }
-        case IDCANCEL:
-            EndDialog(dialog, 0);
-            return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
         }
         break;
     }
@@ -323,8 +309,7 @@ INT_PTR CALLBACK CoordinatesDisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam,
     case WM_INITDIALOG:
         if (GivesLocalCoordinates()) {
             static const wchar_t* const units[] = {L"meters", L"feet", L"US Survey Feet"};
-            if (Settings.CoordinatesDisplay == 0)
-                Settings.CoordinatesDisplay = 1;
+            if (Settings.CoordinatesDisplay == 0) Settings.CoordinatesDisplay = 1;
             FillCombo(dialog, IDC_COORDINATES_DISPLAY, units, 3, Settings.CoordinatesDisplay - 1);
         } else {
             static const wchar_t* const kinds[] = {L"Geodetic", L"UTM meters", L"UTM feet",

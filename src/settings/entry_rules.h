@@ -6,7 +6,7 @@
 enum { LINE_SEQUENCE_ALTERNATE = 0, LINE_SEQUENCE_ONE_WAY = 1 };
 
 struct NewLineValues {
-    int Direction;            // 0 W, 1 S, 2 N, 3 E
+    int Direction; // 0 W, 1 S, 2 N, 3 E
     double StartStation;
     double StationIncrement;
 };

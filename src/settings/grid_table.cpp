@@ -10,14 +10,10 @@ enum { GRID_MAX_ROWS = 9 };
 static void FillEvenRows(GridTable* table, int heightPx)
 {
     table->Count = 4;
-    for (int i = 1; i <= 4; ++i)
-        table->Row[i] = TruncToInt(heightPx - 0.2 * i * (heightPx + 1));
+    for (int i = 1; i <= 4; ++i) table->Row[i] = TruncToInt(heightPx - 0.2 * i * (heightPx + 1));
 }
 
-static int32_t RoundHalfUp(float value)
-{
-    return TruncToInt(value + 0.5f);
-}
+static int32_t RoundHalfUp(float value) { return TruncToInt(value + 0.5f); }
 
 void BuildGridTable(GridTable* table, int heightPx, float scaleMin, float scaleMax,
                     float pixelsPerUnit, int32_t* zeroSide)
@@ -51,12 +47,12 @@ void BuildGridTable(GridTable* table, int heightPx, float scaleMin, float scaleM
     float step = ratio > 4 ? big / 5 : ratio == 1 ? small / 4 : big / ratio;
 
     int k = 2;
-    for (; k <= GRID_MAX_ROWS; ++k) {                  // above the zero line
+    for (; k <= GRID_MAX_ROWS; ++k) { // above the zero line
         int32_t row = TruncToInt((scaleMax - step * (k - 1)) * pixelsPerUnit);
         if (row < 1) break;
         table->Row[k] = row;
     }
-    for (int j = 1; k <= GRID_MAX_ROWS; ++k, ++j) {    // below it
+    for (int j = 1; k <= GRID_MAX_ROWS; ++k, ++j) { // below it
         int32_t row = TruncToInt((scaleMax + step * j) * pixelsPerUnit);
         if (row >= heightPx) break;
         table->Row[k] = row;

@@ -44,7 +44,8 @@ DriverOptions Opt;
 long Delivered = 0;
 FILE* FrameLog = nullptr;
 
-void ParseOptions() {
+void ParseOptions()
+{
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -52,20 +53,28 @@ void ParseOptions() {
         std::wcstombs(k, argv[i], sizeof k);
         std::wcstombs(v, argv[i + 1], sizeof v);
         const std::string key = k;
-        if (key == "--port") Opt.Port = std::atoi(v);
-        else if (key == "--reader") Opt.Reader = v;
-        else if (key == "--seconds") Opt.Seconds = std::atof(v);
-        else if (key == "--out") Opt.Out = v;
-        else if (key == "--frames") Opt.Frames = v;
-        else if (key == "--opener") Opt.Opener = v;
+        if (key == "--port")
+            Opt.Port = std::atoi(v);
+        else if (key == "--reader")
+            Opt.Reader = v;
+        else if (key == "--seconds")
+            Opt.Seconds = std::atof(v);
+        else if (key == "--out")
+            Opt.Out = v;
+        else if (key == "--frames")
+            Opt.Frames = v;
+        else if (key == "--opener")
+            Opt.Opener = v;
         else if (key == "--format")
-            std::sscanf(v, "%d,%d,%d,%d", &Opt.Format[0], &Opt.Format[1], &Opt.Format[2], &Opt.Format[3]);
+            std::sscanf(v, "%d,%d,%d,%d", &Opt.Format[0], &Opt.Format[1], &Opt.Format[2],
+                        &Opt.Format[3]);
     }
     LocalFree(argv);
 }
 
 // What the logging window's reading handler does with a frame, minus drawing.
-void OnReading() {
+void OnReading()
+{
     ++Delivered;
     if (FrameLog) {
         for (int i = 0; i < 14; ++i) std::fprintf(FrameLog, "%02x", InstrumentFrame[i]);
@@ -82,12 +91,14 @@ void OnReading() {
     InstrumentFrame[0] = 0;
 }
 
-LRESULT CALLBACK DriverWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK DriverWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     if (msg == WM_QOR_EM61MK2_READING) {
         OnReading();
         return 0;
     }
-    if (msg == WM_TIMER && wParam == IDT_WATCHDOG) return HandleConnectionWatchdog(hwnd, msg, wParam, lParam);
+    if (msg == WM_TIMER && wParam == IDT_WATCHDOG)
+        return HandleConnectionWatchdog(hwnd, msg, wParam, lParam);
     if (msg == WM_TIMER && wParam == IDT_DRIVER_END) {
         PostQuitMessage(0);
         return 0;
@@ -96,7 +107,8 @@ LRESULT CALLBACK DriverWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 // Waits for a thread while still serving the SendMessageW it may be in.
-DWORD WaitPumping(HANDLE thread, DWORD timeoutMs) {
+DWORD WaitPumping(HANDLE thread, DWORD timeoutMs)
+{
     const DWORD start = CeGetTickCount();
     for (;;) {
         const LONG left = static_cast<LONG>(timeoutMs - (CeGetTickCount() - start));
@@ -109,8 +121,14 @@ DWORD WaitPumping(HANDLE thread, DWORD timeoutMs) {
 }
 
 // Opens one port with its opener and reports the line settings it left.
-void CheckOpener(FILE* out) {
-    struct Opener { const char* Name; int (*Open)(); HANDLE* Handle; int32_t* Port; } openers[] = {
+void CheckOpener(FILE* out)
+{
+    struct Opener {
+        const char* Name;
+        int (*Open)();
+        HANDLE* Handle;
+        int32_t* Port;
+    } openers[] = {
         {"instrument", OpenInstrumentPort, &hInstrumentPort, &Settings.InstrumentPort},
         {"gps", OpenGpsPort, &hGpsPort, &Settings.GpsPort},
         {"gps2", OpenGps2Port, &hGps2Port, &Settings.Gps2Port},
@@ -132,8 +150,9 @@ void CheckOpener(FILE* out) {
         COMMTIMEOUTS t = {};
         GetCommState(*o.Handle, &dcb);
         GetCommTimeouts(*o.Handle, &t);
-        std::fprintf(out, "baud=%lu\nstop=%d\noutx=%d\ninx=%d\nctsflow=%d\ndsrflow=%d\n", dcb.BaudRate,
-                     dcb.StopBits, dcb.fOutX, dcb.fInX, dcb.fOutxCtsFlow, dcb.fOutxDsrFlow);
+        std::fprintf(out, "baud=%lu\nstop=%d\noutx=%d\ninx=%d\nctsflow=%d\ndsrflow=%d\n",
+                     dcb.BaudRate, dcb.StopBits, dcb.fOutX, dcb.fInX, dcb.fOutxCtsFlow,
+                     dcb.fOutxDsrFlow);
         std::fprintf(out, "timeouts=%lu,%lu,%lu,%lu,%lu\n", t.ReadIntervalTimeout,
                      t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant,
                      t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant);
@@ -143,7 +162,8 @@ void CheckOpener(FILE* out) {
 }
 
 // The readers as a launch starts them and as the teardown ends them.
-void RunReader(FILE* out) {
+void RunReader(FILE* out)
+{
     if (!Opt.Frames.empty()) FrameLog = std::fopen(Opt.Frames.c_str(), "w");
     ResetAcquisitionForRun();
     if (Acq.PolledMode == 1) {
@@ -170,14 +190,16 @@ void RunReader(FILE* out) {
     std::fprintf(out, "reader=%s\nreader_ended=%d\nreader_end_ms=%lu\nrun_ms=%lu\nframes=%ld\n",
                  Acq.PolledMode == 1 ? "polled" : "stream", ended == WAIT_OBJECT_0,
                  CeGetTickCount() - stopStart, runMs, Delivered);
-    std::fprintf(out, "reconnects=%ld\nphase=%d\nref_average=%.3f\n", InstrumentConnection - firstConnection,
-                 static_cast<int>(Acq.Phase), Acq.RefAverage);
+    std::fprintf(out, "reconnects=%ld\nphase=%d\nref_average=%.3f\n",
+                 InstrumentConnection - firstConnection, static_cast<int>(Acq.Phase),
+                 Acq.RefAverage);
     if (FrameLog) std::fclose(FrameLog);
 }
 
-}  // namespace
+} // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
     ParseOptions();
     FILE* out = std::fopen(Opt.Out.c_str(), "w");
     if (!out) return 2;
@@ -194,7 +216,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         CheckOpener(out);
     } else {
         const int opened = OpenInstrumentPort();
-        Acq.PolledMode = -1;   // shows whether the probe wrote it
+        Acq.PolledMode = -1; // shows whether the probe wrote it
         const DWORD probeStart = CeGetTickCount();
         const int answered = opened && ProbeInstrument('H', 'X', 0);
         std::fprintf(out, "open=%d\nprobe=%d\nprobe_ms=%lu\npolled_mode=%d\n", opened, answered,

@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const unsigned char Clean[15] = {'T', 0x55, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0x7F, 0x7F};
+    static const unsigned char Clean[15] = {'T', 0x55, 1, 2,  3,  4,    5,   6,
+                                            7,   8,    9, 10, 11, 0x7F, 0x7F};
     for (int kind = 0; kind < 3; ++kind) {
         const Em61Mk2ReaderKind k = Em61Mk2ReaderKind(kind);
         const Em61Mk2ReaderRules& rules = ReaderRules(k);
@@ -19,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ResetFrameCutter(&c);
         for (size_t i = 0; i < size; ++i) {
             FrameCutOutcome o = AppendFrameByte(&c, k, data[i]);
-            if (c.Count < 0 || c.Count > rules.LastIndex + 1)
-                std::abort();
+            if (c.Count < 0 || c.Count > rules.LastIndex + 1) std::abort();
             if (o == CUT_FRAME) {
                 const unsigned char* r = FrameRecord(&c);
                 if (r < c.Buffer || r[0] == 0 || !std::strchr(rules.AcceptedLetters, r[0]) ||
@@ -32,10 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // After an emptied buffer the clean frame is the next record.
         ResetFrameCutter(&c);
         FrameCutOutcome last = CUT_NONE;
-        for (unsigned char b : Clean)
-            last = AppendFrameByte(&c, k, b);
-        if (last != CUT_FRAME || std::memcmp(FrameRecord(&c), Clean, 14) != 0)
-            std::abort();
+        for (unsigned char b : Clean) last = AppendFrameByte(&c, k, b);
+        if (last != CUT_FRAME || std::memcmp(FrameRecord(&c), Clean, 14) != 0) std::abort();
     }
     return 0;
 }

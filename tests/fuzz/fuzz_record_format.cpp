@@ -14,7 +14,8 @@
 namespace {
 
 // Any bit pattern: infinities and NaNs too.
-template <typename Float, typename Bits> Float Any(FuzzedDataProvider& in)
+template <typename Float, typename Bits>
+Float Any(FuzzedDataProvider& in)
 {
     const Bits bits = in.ConsumeIntegral<Bits>();
     Float f;
@@ -24,14 +25,12 @@ template <typename Float, typename Bits> Float Any(FuzzedDataProvider& in)
 
 void Check(const char* rec, const char* guard)
 {
-    if (rec[RecordFeedColumn] != 0x0A || rec[RecordBytes] != 0)
-        std::abort();
+    if (rec[RecordFeedColumn] != 0x0A || rec[RecordBytes] != 0) std::abort();
     for (int i = 0; i < 8; ++i)
-        if (guard[i] != 0x5A)
-            std::abort();
+        if (guard[i] != 0x5A) std::abort();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -43,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::memset(&out, 0x5A, sizeof out);
     const double d1 = Any<double, uint64_t>(in), d2 = Any<double, uint64_t>(in);
     const float f1 = Any<float, uint32_t>(in), f2 = Any<float, uint32_t>(in);
-    const int i1 = in.ConsumeIntegral<int>(), i2 = in.ConsumeIntegral<int>(), i3 = in.ConsumeIntegral<int>();
+    const int i1 = in.ConsumeIntegral<int>(), i2 = in.ConsumeIntegral<int>(),
+              i3 = in.ConsumeIntegral<int>();
     const uint32_t tick = in.ConsumeIntegral<uint32_t>();
     // Texts up to the first NUL, as the program's texts are.
     const std::string t1 = in.ConsumeRandomLengthString(1000).c_str();

@@ -11,8 +11,7 @@ namespace {
 std::string Narrow(const wchar_t* w)
 {
     std::string s;
-    for (; *w; ++w)
-        s += (char)*w;
+    for (; *w; ++w) s += (char)*w;
     return s;
 }
 
@@ -99,7 +98,7 @@ void TestExtensionCase()
     CHECK_STR(Narrow(bare), "p61");
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {

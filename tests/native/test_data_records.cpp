@@ -51,7 +51,10 @@ void TestGpsOptionsLine()
     // Column 16: blank for C_DRIVE storage, else 3 portrait, 2 landscape;
     // 17: the total stations' units; 19: type 8 is written as 9; 20: 0 for
     // a GPS-only survey whatever GpsEnabled says.
-    const struct { int Storage, Portrait, Type, Instrument; const char* Tail; } cases[] = {
+    const struct {
+        int Storage, Portrait, Type, Instrument;
+        const char* Tail;
+    } cases[] = {
         {1, 1, 3, 1, "13 231"}, {0, 1, 3, 1, "1  231"}, {2, 0, 3, 1, "12 231"},
         {2, 0, 7, 1, "124271"}, {2, 0, 8, 1, "125291"}, {2, 0, 0, 0, "12 200"},
     };
@@ -100,8 +103,8 @@ void TestLineBlock()
     const char* letters = "WSNE";
     for (int d = 0; d < 4; ++d) {
         FormatDirectionRecord(rec, d, 0.5);
-        CHECK_STR(Bytes(rec), "A" + std::string(1, letters[d]) + Spaces(6) + "      0.500" +
-                                  Spaces(7) + "\n");
+        CHECK_STR(Bytes(rec),
+                  "A" + std::string(1, letters[d]) + Spaces(6) + "      0.500" + Spaces(7) + "\n");
     }
     FormatDirectionRecord(rec, 1, -2.25);
     CHECK_STR(Bytes(rec), "AS" + Spaces(6) + "     -2.250" + Spaces(7) + "\n");
@@ -143,7 +146,7 @@ void TestTickedRecords()
 void TestReadingRecord()
 {
     // Binary frame bytes, including a line feed and zeros, are kept as they are.
-    const unsigned char frame[16] = {'T', 0x0A, 0x00, 0x0A, 0xFF, 0x80, 0x00, 0x00,
+    const unsigned char frame[16] = {'T',  0x0A, 0x00, 0x0A, 0xFF, 0x80, 0x00, 0x00,
                                      0x7F, 0x7F, 0x03, 0xE8, 0x0A, 0x12, 0x34, 0xB0};
     char rec[RecordBufferBytes];
     FormatReadingRecord(rec, frame, 1234567890u);
@@ -187,7 +190,7 @@ void TestExtremeValuesAreCut()
     CHECK_EQ(rec[RecordBufferBytes], 0x55);
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {

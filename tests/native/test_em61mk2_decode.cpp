@@ -14,9 +14,10 @@ namespace {
 int g_nullRecordsWritten = 0;
 float g_nullNew[4], g_nullPrevious[4];
 
-}  // namespace
+} // namespace
 
-void OnNullingFinished(const float newOffsets[4], const float previousOffsets[4]) {
+void OnNullingFinished(const float newOffsets[4], const float previousOffsets[4])
+{
     ++g_nullRecordsWritten;
     std::memcpy(g_nullNew, newOffsets, sizeof g_nullNew);
     std::memcpy(g_nullPrevious, previousOffsets, sizeof g_nullPrevious);
@@ -31,12 +32,14 @@ struct Decoded {
     int16_t Range;
 };
 
-void PutWord(unsigned char* p, int v) {
+void PutWord(unsigned char* p, int v)
+{
     p[0] = static_cast<unsigned char>((v >> 8) & 0xFF);
     p[1] = static_cast<unsigned char>(v & 0xFF);
 }
 
-void LoadFrame(char letter, unsigned range, const int raw[4], int reference, unsigned battery = 80) {
+void LoadFrame(char letter, unsigned range, const int raw[4], int reference, unsigned battery = 80)
+{
     std::memset(InstrumentFrame, 0, sizeof InstrumentFrame);
     InstrumentFrame[0] = static_cast<unsigned char>(letter);
     InstrumentFrame[1] = static_cast<unsigned char>(range);
@@ -47,26 +50,30 @@ void LoadFrame(char letter, unsigned range, const int raw[4], int reference, uns
 }
 
 // Fills the reference ring with one level, as 98 steady readings would.
-void PrimeReference(float level) {
+void PrimeReference(float level)
+{
     for (int i = 0; i < 98; ++i) Acq.RefHistory[i] = level;
     Acq.RefSum = 98 * level;
     Acq.RefIndex = 0;
     for (float& o : Acq.NullOffset) o = 0;
 }
 
-Decoded Decode() {
+Decoded Decode()
+{
     Decoded d;
     DecodeEm61Mk2Frame(&d.Ch[0], &d.Ch[1], &d.Ch[2], &d.Ch[3], &d.Reference, &d.Battery, &d.Range,
                        &d.Type);
     return d;
 }
 
-void CheckChannels(const Decoded& d, double c1, double c2, double c3, double c4, int line) {
+void CheckChannels(const Decoded& d, double c1, double c2, double c3, double c4, int line)
+{
     const double want[4] = {c1, c2, c3, c4};
     for (int i = 0; i < 4; ++i) {
         if (std::fabs(d.Ch[i] - want[i]) > 1e-4 * std::fabs(want[i]) + 1e-3) {
             ++g_testFailures;
-            std::printf("FAIL line %d: channel %d is %.6f, expected %.6f\n", line, i + 1, d.Ch[i], want[i]);
+            std::printf("FAIL line %d: channel %d is %.6f, expected %.6f\n", line, i + 1, d.Ch[i],
+                        want[i]);
         }
         ++g_testChecks;
     }
@@ -75,11 +82,15 @@ void CheckChannels(const Decoded& d, double c1, double c2, double c3, double c4,
 const int kRaw1000[4] = {1000, 1000, 1000, 1000};
 // 1000 counts at range 1 are 4833.3 before calibration.
 
-void TestRangeDivisors() {
-    struct Case { unsigned range; int d[4]; } cases[] = {
+void TestRangeDivisors()
+{
+    struct Case {
+        unsigned range;
+        int d[4];
+    } cases[] = {
         {0xFF, {100, 100, 100, 100}}, {0x55, {10, 10, 10, 10}}, {0x00, {1, 1, 1, 1}},
-        {0x80, {10, 100, 100, 1}},   // a channel-1 code of 10 spills into the others
-        {0xC0, {100, 1, 1, 1}}, {0x03, {1, 1, 1, 100}}, {0x01, {1, 1, 1, 10}},
+        {0x80, {10, 100, 100, 1}}, // a channel-1 code of 10 spills into the others
+        {0xC0, {100, 1, 1, 1}},       {0x03, {1, 1, 1, 100}},   {0x01, {1, 1, 1, 10}},
     };
     for (const Case& c : cases) {
         int d[4];
@@ -99,9 +110,15 @@ void TestRangeDivisors() {
 // x4, and on the standard 1 x 0.5 m coil first x 1.114 / 1.112 (not on NCC
 // instruments or other coils); E and F normalised to 1800 whatever the
 // type, so E at a 3600 reference halves.
-void TestStandardGroups() {
+void TestStandardGroups()
+{
     Acq.PolledMode = 1;
-    const struct { int type, size; char letter; int reference; double c[4]; } cases[] = {
+    const struct {
+        int type, size;
+        char letter;
+        int reference;
+        double c[4];
+    } cases[] = {
         {0, 0, 'T', 3000, {9666.6, 9666.6, 9666.6, 9666.6}},
         {0, 0, 'N', 3000, {9666.6, 9666.6, 9666.6, 19367.9718}},
         {2, 0, 'D', 3000, {9666.6, 9666.6, 9666.6, 19333.2}},
@@ -123,15 +140,21 @@ void TestStandardGroups() {
     Settings.SensorSize = 0;
 }
 
-void TestHighPowerSensors() {
+void TestHighPowerSensors()
+{
     Settings.Em61Mk2Type = 1;
     Acq.PolledMode = 1;
-    struct Case { int size; int reference; double gain; double c[4]; } cases[] = {
+    struct Case {
+        int size;
+        int reference;
+        double gain;
+        double c[4];
+    } cases[] = {
         // 1 x 0.5 m: nominal 1840 from a reference of 1350 up, else 920.
         {0, 1840, 1.0, {8313.276, 12276.582, 18076.542, 29338.131}},
         {0, 1350, 1840.0 / 1350, {8313.276, 12276.582, 18076.542, 29338.131}},
         {0, 1349, 920.0 / 1349, {8313.276, 12276.582, 18076.542, 29338.131}},
-        {3, 1000, 0.92, {8313.276, 12276.582, 18076.542, 29338.131}},   // Hand Held
+        {3, 1000, 0.92, {8313.276, 12276.582, 18076.542, 29338.131}}, // Hand Held
         {1, 1650, 2230.0 / 1650, {8313.276, 12276.582, 18076.542, 29338.131}},
         {1, 1649, 1123.0 / 1649, {8313.276, 12276.582, 18076.542, 29338.131}},
         {2, 2600, 3729.0 / 2600, {6428.289, 9835.28217, 14508.6482, 12117.3251}},
@@ -154,9 +177,15 @@ void TestHighPowerSensors() {
 // The streaming instrument reports its reference higher: 1.047 on the
 // standard instrument, 1.152 on the others. Normalisation itself does not
 // correct it.
-void TestStreamedReference() {
+void TestStreamedReference()
+{
     Settings.SensorSize = 0;
-    struct Case { int type; int polled; int raw; double reference; } cases[] = {
+    struct Case {
+        int type;
+        int polled;
+        int raw;
+        double reference;
+    } cases[] = {
         {0, 0, 3141, 3000.0}, {1, 0, 3456, 3000.0}, {2, 0, 3456, 3000.0}, {0, 1, 3141, 3141.0}};
     for (const Case& c : cases) {
         Settings.Em61Mk2Type = c.type;
@@ -170,7 +199,8 @@ void TestStreamedReference() {
     Acq.PolledMode = 1;
 }
 
-void TestRingAndRewrite() {
+void TestRingAndRewrite()
+{
     Settings.Em61Mk2Type = 0;
     Settings.SensorSize = 0;
     Acq.PolledMode = 1;
@@ -179,9 +209,9 @@ void TestRingAndRewrite() {
     Acq.NullOffset[0] = 1;
     Acq.NullOffset[3] = -2;
     const int raw[4] = {100, 0, 0, 0};
-    LoadFrame('T', 0xAA, raw, 1049, 77);   // 1049 = 0x0419
+    LoadFrame('T', 0xAA, raw, 1049, 77); // 1049 = 0x0419
     Decoded d = Decode();
-    CHECK_EQ(Acq.RefIndex, 0);             // wrapped from the last slot
+    CHECK_EQ(Acq.RefIndex, 0); // wrapped from the last slot
     CHECK_NEAR(Acq.RefAverage, 1000.5, 1e-3);
     CHECK_NEAR(Acq.GainFactor, 3000 / 1000.5, 1e-5);
     CHECK_NEAR(d.Ch[0], 100 * 4.8333 / 10 * 2 * (3000 / 1000.5) - 1, 1e-3);
@@ -189,8 +219,8 @@ void TestRingAndRewrite() {
     CHECK_EQ(d.Battery, 77);
     CHECK_EQ(d.Range, 0xAA);
     CHECK_EQ(d.Type, 'T');
-    const unsigned char want[17] = {'T', 0xAA, 0, 100, 0, 0, 0, 0, 0, 0,
-                                    0x03, 0xE8, 50, 0x04, 0x19, 77, 0};
+    const unsigned char want[17] = {'T', 0xAA, 0,    100, 0,    0,    0,  0, 0,
+                                    0,   0x03, 0xE8, 50,  0x04, 0x19, 77, 0};
     CHECK(std::memcmp(InstrumentFrame, want, 17) == 0);
     for (int i = 0; i < 4; ++i) Acq.NullOffset[i] = 0;
 
@@ -202,7 +232,8 @@ void TestRingAndRewrite() {
     CHECK_NEAR(d.Ch[0], 9666.6 * 2, 1e-2);
 }
 
-void TestNormalisation() {
+void TestNormalisation()
+{
     std::memset(Acq.RefHistory, 0, sizeof Acq.RefHistory);
     Acq.RefIndex = 0;
     Acq.RefSum = -1;
@@ -223,12 +254,13 @@ void TestNormalisation() {
     CHECK_EQ(last, 100);
     CHECK_EQ(Acq.Phase, 1);
     CHECK_EQ(Acq.RefIndex, 0);
-    CHECK_NEAR(Acq.RefSum, 98 * 2000 + 98 * 99 / 2, 0.5);   // 200851
+    CHECK_NEAR(Acq.RefSum, 98 * 2000 + 98 * 99 / 2, 0.5); // 200851
 }
 
 // Null pressed as soon as the button lights (91 %): normalisation runs to
 // its end first, then nulling starts, and the run's gain is right.
-void TestNullBeforeNormalisationEnds() {
+void TestNullBeforeNormalisationEnds()
+{
     std::memset(Acq.RefHistory, 0, sizeof Acq.RefHistory);
     Acq.RefIndex = 0;
     Acq.Phase = 0;
@@ -238,7 +270,7 @@ void TestNullBeforeNormalisationEnds() {
         LoadFrame('T', 0, raw, 2000);
         const int percent = NormaliseStep();
         if (step == 90) {
-            CHECK_EQ(percent, 91);           // the buttons have just come on
+            CHECK_EQ(percent, 91); // the buttons have just come on
             RequestNulling();
         }
         if (step < 98) CHECK_EQ(Acq.Phase, 0);
@@ -248,7 +280,7 @@ void TestNullBeforeNormalisationEnds() {
     CHECK_EQ(Acq.NullPending, 0);
     LoadFrame('T', 0, raw, 2000);
     Decoded d = Decode();
-    CHECK_NEAR(Acq.GainFactor, 1.5, 1e-6);                  // 3000 / 2000
+    CHECK_NEAR(Acq.GainFactor, 1.5, 1e-6); // 3000 / 2000
     CHECK_NEAR(d.Ch[0], 1000 * 4.8333 * 2 * 1.5, 1e-2);
     CHECK_EQ(InstrumentFrame[10] << 8 | InstrumentFrame[11], 2000);
 
@@ -258,15 +290,16 @@ void TestNullBeforeNormalisationEnds() {
     CHECK_EQ(Acq.Phase, -1);
 }
 
-void TestNulling() {
+void TestNulling()
+{
     Acq.Phase = -1;
     Acq.NullCount = 0;
     for (int i = 0; i < 4; ++i) {
-        Acq.NullOffset[i] = 7;       // offsets of an earlier null
+        Acq.NullOffset[i] = 7; // offsets of an earlier null
         Acq.NullSum[i] = 123;
     }
     g_nullRecordsWritten = 0;
-    AccumulateNulling(1e6f, 1e6f, 1e6f, 1e6f);   // decoded with the old offsets: not summed
+    AccumulateNulling(1e6f, 1e6f, 1e6f, 1e6f); // decoded with the old offsets: not summed
     CHECK_EQ(Acq.NullCount, 1);
     CHECK_NEAR(Acq.NullOffset[0], 0, 0);
     for (int n = 1; n <= 50; ++n) {
@@ -288,9 +321,10 @@ void TestNulling() {
     CHECK_NEAR(g_nullPrevious[0], 0, 0);
 }
 
-}  // namespace
+} // namespace
 
-int main() {
+int main()
+{
     TestRangeDivisors();
     TestStandardGroups();
     TestHighPowerSensors();

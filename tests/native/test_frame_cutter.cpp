@@ -15,13 +15,28 @@ typedef std::vector<unsigned char> Bytes;
 
 // A well-formed wire frame; `tag` goes into the battery byte so that the
 // tests can tell frames apart.
-Bytes WireFrame(char letter, unsigned char tag = 0) {
-    Bytes f = {static_cast<unsigned char>(letter), 0x00, 0x01, 0x02, 0x03, 0x04, 0x05,
-               0x06, 0x07, 0x08, 0x0B, 0xB8, tag, 0x7F, 0x7F};
+Bytes WireFrame(char letter, unsigned char tag = 0)
+{
+    Bytes f = {static_cast<unsigned char>(letter),
+               0x00,
+               0x01,
+               0x02,
+               0x03,
+               0x04,
+               0x05,
+               0x06,
+               0x07,
+               0x08,
+               0x0B,
+               0xB8,
+               tag,
+               0x7F,
+               0x7F};
     return f;
 }
 
-Bytes operator+(Bytes a, const Bytes& b) {
+Bytes operator+(Bytes a, const Bytes& b)
+{
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
@@ -29,7 +44,8 @@ Bytes operator+(Bytes a, const Bytes& b) {
 Bytes Text(const char* s) { return Bytes(s, s + std::strlen(s)); }
 
 std::vector<FrameCutOutcome> Cut(Em61Mk2ReaderKind kind, const Bytes& bytes, FrameCutter* c,
-                                 std::vector<Bytes>* records = nullptr) {
+                                 std::vector<Bytes>* records = nullptr)
+{
     std::vector<FrameCutOutcome> events;
     for (unsigned char b : bytes) {
         FrameCutOutcome o = AppendFrameByte(c, kind, b);
@@ -43,13 +59,15 @@ std::vector<FrameCutOutcome> Cut(Em61Mk2ReaderKind kind, const Bytes& bytes, Fra
     return events;
 }
 
-int CountOf(const std::vector<FrameCutOutcome>& v, FrameCutOutcome o) {
+int CountOf(const std::vector<FrameCutOutcome>& v, FrameCutOutcome o)
+{
     int n = 0;
     for (auto e : v) n += e == o;
     return n;
 }
 
-void TestFrameAfterGarbage() {
+void TestFrameAfterGarbage()
+{
     for (int kind = 0; kind < 3; ++kind) {
         FrameCutter c;
         ResetFrameCutter(&c);
@@ -62,7 +80,8 @@ void TestFrameAfterGarbage() {
     }
 }
 
-void TestShortPairIsNoFrame() {
+void TestShortPairIsNoFrame()
+{
     FrameCutter c;
     ResetFrameCutter(&c);
     // 14 bytes ending in a pair: too short. Adding the frame after it must
@@ -76,7 +95,8 @@ void TestShortPairIsNoFrame() {
 // A 0x7F 0x7F pair inside the data words cuts the frame early. The stream
 // reader drops the pair's last byte on refusal, so the rest of that frame
 // is lost; the wheel reader keeps it and still finds the frame's true end.
-void TestPairInsideData() {
+void TestPairInsideData()
+{
     Bytes frame = WireFrame('D', 3);
     frame[2] = 0x7F;
     frame[3] = 0x7F;
@@ -95,15 +115,19 @@ void TestPairInsideData() {
     ev = Cut(READER_WHEEL, stream, &c, &records);
     CHECK_EQ(CountOf(ev, CUT_REFUSED), 1);
     CHECK_EQ(records.size(), 2u);
-    CHECK(records.size() == 2 && records[0][0] == 'D' && records[0][12] == 3 && records[1][0] == 'E');
+    CHECK(records.size() == 2 && records[0][0] == 'D' && records[0][12] == 3 &&
+          records[1][0] == 'E');
 }
 
 // Polled and stream readers hold at most 180 bytes, the wheel reader 181:
 // one byte more empties the buffer, and the next frame is found. A frame
 // ending on the last usable byte is found (165 bytes before it, not 166).
-void TestOverlongRuns() {
-    struct Case { Em61Mk2ReaderKind kind; int fits; } cases[] = {
-        {READER_POLLED, 180}, {READER_STREAM, 180}, {READER_WHEEL, 181}};
+void TestOverlongRuns()
+{
+    struct Case {
+        Em61Mk2ReaderKind kind;
+        int fits;
+    } cases[] = {{READER_POLLED, 180}, {READER_STREAM, 180}, {READER_WHEEL, 181}};
     for (const Case& k : cases) {
         FrameCutter c;
         ResetFrameCutter(&c);
@@ -111,25 +135,31 @@ void TestOverlongRuns() {
         CHECK(AppendFrameByte(&c, k.kind, 'x') == CUT_OVERFLOW && c.Count == 0);
         CHECK_EQ(CountOf(Cut(k.kind, WireFrame('F'), &c), CUT_FRAME), 1);
     }
-    const struct { Em61Mk2ReaderKind kind; int before; int found; } edges[] = {
-        {READER_STREAM, 165, 1}, {READER_STREAM, 166, 0}, {READER_WHEEL, 166, 1}};
+    const struct {
+        Em61Mk2ReaderKind kind;
+        int before;
+        int found;
+    } edges[] = {{READER_STREAM, 165, 1}, {READER_STREAM, 166, 0}, {READER_WHEEL, 166, 1}};
     for (const auto& e : edges) {
         FrameCutter c;
         ResetFrameCutter(&c);
-        CHECK_EQ(CountOf(Cut(e.kind, Bytes(e.before, 'x') + WireFrame('T'), &c), CUT_FRAME), e.found);
+        CHECK_EQ(CountOf(Cut(e.kind, Bytes(e.before, 'x') + WireFrame('T'), &c), CUT_FRAME),
+                 e.found);
     }
 }
 
 // The polled reader takes only T D E F and their marked twins; a refused
 // frame gives back its last byte to the polled and stream readers. Marked
 // twins: T->M, D->N, E->P, F->Q, J and j->K; k and marked letters stay.
-void TestLettersAndTwins() {
+void TestLettersAndTwins()
+{
     for (const char* p = "TDEFMNPQJKjkAZ"; *p; ++p) {
         for (int kind = 0; kind < 3; ++kind) {
             FrameCutter c;
             ResetFrameCutter(&c);
             auto ev = Cut(Em61Mk2ReaderKind(kind), WireFrame(*p), &c);
-            bool accepted = std::strchr(kind == READER_POLLED ? "TDEFMNPQ" : "TDEFMNPQJKjk", *p) != nullptr;
+            bool accepted =
+                std::strchr(kind == READER_POLLED ? "TDEFMNPQ" : "TDEFMNPQJKjk", *p) != nullptr;
             CHECK(ev.size() == 1 && ev[0] == (accepted ? CUT_FRAME : CUT_REFUSED));
             if (!accepted) CHECK_EQ(c.Count, kind == READER_WHEEL ? 15 : 14);
         }
@@ -141,7 +171,8 @@ void TestLettersAndTwins() {
         std::memset(frame, 0xEE, sizeof frame);
         Bytes wire = WireFrame(from[i], 5);
         StoreFrameRecord(wire.data(), true, frame);
-        CHECK(frame[0] == (unsigned char)to[i] && frame[12] == 5 && frame[13] == 0x7F && frame[14] == 0);
+        CHECK(frame[0] == (unsigned char)to[i] && frame[12] == 5 && frame[13] == 0x7F &&
+              frame[14] == 0);
         CHECK_EQ(frame[15], 0xEE);
         StoreFrameRecord(wire.data(), false, frame);
         CHECK_EQ(frame[0], (unsigned char)from[i]);
@@ -154,23 +185,28 @@ struct Script {
     Bytes Input;
     size_t Next = 0;
     int Waits = 0, Reads = 0, Resets = 0, TickCalls = 0;
-    uint32_t Now = 1000;                   // advances unevenly with every byte
-    std::vector<uint32_t> StaleTicks;      // deliveries stamped with another time
-    std::string Delivered;                 // letters as handed over
-    std::vector<unsigned char> Tags;       // battery byte of each delivery
+    uint32_t Now = 1000;              // advances unevenly with every byte
+    std::vector<uint32_t> StaleTicks; // deliveries stamped with another time
+    std::string Delivered;            // letters as handed over
+    std::vector<unsigned char> Tags;  // battery byte of each delivery
     std::vector<int> FrameReceivedAtDelivery;
 };
 
-bool ScriptOpen(void* c) { return static_cast<Script*>(c)->Next < static_cast<Script*>(c)->Input.size(); }
+bool ScriptOpen(void* c)
+{
+    return static_cast<Script*>(c)->Next < static_cast<Script*>(c)->Input.size();
+}
 void ScriptWait(void* c) { ++static_cast<Script*>(c)->Waits; }
-bool ScriptRead(void* c, unsigned char* b) {
+bool ScriptRead(void* c, unsigned char* b)
+{
     Script* s = static_cast<Script*>(c);
     ++s->Reads;
     *b = s->Input[s->Next++];
     s->Now += 1 + (s->Next * 7919) % 53;
     return true;
 }
-void ScriptDeliver(void* c) {
+void ScriptDeliver(void* c)
+{
     Script* s = static_cast<Script*>(c);
     s->Delivered += static_cast<char>(InstrumentFrame[0]);
     s->Tags.push_back(InstrumentFrame[12]);
@@ -180,18 +216,22 @@ void ScriptDeliver(void* c) {
     if (Acq.LastDataTick != s->Now) s->StaleTicks.push_back(uint32_t(Acq.LastDataTick));
 }
 void ScriptReset(void* c) { ++static_cast<Script*>(c)->Resets; }
-uint32_t ScriptTick(void* c) {
+uint32_t ScriptTick(void* c)
+{
     Script* s = static_cast<Script*>(c);
     ++s->TickCalls;
     return s->Now;
 }
 
-void Run(Em61Mk2ReaderKind kind, Script* s) {
-    ReaderPlatform io = {s, ScriptOpen, ScriptWait, ScriptRead, ScriptDeliver, ScriptReset, ScriptTick};
+void Run(Em61Mk2ReaderKind kind, Script* s)
+{
+    ReaderPlatform io = {s,           ScriptOpen, ScriptWait, ScriptRead, ScriptDeliver,
+                         ScriptReset, ScriptTick};
     RunEm61Mk2Reader(kind, io);
 }
 
-void ResetAcq() {
+void ResetAcq()
+{
     Acq.FrameDivisor = 1;
     Acq.FrameCounter = 0;
     Acq.FrameReceived = 0;
@@ -200,16 +240,17 @@ void ResetAcq() {
     Acq.LastDataTick = 0;
 }
 
-void TestStreamDivisor() {
+void TestStreamDivisor()
+{
     ResetAcq();
     Acq.FrameDivisor = 3;
     Script s;
     for (int i = 1; i <= 9; ++i) s.Input = s.Input + WireFrame('T', i);
-    s.Input = s.Input + WireFrame('A', 99);   // refused: no tick
+    s.Input = s.Input + WireFrame('A', 99); // refused: no tick
     Run(READER_STREAM, &s);
     CHECK_EQ(s.Tags.size(), 3u);
     CHECK(s.Tags == (std::vector<unsigned char>{3, 6, 9}));
-    CHECK_EQ(s.TickCalls, 9);                // stamped on each of the nine frames
+    CHECK_EQ(s.TickCalls, 9); // stamped on each of the nine frames
     CHECK(s.StaleTicks.empty());
     CHECK_EQ(Acq.MissedPolls, 0);
     CHECK_EQ(Acq.FrameCounter, 0);
@@ -224,7 +265,8 @@ void TestStreamDivisor() {
     CHECK_EQ(t.Tags.size(), 2u);
 }
 
-void TestMarkPendingPerReader() {
+void TestMarkPendingPerReader()
+{
     ResetAcq();
     Acq.MarkPending = 1;
     Script s;
@@ -239,36 +281,39 @@ void TestMarkPendingPerReader() {
     Acq.MarkPending = 0;
 }
 
-void TestPolledReader() {
+void TestPolledReader()
+{
     ResetAcq();
     Script s;
     s.Input = Text("xx") + WireFrame('D', 2) + WireFrame('J', 1);
     Run(READER_POLLED, &s);
     CHECK_STR(s.Delivered, "D");
-    CHECK_EQ(s.Waits, s.Reads);              // one wait per byte read
-    CHECK_EQ(s.Resets, 2);                   // the 'D' frame, then the refused 'J'
+    CHECK_EQ(s.Waits, s.Reads); // one wait per byte read
+    CHECK_EQ(s.Resets, 2);      // the 'D' frame, then the refused 'J'
     CHECK_EQ(Acq.FrameReceived, 1);
     CHECK_EQ(Acq.MissedPolls, 0);
     // The request is freed only after the handler is done with the buffer.
     CHECK(s.FrameReceivedAtDelivery == std::vector<int>{0});
-    CHECK_EQ(s.TickCalls, 0);                // the request stamps it, not the reader
+    CHECK_EQ(s.TickCalls, 0); // the request stamps it, not the reader
 }
 
-void TestWheelReader() {
+void TestWheelReader()
+{
     ResetAcq();
     Script s;
     s.Input = WireFrame('Z') + WireFrame('K', 7);
     Run(READER_WHEEL, &s);
     CHECK_STR(s.Delivered, "K");
-    CHECK_EQ(Acq.FrameReceived, 1);          // from the refused frame
-    CHECK_EQ(s.TickCalls, 2);                // both pairs stamped
+    CHECK_EQ(Acq.FrameReceived, 1); // from the refused frame
+    CHECK_EQ(s.TickCalls, 2);       // both pairs stamped
     CHECK(s.StaleTicks.empty());
-    CHECK_EQ(Acq.MissedPolls, 5);            // untouched by the wheel reader
+    CHECK_EQ(Acq.MissedPolls, 5); // untouched by the wheel reader
 }
 
-}  // namespace
+} // namespace
 
-int main() {
+int main()
+{
     TestFrameAfterGarbage();
     TestShortPairIsNoFrame();
     TestPairInsideData();

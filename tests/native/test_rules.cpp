@@ -19,8 +19,7 @@ std::string Recorded(const char* letters, int mode)
     int32_t step = 0;
     for (int i = 0; letters[i]; ++i) {
         step = NextStationStep(letters[i], mode, step);
-        if (step == 1)
-            recorded += (char)('0' + i);
+        if (step == 1) recorded += (char)('0' + i);
     }
     return recorded;
 }
@@ -39,18 +38,17 @@ void TestRecordedReadings()
     double station = 10.0;
     int32_t started = 0;
     AdvanceStation(&station, &started, 0.5);
-    CHECK_NEAR(station, 10.0, 1e-12);   // the first reading keeps the start station
+    CHECK_NEAR(station, 10.0, 1e-12); // the first reading keeps the start station
     AdvanceStation(&station, &started, 0.5);
     AdvanceStation(&station, &started, -2.0);
     CHECK_NEAR(station, 8.5, 1e-12);
 
     int32_t counter = 0;
     std::string beeps;
-    for (int i = 0; i < 12; ++i)
-        beeps += CountReadingForBeep(&counter, 5) ? 'B' : '.';
+    for (int i = 0; i < 12; ++i) beeps += CountReadingForBeep(&counter, 5) ? 'B' : '.';
     CHECK_STR(beeps, "....B....B..");
     counter = 0;
-    CHECK_EQ(CountReadingForBeep(&counter, 1), 1);     // Manual: every reading
+    CHECK_EQ(CountReadingForBeep(&counter, 1), 1); // Manual: every reading
     CHECK_EQ(CountReadingForBeep(&counter, 1), 1);
 
     // A compressed profile draws -16 at -4; the read-out keeps -16.
@@ -71,7 +69,7 @@ void TestKeys()
     CHECK_EQ(ActionOfKey('U', -1), ACT_NONE);
     CHECK_EQ(ActionOfKey('c', -1), ACT_COMMENT);
     CHECK_EQ(ActionOfKey('N', 0), ACT_NONE);
-    CHECK_EQ(ActionOfMenuId(45), ActionOfMenuId(72));   // both menus, one action
+    CHECK_EQ(ActionOfMenuId(45), ActionOfMenuId(72)); // both menus, one action
     CHECK_EQ(ActionOfMenuId(IDC_LOG_BUTTON_FIRST), ACT_NONE);
     CHECK_EQ(NextButtonFocus(3, 1, 0, 4), 0);
     CHECK_EQ(NextButtonFocus(0, -1, 0, 4), 3);
@@ -98,7 +96,7 @@ void TestEntryValues()
 
     int scale = 100;
     float interval = 2.0f;
-    CHECK_EQ(CorrectMapScale(&scale, &interval), 2);    // at most 20 intervals
+    CHECK_EQ(CorrectMapScale(&scale, &interval), 2); // at most 20 intervals
     CHECK_NEAR(interval, 5.0, 1e-6);
     scale = 0;
     interval = -1.0f;
@@ -112,12 +110,12 @@ void TestEntryValues()
     CHECK(ProfileScaleStorable(-5.0f, CorrectProfileMaximum(-5.0f, -6.0f)));
     CHECK(!ProfileScaleStorable(1e10f, CorrectProfileMaximum(1e10f, 0.0f)));
     CHECK(!ProfileScaleStorable(1e-7f, 2e-7f));
-    CHECK(!ProfileScaleStorable(-3e38f, 3e38f));             // the range overflows
+    CHECK(!ProfileScaleStorable(-3e38f, 3e38f)); // the range overflows
     CHECK(!ProfileScaleStorable(0.0f, INFINITY));
     CHECK(!ProfileScaleStorable(NAN, 1.0f));
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {

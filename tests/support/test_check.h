@@ -7,6 +7,7 @@
 extern int g_testFailures;
 extern int g_testChecks;
 
+// clang-format off
 #define CHECK(cond) \
     do { ++g_testChecks; if (!(cond)) { ++g_testFailures; \
         std::printf("FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond); } } while (0)
@@ -25,6 +26,8 @@ extern int g_testChecks;
     do { ++g_testChecks; std::string va_ = (a), vb_ = (b); if (va_ != vb_) { ++g_testFailures; \
         std::printf("FAIL %s:%d: %s == %s\n  got:      \"%s\"\n  expected: \"%s\"\n", __FILE__, \
                     __LINE__, #a, #b, va_.c_str(), vb_.c_str()); } } while (0)
+
+// clang-format on
 
 // Prints the summary and returns the exit code for main().
 int TestSummary(const char* name);

@@ -25,7 +25,7 @@ static void TestTickStartsAtChosenUptimeAndWraps()
     CHECK(start - 4294967000u < 200);
     Sleep(600);
     const DWORD later = CeGetTickCount();
-    CHECK(later < start);                              // wrapped
+    CHECK(later < start);                                // wrapped
     CHECK(later - start >= 550 && later - start < 1500); // subtraction still measures
 }
 
@@ -49,8 +49,7 @@ int main()
     wchar_t cwd[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, cwd);
     std::string root = Narrow(cwd);
-    if (!root.empty() && root.back() == '\\')
-        root.pop_back();
+    if (!root.empty() && root.back() == '\\') root.pop_back();
     CeInitDeviceRoot();
 
     TestTickStartsAtChosenUptimeAndWraps();

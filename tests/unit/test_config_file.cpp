@@ -11,20 +11,23 @@
 
 // The default file, line by line, as the surveyor finds it after a first start.
 static const char* const DefaultLines[] = {
-    "Ver3.30",
-    "1", "0", "0", "0", "0", "1", "0", "1",                                // 2-9
-    "1", "1", "1", "1", "1", "1", "1", "1",                                // 10-17
-    "2", "3", "4", "1", "2", "4", "3", "1",                                // 18-25
-    "16711680", "65280", "255", "16711935", "16776960", "65535", "32896", "8421376",
-    "0", "0.000000", "2000.000000",                                        // 34-36
-    "1", "1", "1", "1", "1", "0", "0", "0",                                // 37-44
-    "0.000000", "10.000000", "0",                                          // 45-47
-    "1.000000", "0.200000", "2.000000", "0.200000", "0",                   // 48-52
-    "1.000000", "0", "1", "0.000000", "0",                                 // 53-57
-    "5", "4", "3", "16711680", "255", "65280",                             // 58-63
-    "1", "0", "0", "1.500000", "10", "1",                                  // 64-69
-    "1", "1", "5", "4.000000", "0.000000", "0.000000",                     // 70-75
-    "0", "1", "0", "0",                                                    // 76-79
+    "Ver3.30",  "1",         "0",        "0",        "0",           "0",
+    "1",        "0",         "1", // 2-9
+    "1",        "1",         "1",        "1",        "1",           "1",
+    "1",        "1", // 10-17
+    "2",        "3",         "4",        "1",        "2",           "4",
+    "3",        "1", // 18-25
+    "16711680", "65280",     "255",      "16711935", "16776960",    "65535",
+    "32896",    "8421376",   "0",        "0.000000", "2000.000000", // 34-36
+    "1",        "1",         "1",        "1",        "1",           "0",
+    "0",        "0",                                                            // 37-44
+    "0.000000", "10.000000", "0",                                               // 45-47
+    "1.000000", "0.200000",  "2.000000", "0.200000", "0",                       // 48-52
+    "1.000000", "0",         "1",        "0.000000", "0",                       // 53-57
+    "5",        "4",         "3",        "16711680", "255",         "65280",    // 58-63
+    "1",        "0",         "0",        "1.500000", "10",          "1",        // 64-69
+    "1",        "1",         "5",        "4.000000", "0.000000",    "0.000000", // 70-75
+    "0",        "1",         "0",        "0",                                   // 76-79
 };
 static_assert(sizeof DefaultLines / sizeof DefaultLines[0] == 79, "79 lines");
 
@@ -124,9 +127,9 @@ static void TestSaveAndLoadKeepValues()
 
     std::vector<std::string> expected = DefaultFile();
     const std::pair<int, const char*> changed[] = {
-        {29, "1193046"}, {35, "-100.000000"}, {36, "300.000000"}, {44, "1"},
-        {46, "12.500000"}, {47, "1"}, {49, "0.125000"}, {51, "0.050000"},
-        {52, "L12-A"}, {56, "-37.250000"}, {58, "2"},
+        {29, "1193046"},   {35, "-100.000000"}, {36, "300.000000"}, {44, "1"},
+        {46, "12.500000"}, {47, "1"},           {49, "0.125000"},   {51, "0.050000"},
+        {52, "L12-A"},     {56, "-37.250000"},  {58, "2"},
     };
     for (const auto& line : changed) expected[line.first - 1] = line.second;
     CHECK_STR(ReadBytes(ConfigPath()), Join(expected));
@@ -168,16 +171,19 @@ static void TestRangeChecks()
 {
     // One case a rule: ranges at both ends, non-numbers, the groups checked
     // after their last line, the scale and speed bar checks.
-    static const struct { int line; const char* value; int corrupt; } cases[] = {
-        {2, "2", 1}, {2, "-1", 1}, {2, "x", 0}, {2, "1.9", 0}, {3, "99", 0},
-        {6, "24", 1}, {6, "23", 0}, {10, "2", 1}, {18, "0", 1}, {25, "6", 1},
-        {35, "2000", 1}, {36, "abc", 1}, {38, "8", 0}, {38, "9", 1}, {46, "0", 1},
-        {46, "0.01", 0}, {47, "3", 1}, {55, "4", 1}, {58, "6", 1}, {79, "9", 0},
+    static const struct {
+        int line;
+        const char* value;
+        int corrupt;
+    } cases[] = {
+        {2, "2", 1},     {2, "-1", 1},   {2, "x", 0},  {2, "1.9", 0}, {3, "99", 0},
+        {6, "24", 1},    {6, "23", 0},   {10, "2", 1}, {18, "0", 1},  {25, "6", 1},
+        {35, "2000", 1}, {36, "abc", 1}, {38, "8", 0}, {38, "9", 1},  {46, "0", 1},
+        {46, "0.01", 0}, {47, "3", 1},   {55, "4", 1}, {58, "6", 1},  {79, "9", 0},
     };
     for (const auto& c : cases) {
         LoadWithLine(c.line, c.value);
-        if (App.ConfigCorrupt != c.corrupt)
-            std::printf("  line %d = \"%s\"\n", c.line, c.value);
+        if (App.ConfigCorrupt != c.corrupt) std::printf("  line %d = \"%s\"\n", c.line, c.value);
         CHECK_EQ(App.ConfigCorrupt, c.corrupt);
     }
 }
@@ -227,9 +233,12 @@ static void TestShortAndOddFiles()
     CHECK_NEAR(Settings.SpeedScaleMin, 0, 0);
 
     // Decimal numbers only; anything else reads as 0.
-    static const struct { const char* text; double value; } numbers[] = {
-        {"2.5", 2.5}, {"  -.5", -0.5}, {"1e2", 100}, {"7.25xyz", 7.25}, {"abc", 0},
-        {"", 0}, {"0x10", 0}, {"inf", 0}, {"nan", 0}, {".", 0}, {"+3.", 3},
+    static const struct {
+        const char* text;
+        double value;
+    } numbers[] = {
+        {"2.5", 2.5}, {"  -.5", -0.5}, {"1e2", 100}, {"7.25xyz", 7.25}, {"abc", 0}, {"", 0},
+        {"0x10", 0},  {"inf", 0},      {"nan", 0},   {".", 0},          {"+3.", 3},
     };
     for (const auto& n : numbers) {
         LoadWithLine(53, n.text);
@@ -257,12 +266,15 @@ static void TestLongLines()
 static void TestReadConfigLine()
 {
     std::wstring path = ConfigPath();
-    WriteBytes(path, std::string(300, 'A') + "\r\n" + std::string(264, 'C') + "\r\n" + "\n" + "x\n" +
-                         "tail");
+    WriteBytes(path, std::string(300, 'A') + "\r\n" + std::string(264, 'C') + "\r\n" + "\n" +
+                         "x\n" + "tail");
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     char buffer[CONFIG_LINE_CHARS + 64];
     std::memset(buffer, 0x5A, sizeof buffer);
-    const struct { int length; char fill; } lines[] = {{263, 'A'}, {263, 'C'}, {0, 0}, {0, 0}, {0, 0}};
+    const struct {
+        int length;
+        char fill;
+    } lines[] = {{263, 'A'}, {263, 'C'}, {0, 0}, {0, 0}, {0, 0}};
     for (const auto& line : lines) {
         CHECK_EQ(ReadConfigLine(file, buffer), line.length);
         CHECK_STR(buffer, std::string(line.length, line.fill));

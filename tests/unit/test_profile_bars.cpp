@@ -13,7 +13,8 @@
 #include <initializer_list>
 
 static const COLORREF kWhite = RGB(255, 255, 255), kGrey = RGB(0xC0, 0xC0, 0xC0);
-static const COLORREF kChannel[4] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 128, 0), RGB(128, 0, 128)};
+static const COLORREF kChannel[4] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 128, 0),
+                                     RGB(128, 0, 128)};
 
 struct Canvas {
     HDC Dc;
@@ -26,7 +27,7 @@ static Canvas MakeCanvas(int width, int height)
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;         // top-down rows
+    info.bmiHeader.biHeight = -height; // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
@@ -58,16 +59,16 @@ static void SetScale(float min, float max, int zeroRow)
 static void TestRowsAndStartUp()
 {
     InitProfileRanges();
-    CHECK_EQ(Layout.ProfilePoints, 167);        // the newest column of a small screen
+    CHECK_EQ(Layout.ProfilePoints, 167); // the newest column of a small screen
     CHECK_NEAR(Settings.BarPixelsPerUnit, 80.0 / 2000.0, 1e-7);
-    SetScale(0, 500, 63);                       // 0.4 px per unit on 200 rows
+    SetScale(0, 500, 63); // 0.4 px per unit on 200 rows
     int p[4], b[4];
     ChannelsToPixels(250, 600, 501, -1, p, b);
     CHECK_EQ(p[0], 100);
     CHECK_EQ(b[0], 40);
-    CHECK_EQ(p[1], -40);                        // above the maximum: not clamped
+    CHECK_EQ(p[1], -40); // above the maximum: not clamped
     CHECK_EQ(b[1], -16);
-    CHECK_EQ(p[2], 0);                          // truncated toward zero
+    CHECK_EQ(p[2], 0); // truncated toward zero
     CHECK_EQ(p[3], 200);
 }
 
@@ -84,21 +85,21 @@ static void TestProfileStep()
 
     int first[4] = {100, 50, 150, 20};
     DrawProfileStep(c.Dc, first);
-    CHECK_EQ(At(c, 98, 10), RGB(0, 0, 0));      // everything moved two to the left
+    CHECK_EQ(At(c, 98, 10), RGB(0, 0, 0)); // everything moved two to the left
     CHECK_EQ(At(c, 100, 10), kWhite);
-    CHECK_EQ(At(c, w, 100), kChannel[0]);       // a first point is a dot
+    CHECK_EQ(At(c, w, 100), kChannel[0]); // a first point is a dot
     CHECK_EQ(At(c, w - 1, 100), kWhite);
     CHECK_EQ(At(c, w, 150), kChannel[2]);
-    CHECK_EQ(At(c, w, 20), kWhite);             // hidden channel
+    CHECK_EQ(At(c, w, 20), kWhite); // hidden channel
     for (int x = w - 1; x <= w + 3; ++x) CHECK_EQ(At(c, x, 119), kGrey);
 
     int second[4] = {110, 50, 140, 20};
     DrawProfileStep(c.Dc, second);
-    CHECK_EQ(At(c, w - 2, 100), kChannel[0]);   // the dot, joined to the new point
+    CHECK_EQ(At(c, w - 2, 100), kChannel[0]); // the dot, joined to the new point
     CHECK(At(c, w - 1, 104) == kChannel[0] || At(c, w - 1, 105) == kChannel[0]);
     CHECK_EQ(At(c, w - 1, 50), kChannel[1]);
 
-    ResetPaneRunState();                        // a new line is not joined
+    ResetPaneRunState(); // a new line is not joined
     int third[4] = {30, 50, 140, 20};
     DrawProfileStep(c.Dc, third);
     CHECK_EQ(At(c, w, 30), kChannel[0]);
@@ -140,14 +141,14 @@ static void TestBars()
     DrawBars(c.Dc, y1);
     CHECK_EQ(At(c, 4, 60), kChannel[0]);
     CHECK_EQ(At(c, 4, 39), kWhite);
-    CHECK_EQ(At(c, 4, 63), kGrey);              // grid on top of the bar
-    CHECK_EQ(At(c, 18, 70), kWhite);            // at the minimum: no bar
+    CHECK_EQ(At(c, 4, 63), kGrey);   // grid on top of the bar
+    CHECK_EQ(At(c, 18, 70), kWhite); // at the minimum: no bar
     CHECK_EQ(At(c, 25, 0), kChannel[3]);
     CHECK_EQ(Bars.LastY[3], 0);
     Settings.ChannelShown[3] = 1;
-    CHECK(Bar0(c, 60, {70}, {50}));        // shrinks
-    CHECK_EQ(At(c, 9, 60), kChannel[1]);        // the erase spares the neighbour
-    CHECK(Bar0(c, 20, {30}, {19}));         // grows
+    CHECK(Bar0(c, 60, {70}, {50}));      // shrinks
+    CHECK_EQ(At(c, 9, 60), kChannel[1]); // the erase spares the neighbour
+    CHECK(Bar0(c, 20, {30}, {19}));      // grows
     PatBlt(c.Dc, 0, 0, 32, 80, WHITENESS);
     RedrawBars(c.Dc);
     CHECK_EQ(At(c, 4, 30), kChannel[0]);

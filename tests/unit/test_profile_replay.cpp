@@ -37,7 +37,9 @@ static std::string Reading(char letter, int raw, int reference = 3000, int hundr
     r[10] = (unsigned char)((reference >> 8) & 0xFF);
     r[11] = (unsigned char)(reference & 0xFF);
     r[12] = (unsigned char)hundredths;
-    r[13] = r[10]; r[14] = r[11]; r[15] = 0x80;
+    r[13] = r[10];
+    r[14] = r[11];
+    r[15] = 0x80;
     std::snprintf((char*)r + 16, 11, "%10ld", 123456L);
     r[26] = '\n';
     return std::string((const char*)r, 27);
@@ -55,7 +57,9 @@ static HANDLE WriteFileOf(const std::string& content)
     return f;
 }
 
-struct Stretch { std::vector<POINT> Points[4]; };
+struct Stretch {
+    std::vector<POINT> Points[4];
+};
 
 static void Capture(void* context, const POINT* const lists[4], int count)
 {
@@ -123,11 +127,11 @@ static void TestWalk()
     SetUp();
     std::string file = TextRecord("QORMK2  W330GRD010") + TextRecord("Z06122026 10:00:00");
     for (int i = 0; i < 4; ++i) file += OffsetRecord(0, 0);
-    file += Reading('T', 10) + Reading('D', 20);                  // R1, R2
+    file += Reading('T', 10) + Reading('D', 20); // R1, R2
     file += TextRecord("S      10.00") + TextRecord("*10:00:01.000");
-    file += Reading('T', 30);                                      // R3
-    for (int i = 0; i < 4; ++i) file += OffsetRecord(500, 0);      // a null
-    file += TextRecord("C comment") + Reading('M', 40) + Reading('T', 50);   // R4, R5
+    file += Reading('T', 30);                                              // R3
+    for (int i = 0; i < 4; ++i) file += OffsetRecord(500, 0);              // a null
+    file += TextRecord("C comment") + Reading('M', 40) + Reading('T', 50); // R4, R5
     HANDLE f = WriteFileOf(file);
     const DWORD end = SetFilePointer(f, 0, nullptr, FILE_CURRENT);
 
@@ -142,7 +146,7 @@ static void TestWalk()
         CHECK_EQ(s[0].Points[0][1].y, RowOf(40, 500));
         CHECK_EQ(s[0].Points[1][2].x, 16);
         CHECK_EQ(s[0].Points[1][2].y, RowOf(30, 0));
-        CHECK_EQ(s[0].Points[2][0].x, 0);          // hidden channel: not collected
+        CHECK_EQ(s[0].Points[2][0].x, 0); // hidden channel: not collected
         // After the station's 2 px gap R2 ('D': channel 4 doubled) and R1; the
         // line block ends the walk.
         CHECK_EQ(s[1].Points[0][0].x, 12);

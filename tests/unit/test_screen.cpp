@@ -18,7 +18,7 @@ static ScreenRecord Classified(int w, int h)
 
 static void TestClassBoundariesAndSquare()
 {
-    CHECK_EQ(Classified(300, 300).Portrait, 1);     // square counts as portrait
+    CHECK_EQ(Classified(300, 300).Portrait, 1); // square counts as portrait
     CHECK_EQ(Classified(399, 300).Class, 1);
     CHECK_EQ(Classified(400, 300).Class, 2);
     CHECK_EQ(Classified(300, 400).Class, 2);
@@ -37,7 +37,7 @@ static void TestVgaPortraitScalesAndLayout()
     CHECK_EQ(s.Class, 2);
     CHECK_EQ(s.Portrait, 1);
     CHECK_EQ(s.Width, 480);
-    CHECK_EQ(s.Height, 624);                         // task bar strip added
+    CHECK_EQ(s.Height, 624); // task bar strip added
     CHECK_NEAR(s.ScaleX, 2.0, 1e-12);
     CHECK_NEAR(s.ScaleY, 1.95, 1e-12);
     CHECK_NEAR(s.FontScale, 2.0, 0);
@@ -45,7 +45,7 @@ static void TestVgaPortraitScalesAndLayout()
     LayoutRecord l = {};
     ComputeInitialLayout(s, &l);
     CHECK_EQ(l.ProfileLeft, 10);
-    CHECK_EQ(l.ProfileTop, 25);                      // trunc(13 x 1.95) = 25
+    CHECK_EQ(l.ProfileTop, 25); // trunc(13 x 1.95) = 25
     CHECK_EQ(l.ProfileWidth, 461);
     CHECK_EQ(l.ProfileHeight, 461);
     CHECK_EQ(l.SpeedbarHeight, 9);
@@ -78,19 +78,23 @@ static void TestMenuButtonPlaces()
     // Scaled and truncated: 480 x 588 portrait, button 1 (indent 5).
     ButtonPlace vga = MenuButtonPlace(Classified(480, 588), 1, 5);
     CHECK_EQ(vga.X, 212);
-    CHECK_EQ(vga.Y, 161);                            // trunc(83 x 1.95) = 161.85
+    CHECK_EQ(vga.Y, 161); // trunc(83 x 1.95) = 161.85
     CHECK_EQ(vga.Width, 240);
-    CHECK_EQ(vga.Height, 50);                        // trunc(26 x 1.95) = 50.7
+    CHECK_EQ(vga.Height, 50); // trunc(26 x 1.95) = 50.7
 }
 
 static void TestSpeedText()
 {
-    struct Case { int Units, SpeedUnits; const char* Text; };
+    struct Case {
+        int Units, SpeedUnits;
+        const char* Text;
+    };
     const Case cases[] = {
-        {0, 0, "Speed: 2.00 m/s"}, {0, 1, "Speed: 6.56 ft/s"}, {0, 2, "Speed: 7.20 km/h"},
-        {0, 3, "Speed: 4.47 mph"}, {1, 0, "Speed: 0.61 m/s"}, {1, 1, "Speed: 2.00 ft/s"},
+        {0, 0, "Speed: 2.00 m/s"},  {0, 1, "Speed: 6.56 ft/s"},
+        {0, 2, "Speed: 7.20 km/h"}, {0, 3, "Speed: 4.47 mph"},
+        {1, 0, "Speed: 0.61 m/s"},  {1, 1, "Speed: 2.00 ft/s"},
         {1, 2, "Speed: 2.19 km/h"}, {1, 3, "Speed: 1.36 mph"},
-        {2, 0, "Speed: 0.61 m/s"},                       // US survey feet count as feet
+        {2, 0, "Speed: 0.61 m/s"}, // US survey feet count as feet
     };
     for (const Case& c : cases) {
         wchar_t text[64];

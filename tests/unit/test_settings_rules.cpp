@@ -9,11 +9,13 @@
 
 static void TestReadingRates()
 {
-    static const struct { float interval; int perSecond; } cases[] = {
-        {0.2f, 4},      // 0.2f is slightly above 0.2
-        {0.25f, 4}, {1.0f, 1}, {0.5f, 2},
-        {0.05f, 18},    // 20 clamped
-        {2.0f, 1},      // 0.5 raised to 1
+    static const struct {
+        float interval;
+        int perSecond;
+    } cases[] = {
+        {0.2f, 4},                                      // 0.2f is slightly above 0.2
+        {0.25f, 4}, {1.0f, 1},  {0.5f, 2}, {0.05f, 18}, // 20 clamped
+        {2.0f, 1},                                      // 0.5 raised to 1
         {0.0f, 18}, {-1.0f, 1},
     };
     for (const auto& c : cases) {
@@ -38,10 +40,10 @@ static void TestGridTables()
         {200, 0, 2000, 1, 4, {159, 119, 79, 39}},
         {200, -2000, 0, -1, 4, {159, 119, 79, 39}},
         {200, -100, 400, 0, 4, {160, 120, 80, 40}},
-        {200, -500, 500, 0, 7, {100, 75, 50, 25, 125, 150, 175}},   // step 125
+        {200, -500, 500, 0, 7, {100, 75, 50, 25, 125, 150, 175}},     // step 125
         {200, -450, 550, 0, 8, {110, 87, 65, 42, 20, 132, 155, 177}}, // step min / 4
-        {200, -300, 100, 0, 3, {50, 100, 150}},                      // zero line high up
-        {200, -100, 900, 0, 5, {180, 144, 108, 72, 36}},             // step max / 5
+        {200, -300, 100, 0, 3, {50, 100, 150}},                       // zero line high up
+        {200, -100, 900, 0, 5, {180, 144, 108, 72, 36}},              // step max / 5
     };
     for (const GridCase& c : cases) {
         GridTable table = {};
@@ -79,14 +81,18 @@ static void TestDerivedValues()
     CHECK_NEAR(LogRun.Station, 5.5, 0);
     CHECK_NEAR(Settings.SpeedPixelsPerUnit, 21.5, 1e-5);
     CHECK_EQ(Settings.GpsDisplayIntervalMs, 910);
-    CHECK_EQ(Settings.MapEdgeMarginPx, 32);            // 15 % of 215
+    CHECK_EQ(Settings.MapEdgeMarginPx, 32); // 15 % of 215
     CHECK_EQ(Settings.MapRecenterPx, 52);
     Settings.MapEdgeMargin = 0;
     ComputeDerivedValues();
     CHECK_EQ(Settings.MapEdgeMarginPx, 21);
 
-    static const struct { int size, diameter, radius; } markers[] = {
-        {0, 7, 3}, {4, 15, 7}, {5, 19, 9},
+    static const struct {
+        int size, diameter, radius;
+    } markers[] = {
+        {0, 7, 3},
+        {4, 15, 7},
+        {5, 19, 9},
     };
     for (const auto& m : markers) {
         Settings.MapCurrentSize = m.size;

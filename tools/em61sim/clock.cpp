@@ -12,7 +12,7 @@ int64_t NowNs()
 }
 
 // Notes go to stderr so that stdout stays machine-readable.
-void Note(const char *fmt, ...)
+void Note(const char* fmt, ...)
 {
     if (!Opt.verbose) return;
     va_list ap;

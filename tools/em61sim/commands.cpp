@@ -10,16 +10,16 @@ namespace {
 using Args = std::vector<std::string>;
 
 struct CommandRow {
-    const char *name;
-    const char *args;        // for "help"
+    const char* name;
+    const char* args; // for "help"
     int minArgs, maxArgs;
-    std::string (*run)(const Args &a, int64_t now, bool *quit);
+    std::string (*run)(const Args& a, int64_t now, bool* quit);
 };
 
 // Parses a number in [lo, hi]; 0 when the text is not one.
-int Number(const std::string &text, double lo, double hi, double *out)
+int Number(const std::string& text, double lo, double hi, double* out)
 {
-    char *end = nullptr;
+    char* end = nullptr;
     errno = 0;
     double v = strtod(text.c_str(), &end);
     if (errno || end == text.c_str() || *end || v < lo || v > hi) return 0;
@@ -27,14 +27,14 @@ int Number(const std::string &text, double lo, double hi, double *out)
     return 1;
 }
 
-std::string RangeError(const char *what, double lo, double hi)
+std::string RangeError(const char* what, double lo, double hi)
 {
     std::ostringstream s;
     s << "error " << what << " must be a number from " << lo << " to " << hi;
     return s.str();
 }
 
-std::string Garbage(const Args &a, int64_t, bool *)
+std::string Garbage(const Args& a, int64_t, bool*)
 {
     double n;
     if (!Number(a[1], 1, 4096, &n)) return RangeError("byte count", 1, 4096);
@@ -43,19 +43,19 @@ std::string Garbage(const Args &a, int64_t, bool *)
     return "ok";
 }
 
-std::string Embedded7f(const Args &, int64_t, bool *)
+std::string Embedded7f(const Args&, int64_t, bool*)
 {
     Inst.nextEmbedded7f = true;
     return "ok";
 }
 
-std::string UnknownLetter(const Args &, int64_t, bool *)
+std::string UnknownLetter(const Args&, int64_t, bool*)
 {
     Inst.nextUnknownLetter = true;
     return "ok";
 }
 
-std::string SilentFor(const Args &a, int64_t now, bool *)
+std::string SilentFor(const Args& a, int64_t now, bool*)
 {
     double ms;
     if (!Number(a[1], 0, 86400000, &ms)) return RangeError("milliseconds", 0, 86400000);
@@ -63,51 +63,51 @@ std::string SilentFor(const Args &a, int64_t now, bool *)
     return "ok";
 }
 
-std::string SilentForever(const Args &, int64_t now, bool *)
+std::string SilentForever(const Args&, int64_t now, bool*)
 {
     StartSilence(0, true, now);
     return "ok";
 }
 
-std::string Resume(const Args &, int64_t, bool *)
+std::string Resume(const Args&, int64_t, bool*)
 {
     EndSilence();
     return "ok";
 }
 
-std::string CloseCmd(const Args &, int64_t, bool *)
+std::string CloseCmd(const Args&, int64_t, bool*)
 {
     if (Line.master < 0) return "error line already closed";
     CloseLine();
     return "ok";
 }
 
-std::string Reopen(const Args &, int64_t, bool *)
+std::string Reopen(const Args&, int64_t, bool*)
 {
     if (!OpenLine()) return "error cannot create a pseudo-terminal";
     return "ok " + Line.slavePath;
 }
 
-std::string NoAnswer(const Args &, int64_t, bool *)
+std::string NoAnswer(const Args&, int64_t, bool*)
 {
     Inst.answering = false;
     return "ok";
 }
 
-std::string AnswerCmd(const Args &, int64_t, bool *)
+std::string AnswerCmd(const Args&, int64_t, bool*)
 {
     Inst.answering = true;
     return "ok";
 }
 
-std::string Mode(const Args &a, int64_t, bool *)
+std::string Mode(const Args& a, int64_t, bool*)
 {
     if (a[1] != "polled" && a[1] != "stream") return "error mode is polled or stream";
     Inst.polledAnswer = a[1] == "polled";
     return "ok";
 }
 
-std::string SetRate(char which, const std::string &text, int64_t now)
+std::string SetRate(char which, const std::string& text, int64_t now)
 {
     double hz;
     if (!Number(text, 0.1, MaxFrameRate(), &hz)) return RangeError("rate", 0.1, MaxFrameRate());
@@ -115,30 +115,30 @@ std::string SetRate(char which, const std::string &text, int64_t now)
     return "ok";
 }
 
-std::string Rate(const Args &a, int64_t now, bool *) { return SetRate(Inst.rateChar, a[1], now); }
-std::string RateH(const Args &a, int64_t now, bool *) { return SetRate('H', a[1], now); }
-std::string RateL(const Args &a, int64_t now, bool *) { return SetRate('L', a[1], now); }
+std::string Rate(const Args& a, int64_t now, bool*) { return SetRate(Inst.rateChar, a[1], now); }
+std::string RateH(const Args& a, int64_t now, bool*) { return SetRate('H', a[1], now); }
+std::string RateL(const Args& a, int64_t now, bool*) { return SetRate('L', a[1], now); }
 
-std::string Letters(const Args &a, int64_t, bool *)
+std::string Letters(const Args& a, int64_t, bool*)
 {
     if (a[1].size() != 1 || !IsGroupLetter(a[1][0])) return "error letters is one of T D E F J j";
     Inst.letter = a[1][0];
     return "ok";
 }
 
-std::string TriggerPress(const Args &, int64_t, bool *)
+std::string TriggerPress(const Args&, int64_t, bool*)
 {
     Inst.triggerHeld = true;
     return "ok";
 }
 
-std::string TriggerRelease(const Args &, int64_t, bool *)
+std::string TriggerRelease(const Args&, int64_t, bool*)
 {
     Inst.triggerHeld = false;
     return "ok";
 }
 
-std::string Trigger(const Args &a, int64_t, bool *)
+std::string Trigger(const Args& a, int64_t, bool*)
 {
     double n = 1;
     if (a.size() > 1 && !Number(a[1], 1, 1000000, &n)) return RangeError("frame count", 1, 1000000);
@@ -146,19 +146,19 @@ std::string Trigger(const Args &a, int64_t, bool *)
     return "ok";
 }
 
-std::string Walk(const Args &, int64_t now, bool *)
+std::string Walk(const Args&, int64_t now, bool*)
 {
     SetWalking(true, now);
     return "ok";
 }
 
-std::string Halt(const Args &, int64_t now, bool *)
+std::string Halt(const Args&, int64_t now, bool*)
 {
     SetWalking(false, now);
     return "ok";
 }
 
-std::string Speed(const Args &a, int64_t now, bool *)
+std::string Speed(const Args& a, int64_t now, bool*)
 {
     double v;
     if (!Number(a[1], 0, 20, &v)) return RangeError("speed", 0, 20);
@@ -167,15 +167,16 @@ std::string Speed(const Args &a, int64_t now, bool *)
     return "ok";
 }
 
-std::string WheelRate(const Args &a, int64_t, bool *)
+std::string WheelRate(const Args& a, int64_t, bool*)
 {
     double hz;
-    if (!Number(a[1], 0.1, MaxFrameRate(), &hz)) return RangeError("wheel rate", 0.1, MaxFrameRate());
+    if (!Number(a[1], 0.1, MaxFrameRate(), &hz))
+        return RangeError("wheel rate", 0.1, MaxFrameRate());
     Opt.wheelRate = hz;
     return "ok";
 }
 
-std::string Wheel(const Args &a, int64_t now, bool *)
+std::string Wheel(const Args& a, int64_t now, bool*)
 {
     double n = 1;
     if (a.size() > 1 && !Number(a[1], 1, 1000, &n)) return RangeError("trigger count", 1, 1000);
@@ -183,7 +184,7 @@ std::string Wheel(const Args &a, int64_t now, bool *)
     return "ok";
 }
 
-std::string Stats(const Args &, int64_t now, bool *)
+std::string Stats(const Args&, int64_t now, bool*)
 {
     std::ostringstream s;
     s << "ok frames=" << Inst.framesSent << " probes=" << Inst.probesAnswered
@@ -192,20 +193,22 @@ std::string Stats(const Args &, int64_t now, bool *)
       << " garbage_bytes=" << Inst.garbageBytes << " bytes_written=" << Line.writtenTotal
       << " bytes_lost=" << Line.bytesLost << " state=" << StateName(Inst.state)
       << " answer=" << (Inst.polledAnswer ? "OK" : "OV") << " rate_char=" << Inst.rateChar
-      << " rate=" << CurrentStreamRate() << " letter=" << Inst.letter
-      << " line=" << (Line.master < 0 ? "closed" : Line.clientOpen ? "client" : "open")
+      << " rate=" << CurrentStreamRate() << " letter=" << Inst.letter << " line="
+      << (Line.master < 0   ? "closed"
+          : Line.clientOpen ? "client"
+                            : "open")
       << " silent=" << (Silent(now) ? 1 : 0) << " answering=" << (Inst.answering ? 1 : 0)
       << " distance=" << SurveyDistance();
     return s.str();
 }
 
-std::string Quit(const Args &, int64_t, bool *quit)
+std::string Quit(const Args&, int64_t, bool* quit)
 {
     *quit = true;
     return "ok";
 }
 
-std::string Help(const Args &, int64_t, bool *);
+std::string Help(const Args&, int64_t, bool*);
 
 const CommandRow kCommands[] = {
     {"garbage", "N", 1, 1, Garbage},
@@ -236,10 +239,10 @@ const CommandRow kCommands[] = {
     {"quit", "", 0, 0, Quit},
 };
 
-std::string Help(const Args &, int64_t, bool *)
+std::string Help(const Args&, int64_t, bool*)
 {
     std::string s = "ok";
-    for (const CommandRow &c : kCommands) {
+    for (const CommandRow& c : kCommands) {
         s += std::string(" | ") + c.name;
         if (*c.args) s += std::string(" ") + c.args;
     }
@@ -248,13 +251,13 @@ std::string Help(const Args &, int64_t, bool *)
 
 } // namespace
 
-std::string RunCommand(const std::string &line, bool *quit)
+std::string RunCommand(const std::string& line, bool* quit)
 {
     Args a;
     std::istringstream in(line);
     for (std::string w; in >> w;) a.push_back(w);
     if (a.empty()) return "error empty command";
-    for (const CommandRow &c : kCommands) {
+    for (const CommandRow& c : kCommands) {
         if (a[0] != c.name) continue;
         int n = (int)a.size() - 1;
         if (n < c.minArgs || n > c.maxArgs)

@@ -16,7 +16,7 @@ constexpr size_t kMaxLine = 4096;
 
 struct ControlClient {
     int fd;
-    std::string pending;     // bytes of an unfinished line
+    std::string pending; // bytes of an unfinished line
 };
 
 bool gStdinOpen = true;
@@ -28,7 +28,8 @@ int gStdinSlot = -1, gListenSlot = -1;
 std::vector<int> gClientSlots;
 
 // Runs every complete line of `pending`; `reply` sends one answer line.
-template <typename Reply> int RunLines(std::string &pending, Reply reply)
+template <typename Reply>
+int RunLines(std::string& pending, Reply reply)
 {
     int quit = 0;
     size_t nl;
@@ -48,7 +49,7 @@ template <typename Reply> int RunLines(std::string &pending, Reply reply)
     return quit;
 }
 
-void ReplyOnStdout(const std::string &s)
+void ReplyOnStdout(const std::string& s)
 {
     fputs(s.c_str(), stdout);
     fflush(stdout);
@@ -60,7 +61,7 @@ int ServiceStdin()
     ssize_t n = read(0, buf, sizeof buf);
     if (n <= 0) {
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) return 0;
-        gStdinOpen = false;    // EOF: keep running on the socket alone, unless told not to
+        gStdinOpen = false; // EOF: keep running on the socket alone, unless told not to
         return Opt.exitOnEof ? 1 : 0;
     }
     gStdinPending.append(buf, n);
@@ -77,7 +78,7 @@ void AcceptClient()
 }
 
 // Returns -1 when the client is gone, 1 on "quit", else 0.
-int ServiceClient(ControlClient &c)
+int ServiceClient(ControlClient& c)
 {
     char buf[1024];
     ssize_t n = recv(c.fd, buf, sizeof buf, 0);
@@ -85,7 +86,7 @@ int ServiceClient(ControlClient &c)
     if (n < 0) return 0;
     c.pending.append(buf, n);
     bool broken = false;
-    int quit = RunLines(c.pending, [&](const std::string &s) {
+    int quit = RunLines(c.pending, [&](const std::string& s) {
         if (send(c.fd, s.data(), s.size(), MSG_NOSIGNAL) != (ssize_t)s.size()) broken = true;
     });
     if (quit) return 1;
@@ -105,10 +106,12 @@ int OpenControl()
         return 0;
     }
     strcpy(addr.sun_path, Opt.controlPath.c_str());
-    unlink(Opt.controlPath.c_str());   // a stale socket of an earlier run
+    unlink(Opt.controlPath.c_str()); // a stale socket of an earlier run
     gListenFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (gListenFd < 0 || bind(gListenFd, (sockaddr *)&addr, sizeof addr) != 0 || listen(gListenFd, 4) != 0) {
-        fprintf(stderr, "em61sim: cannot listen on %s: %s\n", Opt.controlPath.c_str(), strerror(errno));
+    if (gListenFd < 0 || bind(gListenFd, (sockaddr*)&addr, sizeof addr) != 0 ||
+        listen(gListenFd, 4) != 0) {
+        fprintf(stderr, "em61sim: cannot listen on %s: %s\n", Opt.controlPath.c_str(),
+                strerror(errno));
         if (gListenFd >= 0) close(gListenFd);
         gListenFd = -1;
         return 0;
@@ -118,7 +121,7 @@ int OpenControl()
 
 void CloseControl()
 {
-    for (ControlClient &c : gClients) close(c.fd);
+    for (ControlClient& c : gClients) close(c.fd);
     gClients.clear();
     if (gListenFd >= 0) {
         close(gListenFd);
@@ -127,7 +130,7 @@ void CloseControl()
     }
 }
 
-void AddControlFds(std::vector<pollfd> &fds)
+void AddControlFds(std::vector<pollfd>& fds)
 {
     gStdinSlot = gListenSlot = -1;
     gClientSlots.clear();
@@ -139,13 +142,13 @@ void AddControlFds(std::vector<pollfd> &fds)
         gListenSlot = (int)fds.size();
         fds.push_back({gListenFd, POLLIN, 0});
     }
-    for (const ControlClient &c : gClients) {
+    for (const ControlClient& c : gClients) {
         gClientSlots.push_back((int)fds.size());
         fds.push_back({c.fd, POLLIN, 0});
     }
 }
 
-int ServiceControl(const std::vector<pollfd> &fds)
+int ServiceControl(const std::vector<pollfd>& fds)
 {
     int quit = 0;
     if (gStdinSlot >= 0 && fds[gStdinSlot].revents) quit |= ServiceStdin();

@@ -13,7 +13,7 @@ struct LetterGroup {
     char letter;
     char marked;
     int nominalReference;
-    double calibration[4];   // the logger's multipliers for a standard instrument
+    double calibration[4]; // the logger's multipliers for a standard instrument
 };
 
 const LetterGroup kGroups[] = {
@@ -25,9 +25,9 @@ const LetterGroup kGroups[] = {
     {'j', 'K', 3000, {2, 2, 2, 2}},
 };
 
-const LetterGroup &GroupOf(char letter)
+const LetterGroup& GroupOf(char letter)
 {
-    for (const LetterGroup &g : kGroups)
+    for (const LetterGroup& g : kGroups)
         if (g.letter == letter) return g;
     return kGroups[0];
 }
@@ -36,7 +36,7 @@ const LetterGroup &GroupOf(char letter)
 constexpr long kRawLimit = 32000;
 
 // Range codes 3, 1, 0 (divisors 100, 10, 1): the finest that still fits.
-void EncodeChannel(double mv, double calibration, int *code, int16_t *raw)
+void EncodeChannel(double mv, double calibration, int* code, int16_t* raw)
 {
     double x = mv / (calibration * 4.8333);
     long v = lround(x * 100);
@@ -54,7 +54,7 @@ void EncodeChannel(double mv, double calibration, int *code, int16_t *raw)
     *raw = (int16_t)v;
 }
 
-void PutWord(uint8_t *at, int16_t v)
+void PutWord(uint8_t* at, int16_t v)
 {
     at[0] = (uint8_t)((uint16_t)v >> 8);
     at[1] = (uint8_t)((uint16_t)v & 0xFF);
@@ -64,7 +64,7 @@ void PutWord(uint8_t *at, int16_t v)
 
 int IsGroupLetter(char c)
 {
-    for (const LetterGroup &g : kGroups)
+    for (const LetterGroup& g : kGroups)
         if (g.letter == c) return 1;
     return 0;
 }
@@ -73,9 +73,9 @@ char MarkedTwin(char c) { return GroupOf(c).marked; }
 
 int NominalReference(char letter) { return GroupOf(letter).nominalReference; }
 
-void EncodeFrame(const Reading &r, char letter, uint8_t frame[15])
+void EncodeFrame(const Reading& r, char letter, uint8_t frame[15])
 {
-    const LetterGroup &g = GroupOf(letter);
+    const LetterGroup& g = GroupOf(letter);
     frame[0] = (uint8_t)letter;
     int rangeByte = 0;
     for (int i = 0; i < 4; i++) {

@@ -6,10 +6,10 @@
 #include <cstring>
 
 namespace {
-FILE *gLog = nullptr;
+FILE* gLog = nullptr;
 }
 
-int OpenFrameLog(const std::string &path)
+int OpenFrameLog(const std::string& path)
 {
     gLog = fopen(path.c_str(), "w");
     if (!gLog) {

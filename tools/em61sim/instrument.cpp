@@ -7,7 +7,7 @@ InstrumentState Inst;
 
 namespace {
 
-uint64_t gFramesProduced = 0;   // counts towards the every-K faults
+uint64_t gFramesProduced = 0; // counts towards the every-K faults
 
 int64_t PeriodNs(double hz) { return (int64_t)(kNsPerSec / hz); }
 
@@ -37,7 +37,7 @@ void ProduceFrame(int64_t now)
     EncodeFrame(SampleSurvey(now), Inst.letter, f);
     if (Marked(now)) f[0] = (uint8_t)MarkedTwin(Inst.letter);
     if (Inst.nextEmbedded7f || Every(Opt.embedded7fEvery)) {
-        f[8] = 0x7F;              // channel 4 reads 0x7F7F
+        f[8] = 0x7F; // channel 4 reads 0x7F7F
         f[9] = 0x7F;
         Inst.nextEmbedded7f = false;
     }
@@ -50,9 +50,9 @@ void ProduceFrame(int64_t now)
     Inst.framesQueued++;
 }
 
-void Answer(const char *text)
+void Answer(const char* text)
 {
-    QueueBytes((const uint8_t *)text, 2);
+    QueueBytes((const uint8_t*)text, 2);
     Inst.probesAnswered++;
 }
 
@@ -74,7 +74,8 @@ void Probe(char rate, char kind, int64_t now)
         Inst.nextStreamNs = now + PeriodNs(CurrentStreamRate());
     }
     Answer(Inst.polledAnswer ? "OK" : "OV");
-    Note("probe %c%c answered %s, now %s", rate, kind, Inst.polledAnswer ? "OK" : "OV", StateName(Inst.state));
+    Note("probe %c%c answered %s, now %s", rate, kind, Inst.polledAnswer ? "OK" : "OV",
+         StateName(Inst.state));
 }
 
 void Request(int64_t now)
@@ -90,7 +91,7 @@ void Request(int64_t now)
 
 } // namespace
 
-const char *StateName(InstState s)
+const char* StateName(InstState s)
 {
     switch (s) {
     case InstState::Idle: return "idle";
@@ -106,7 +107,8 @@ void InitInstrument()
     Inst.polledAnswer = Opt.polled;
     Inst.letter = Opt.letter;
     Inst.answering = Opt.answer;
-    if (Opt.triggerEverySec > 0) Inst.nextAutoTriggerNs = NowNs() + (int64_t)(Opt.triggerEverySec * kNsPerSec);
+    if (Opt.triggerEverySec > 0)
+        Inst.nextAutoTriggerNs = NowNs() + (int64_t)(Opt.triggerEverySec * kNsPerSec);
 }
 
 bool Silent(int64_t now) { return Inst.silentForever || now < Inst.silentUntilNs; }
@@ -115,8 +117,10 @@ void StartSilence(int64_t ms, bool forever, int64_t now)
 {
     DropQueuedOutput();
     Inst.pendingRate = 0;
-    if (forever) Inst.silentForever = true;
-    else Inst.silentUntilNs = now + ms * kNsPerMs;
+    if (forever)
+        Inst.silentForever = true;
+    else
+        Inst.silentUntilNs = now + ms * kNsPerMs;
 }
 
 void EndSilence()
@@ -125,10 +129,10 @@ void EndSilence()
     Inst.silentUntilNs = 0;
 }
 
-void OnClientBytes(const uint8_t *bytes, int n, int64_t now)
+void OnClientBytes(const uint8_t* bytes, int n, int64_t now)
 {
     for (int i = 0; i < n; i++) {
-        if (Silent(now)) continue;   // a silent instrument hears nothing either
+        if (Silent(now)) continue; // a silent instrument hears nothing either
         char c = (char)bytes[i];
         if (c == 'H' || c == 'L') {
             Inst.pendingRate = c;
@@ -136,8 +140,10 @@ void OnClientBytes(const uint8_t *bytes, int n, int64_t now)
         }
         char rate = Inst.pendingRate;
         Inst.pendingRate = 0;
-        if ((c == 'X' || c == 'W') && rate) Probe(rate, c, now);
-        else if (c == 'A') Request(now);
+        if ((c == 'X' || c == 'W') && rate)
+            Probe(rate, c, now);
+        else if (c == 'A')
+            Request(now);
         // anything else: the instrument ignores it
     }
 }
@@ -188,7 +194,7 @@ void InstrumentTick(int64_t now)
     }
     if (Inst.state == InstState::Stream && now >= Inst.nextStreamNs) {
         int64_t period = PeriodNs(CurrentStreamRate());
-        if (now - Inst.nextStreamNs > period) Inst.nextStreamNs = now;   // no bursts after a stall
+        if (now - Inst.nextStreamNs > period) Inst.nextStreamNs = now; // no bursts after a stall
         if (!Silent(now)) ProduceFrame(now);
         Inst.nextStreamNs += period;
     }
@@ -214,6 +220,7 @@ int64_t NextInstrumentWakeNs(int64_t now)
     if (Inst.silentUntilNs) consider(Inst.silentUntilNs);
     if (Opt.triggerEverySec > 0) consider(Inst.nextAutoTriggerNs);
     if (Inst.state == InstState::Stream) consider(Inst.nextStreamNs);
-    if (Inst.state == InstState::Wheel) consider(Walking() ? Inst.nextWheelNs : now + 100 * kNsPerMs);
+    if (Inst.state == InstState::Wheel)
+        consider(Walking() ? Inst.nextWheelNs : now + 100 * kNsPerMs);
     return next;
 }

@@ -17,13 +17,13 @@ LineState Line;
 
 namespace {
 
-constexpr int64_t kByteNs = 1041667;      // 10 bits at 9600 baud
-constexpr size_t kMaxBacklog = 960;       // one second of line time
-constexpr size_t kMaxQueued = 8192;        // hard limit, garbage included
+constexpr int64_t kByteNs = 1041667; // 10 bits at 9600 baud
+constexpr size_t kMaxBacklog = 960;  // one second of line time
+constexpr size_t kMaxQueued = 8192;  // hard limit, garbage included
 constexpr int64_t kMaxLagNs = 10 * kNsPerMs;
 
 struct PendingFrame {
-    uint64_t endIndex;                    // index of its last byte
+    uint64_t endIndex; // index of its last byte
     uint8_t bytes[15];
 };
 std::deque<PendingFrame> gPending;
@@ -34,9 +34,10 @@ void PointLinkAtSlave()
     // Replace atomically so a client never sees the link missing.
     std::string tmp = Opt.linkPath + ".tmp" + std::to_string(getpid());
     unlink(tmp.c_str());
-    if (symlink(Line.slavePath.c_str(), tmp.c_str()) != 0 || rename(tmp.c_str(), Opt.linkPath.c_str()) != 0) {
-        fprintf(stderr, "em61sim: cannot link %s to %s: %s\n", Opt.linkPath.c_str(), Line.slavePath.c_str(),
-                strerror(errno));
+    if (symlink(Line.slavePath.c_str(), tmp.c_str()) != 0 ||
+        rename(tmp.c_str(), Opt.linkPath.c_str()) != 0) {
+        fprintf(stderr, "em61sim: cannot link %s to %s: %s\n", Opt.linkPath.c_str(),
+                Line.slavePath.c_str(), strerror(errno));
         unlink(tmp.c_str());
     }
 }
@@ -68,7 +69,7 @@ int OpenLine()
         if (fd >= 0) close(fd);
         return 0;
     }
-    const char *name = ptsname(fd);
+    const char* name = ptsname(fd);
     if (!name) {
         fprintf(stderr, "em61sim: ptsname failed: %s\n", strerror(errno));
         close(fd);
@@ -133,14 +134,14 @@ int LineCanTakeFrame()
     return Line.master >= 0 && Line.clientOpen && Line.out.size() + 15 <= kMaxBacklog;
 }
 
-void QueueBytes(const uint8_t *bytes, size_t n)
+void QueueBytes(const uint8_t* bytes, size_t n)
 {
     if (Line.master < 0 || !Line.clientOpen || Line.out.size() + n > kMaxQueued) {
         Line.bytesLost += n;
         return;
     }
     if (Line.out.empty()) {
-        int64_t now = NowNs();                // an idle line starts now
+        int64_t now = NowNs(); // an idle line starts now
         if (Line.lineFreeNs < now) Line.lineFreeNs = now;
     }
     Line.out.insert(Line.out.end(), bytes, bytes + n);
@@ -195,7 +196,7 @@ void FlushLine(int64_t now)
             HangUp();
             return;
         }
-        k = 0;                            // EAGAIN: the client is not reading
+        k = 0; // EAGAIN: the client is not reading
     }
     if ((size_t)k < n) {
         // The client's input queue is full: retry a little later.
@@ -217,7 +218,7 @@ int64_t NextLineWakeNs()
     return Line.lineFreeNs > 0 ? Line.lineFreeNs : 1;
 }
 
-int ReadLine(uint8_t *buf, size_t cap)
+int ReadLine(uint8_t* buf, size_t cap)
 {
     if (Line.master < 0) return 0;
     ssize_t n = read(Line.master, buf, cap);

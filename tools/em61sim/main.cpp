@@ -14,7 +14,7 @@ void OnStopSignal(int sig) { gStopSignal = sig; }
 
 // SIGTERM/SIGINT are blocked except inside ppoll, so they cannot slip in
 // between the check and the wait.
-void SetUpSignals(sigset_t *waitMask)
+void SetUpSignals(sigset_t* waitMask)
 {
     struct sigaction sa = {};
     sa.sa_handler = OnStopSignal;
@@ -42,13 +42,14 @@ timespec WaitUntil(int64_t now)
     t = NextInstrumentWakeNs(now);
     if (t && t < wake) wake = t;
     // Without a client the master reports POLLHUP at once; look again soon.
-    if (Line.master >= 0 && !Line.clientOpen && wake > now + 10 * kNsPerMs) wake = now + 10 * kNsPerMs;
+    if (Line.master >= 0 && !Line.clientOpen && wake > now + 10 * kNsPerMs)
+        wake = now + 10 * kNsPerMs;
     int64_t d = wake - now;
     if (d < 0) d = 0;
     return timespec{(time_t)(d / kNsPerSec), (long)(d % kNsPerSec)};
 }
 
-void ServiceLine(const pollfd &p, int64_t now)
+void ServiceLine(const pollfd& p, int64_t now)
 {
     if (p.revents & (POLLHUP | POLLERR)) {
         RefreshClientState();
@@ -93,7 +94,7 @@ int RunLoop()
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     int exitCode = 0;
     if (!ParseOptions(argc, argv, &exitCode)) return exitCode;

@@ -8,10 +8,10 @@
 namespace {
 
 struct Target {
-    double position;   // metres along the line
-    double amplitude;  // channel 1 peak, mV
-    double width;      // metres (one standard deviation of the bell)
-    double decay;      // channel n+1 / channel n
+    double position;  // metres along the line
+    double amplitude; // channel 1 peak, mV
+    double width;     // metres (one standard deviation of the bell)
+    double decay;     // channel n+1 / channel n
 };
 
 struct SurveyState {
@@ -30,15 +30,15 @@ struct SurveyState {
 const double kBackground[4] = {28, 14, 7, 3.5};
 const double kNoiseSd[4] = {1.5, 1.0, 0.6, 0.4};
 const double kDriftScale[4] = {1, 0.6, 0.35, 0.2};
-constexpr double kDriftTau = 60;     // seconds for drift to forget
-constexpr double kDriftSd = 3;       // mV on channel 1, long-run
+constexpr double kDriftTau = 60; // seconds for drift to forget
+constexpr double kDriftSd = 3;   // mV on channel 1, long-run
 
-double Uniform(std::mt19937_64 &rng, double lo, double hi)
+double Uniform(std::mt19937_64& rng, double lo, double hi)
 {
     return std::uniform_real_distribution<double>(lo, hi)(rng);
 }
 
-double Gauss(std::mt19937_64 &rng) { return std::normal_distribution<double>(0, 1)(rng); }
+double Gauss(std::mt19937_64& rng) { return std::normal_distribution<double>(0, 1)(rng); }
 
 // Targets are laid out ahead of the walker from their own generator, so the
 // line looks the same whatever the frame rate.
@@ -57,7 +57,7 @@ void LayTargetsUpTo(double distance)
 }
 
 // Ornstein-Uhlenbeck step: wanders but returns towards zero.
-double DriftStep(double value, double dt, double longRunSd, std::mt19937_64 &rng)
+double DriftStep(double value, double dt, double longRunSd, std::mt19937_64& rng)
 {
     double sigma = longRunSd * sqrt(2 / kDriftTau);
     return value - value * dt / kDriftTau + sigma * sqrt(dt) * Gauss(rng);
@@ -77,7 +77,8 @@ void AdvanceWalk(int64_t now)
 {
     double dt = (double)(now - Survey.lastWalkNs) / 1e9;
     Survey.lastWalkNs = now;
-    if (Survey.walking && Inst.state != InstState::Wheel && dt > 0) Survey.distance += Opt.speed * dt;
+    if (Survey.walking && Inst.state != InstState::Wheel && dt > 0)
+        Survey.distance += Opt.speed * dt;
 }
 
 void WheelStep() { Survey.distance += Opt.wheelIncrement; }
@@ -103,10 +104,12 @@ Reading SampleSurvey(int64_t now)
     Reading r;
     double noise = Opt.noise;
     for (int i = 0; i < 4; i++) {
-        if (dt > 0) Survey.drift[i] = DriftStep(Survey.drift[i], dt, kDriftSd * kDriftScale[i], Survey.noiseRng);
+        if (dt > 0)
+            Survey.drift[i] =
+                DriftStep(Survey.drift[i], dt, kDriftSd * kDriftScale[i], Survey.noiseRng);
         r.ch[i] = kBackground[i] + noise * (Survey.drift[i] + kNoiseSd[i] * Gauss(Survey.noiseRng));
     }
-    for (const Target &t : Survey.targets) {
+    for (const Target& t : Survey.targets) {
         double off = (Survey.distance - t.position) / t.width;
         if (fabs(off) > 6) continue;
         double bell = t.amplitude * exp(-0.5 * off * off);
