@@ -1,6 +1,7 @@
 // The "&Logging" command: port checks, instrument probe, reader threads,
 // GPS position store and GPS port, then the logging window.
 #include "app/logging_launch.h"
+#include "app/window_handles.h"
 #include "app/app_state.h"
 #include "app/main_menu.h"
 #include "app/position_store.h"

@@ -1,5 +1,6 @@
 // Main menu: the nine buttons, their keys and the highlight.
 #include "app/main_menu.h"
+#include "app/window_handles.h"
 #include "app/app_state.h"
 #include "app/dialog_template.h"
 #include "app/logging_launch.h"

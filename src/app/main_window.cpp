@@ -1,6 +1,7 @@
 // The main window: screen set-up, settings load, hidden child windows and
 // the nine main-menu buttons.
 #include "app/main_window.h"
+#include "app/window_handles.h"
 #include "app/app_state.h"
 #include "app/keep_alive.h"
 #include "app/main_menu.h"

@@ -9,7 +9,7 @@
 #include "display/display_options_window.h"
 #include "app/app_state.h"
 #include "app/message_table.h"
-#include "logging/log_run.h"
+#include "app/window_handles.h"
 #include "settings/config_file.h"
 #include "settings/settings.h"
 

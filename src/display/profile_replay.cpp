@@ -2,6 +2,7 @@
 // backwards from its end, one record at a time, until the pane is full or
 // the start of the line is reached. The file is the only history.
 #include "display/display_state.h"
+#include "app/window_handles.h"
 #include "display/profile_pane.h"
 #include "display/profile_replay.h"
 #include "app/app_state.h"

@@ -3,6 +3,7 @@
 // The readers drain the GPS port so that it opens, runs and closes like
 // the real thing; nothing is decoded or recorded yet.
 #include "app/app_state.h"
+#include "app/window_handles.h"
 #include "app/message_table.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"

@@ -1,8 +1,9 @@
 #include "instrument/em61mk2_readers.h"
+#include "app/window_handles.h"
 
 #include "instrument/acq.h"
 #include "instrument/em61mk2_reader_loop.h"
-#include "logging/log_run.h"
+#include "resource_ids.h"
 #include "platform/ce_compat.h"
 #include "serial/serial_ports.h"
 #include "serial/delay_events.h"

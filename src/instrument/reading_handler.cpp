@@ -2,6 +2,7 @@
 // normalisation and the nulling, and while measuring the recording of the
 // reading, the station, the read-outs, the profile step and the bars.
 #include "instrument/reading_handler.h"
+#include "app/window_handles.h"
 #include "instrument/reading_rules.h"
 #include "instrument/acq.h"
 #include "instrument/em61mk2_decode.h"

@@ -2,6 +2,7 @@
 // instrument and watches the connection; a lost instrument is reconnected
 // a few times and then the run is given up.
 #include "logging/connection_watchdog.h"
+#include "app/window_handles.h"
 #include "logging/stop_logging.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"

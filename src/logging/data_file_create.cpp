@@ -1,6 +1,7 @@
 // Proposing a name for a new data file, confirming it with the operator in
 // the save-file dialog, and creating the file with its opening records.
 #include "logging/data_file_create.h"
+#include "app/window_handles.h"
 #include "logging/record_writers.h"
 #include "app/file_error.h"
 

@@ -58,6 +58,3 @@ extern LogViewRecord LogView;
 extern LogWndRecord LogWnd;
 extern const TimingRecord Timing;
 
-extern HWND hLoggingWnd;
-extern HWND hCurveWnd, hSpeedbarWnd, hBarsWnd, hBarQWnd, hBarIWnd;
-extern HWND hMonitorGpsWnd, hDisplayMapOptionsWnd;

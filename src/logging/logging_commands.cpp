@@ -2,6 +2,7 @@
 // the run state changes File, Go and Pause, Quick Line, Null and the entry
 // dialogs.
 #include "logging/logging_commands.h"
+#include "app/window_handles.h"
 #include "logging/logging_window.h"
 #include "logging/connection_watchdog.h"
 #include "logging/stop_logging.h"

@@ -1,6 +1,7 @@
 // The logging window: its message table, the layout of the logging screen,
 // the panes and the three pages of command buttons.
 #include "logging/logging_window.h"
+#include "app/window_handles.h"
 #include "logging/connection_watchdog.h"
 #include "logging/logging_commands.h"
 #include "logging/log_run.h"

@@ -1,6 +1,7 @@
 // Record writers: each assembles one or more 27-byte records from the
 // process-wide records and appends them to the open data file.
 #include "logging/record_writers.h"
+#include "app/window_handles.h"
 
 #include "app/app_state.h"
 #include "instrument/acq.h"

@@ -1,6 +1,7 @@
 // Teardown of a logging run: totals, ports and reader threads, the data
 // file, and back to the main menu (or the end of the program).
 #include "logging/stop_logging.h"
+#include "app/window_handles.h"
 #include "logging/logging_window.h"
 #include "logging/connection_watchdog.h"
 #include "logging/log_run.h"
@@ -119,6 +120,9 @@ int StopLogging(int force)
     }
 
     LogRun.Stopped = 1;
+    // After a failed write the totals get one more try: the operator may
+    // have made room since. A failure is told after the teardown.
+    ResumeDataFileWrites();
     WriteRunTotals();
     LogRun.Active = 0;
     StopGpsInput();

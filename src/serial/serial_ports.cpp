@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "logging/log_run.h"
+#include "app/window_handles.h"
 #include "platform/ce_compat.h"
 #include "settings/settings.h"
 

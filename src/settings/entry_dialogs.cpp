@@ -1,6 +1,7 @@
 // The entry dialogs of the logging window. Each fills its controls from
 // the settings or the run state and writes back only on OK.
 #include "settings/entry_dialogs.h"
+#include "app/window_handles.h"
 #include "settings/derived_values.h"
 #include "settings/entry_rules.h"
 #include "settings/config_file.h"

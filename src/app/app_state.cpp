@@ -15,9 +15,3 @@ AppRecord App = {
 ScreenRecord Screen;
 FontRecord Font;
 LayoutRecord Layout;
-
-// Hidden child windows created with the main window (declared with the
-// logging window's handles, which show and hide them).
-#include "logging/log_run.h"
-HWND hMonitorGpsWnd = NULL;
-HWND hDisplayMapOptionsWnd = NULL;

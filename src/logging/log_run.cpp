@@ -1,4 +1,4 @@
-// The run record, the view flags and the logging window's handles.
+// The run record, the view flags and the logging window's controls.
 #include "logging/log_run.h"
 
 LogRunRecord LogRun = {
@@ -21,6 +21,3 @@ LogRunRecord LogRun = {
 LogViewRecord LogView = {0, 1};
 LogWndRecord LogWnd = {};
 const TimingRecord Timing = {70, 500};
-
-HWND hLoggingWnd = NULL;
-HWND hCurveWnd = NULL, hSpeedbarWnd = NULL, hBarsWnd = NULL, hBarQWnd = NULL, hBarIWnd = NULL;
