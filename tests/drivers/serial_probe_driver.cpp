@@ -7,7 +7,7 @@
 //
 //   serial_probe_driver --out FILE [--port N] [--reader none|auto] [--seconds S]
 //                       [--frames FILE]
-//   serial_probe_driver --out FILE --opener instrument|gps|gps2|gps3|output
+//   serial_probe_driver --out FILE --opener instrument|gps
 //                       [--port N] [--format BAUD,BITS,PARITY,STOP]   (setting indexes)
 #include <windows.h>
 #include <shellapi.h>
@@ -18,6 +18,7 @@
 #include <string>
 
 #include "instrument/acq.h"
+#include "app/window_handles.h"
 #include "instrument/em61mk2_decode.h"
 #include "instrument/em61mk2_readers.h"
 #include "logging/connection_watchdog.h"
@@ -131,14 +132,11 @@ void CheckOpener(FILE* out)
     } openers[] = {
         {"instrument", OpenInstrumentPort, &hInstrumentPort, &Settings.InstrumentPort},
         {"gps", OpenGpsPort, &hGpsPort, &Settings.GpsPort},
-        {"gps2", OpenGps2Port, &hGps2Port, &Settings.Gps2Port},
-        {"gps3", OpenGps3Port, &hGps3Port, &Settings.Gps3Port},
-        {"output", OpenOutputPort, &hOutputPort, &Settings.OutputPort},
     };
-    Settings.GpsBaudRate = Settings.OutputBaudRate = Opt.Format[0];
-    Settings.GpsDataBits = Settings.OutputDataBits = Opt.Format[1];
-    Settings.GpsParity = Settings.OutputParity = Opt.Format[2];
-    Settings.GpsStopBits = Settings.OutputStopBits = Opt.Format[3];
+    Settings.GpsBaudRate = Opt.Format[0];
+    Settings.GpsDataBits = Opt.Format[1];
+    Settings.GpsParity = Opt.Format[2];
+    Settings.GpsStopBits = Opt.Format[3];
     for (const Opener& o : openers) {
         if (Opt.Opener != o.Name) continue;
         *o.Port = Opt.Port - 1;

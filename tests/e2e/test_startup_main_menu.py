@@ -5,8 +5,7 @@ For 240x320, 320x240, 480x640 and 800x480: the first start writes the
 default configuration file byte for byte, the main window covers the
 screen (the work area plus the task-bar strip), a second start exits with
 -1 and makes no second main window, and the Exit key ends the program with
-0. On the small screens the four setup keys open their dialogs and Escape
-cancels them without touching the settings. Also: a device with a
+0. Also: a device with a
 "Storage" folder keeps its settings there, a corrupted
 configuration file is reset, the highlight wraps from the first button to
 "E&xit", and a start after 20 days of uptime stops with "PROGRAM STOP".
@@ -41,28 +40,6 @@ def expected_window(w, h):
     return (w, h)
 
 
-def others(s, main):
-    """Visible windows besides the main window and Wine's own."""
-    return [x for x in s.windows(".") if x != main and
-            s.x.window_name(x) not in ("Default IME", "qor - Wine desktop")]
-
-
-def check_setup_dialogs(s, label, main, config):
-    """Each setup key opens a modal dialog over the menu; Escape cancels it.
-    GPS Port Setup saves the settings, which must still be the defaults."""
-    for key, name in (("s", "Survey Setup"), ("y", "System Setup"), ("o", "Logger Setup"),
-                      ("g", "GPS Port Setup")):
-        s.key(key, window=main)
-        dialog = settled(lambda: others(s, main), 10)
-        if dialog:
-            time.sleep(0.5)                 # a dialog not yet active misses the key
-            s.key("Escape", window=dialog[0])
-        check(bool(dialog) and settled(lambda: not others(s, main), 5),
-              f"{label}: '{key}' opens the {name} dialog, Escape closes it")
-    time.sleep(0.5)
-    check(read_bytes(config) == DEFAULT_CONFIG, f"{label}: settings unchanged by cancelled dialogs")
-
-
 def check_screen(w, h):
     label = f"{w}x{h}"
     with Session(f"startup-{label}", screen=label) as s:
@@ -79,9 +56,6 @@ def check_screen(w, h):
               f"{label}: main window at 0,0 sized {expected_window(w, h)} (got {(x - dx, y - dy, ww, wh)})")
         time.sleep(1.0)           # let the buttons paint
         s.screenshot(f"main-menu-{label}")
-
-        if max(w, h) < 400:
-            check_setup_dialogs(s, label, main, config)
 
         # A second copy on the same device screen (which the first one's
         # desktop already shows) leaves at once with -1.

@@ -13,6 +13,7 @@ byte for byte as it was.
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 from qorharness import Checks, Session, Survey, event_text, is_reading, read_records
@@ -111,13 +112,11 @@ def file_errors():
 
 
 def can_mount():
-    probe = "/tmp/qor-mount-probe"
-    os.makedirs(probe, exist_ok=True)
-    ok = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4k", "tmpfs", probe],
-                        stderr=subprocess.DEVNULL).returncode == 0
-    if ok:
-        subprocess.run(["umount", probe])
-    return ok
+    probe = tempfile.mkdtemp(prefix="qor-mount-probe-")
+    if subprocess.run(["mount", "-t", "tmpfs", "tmpfs", probe], stderr=subprocess.DEVNULL).returncode:
+        return False
+    subprocess.run(["umount", probe])
+    return True
 
 
 if __name__ == "__main__":

@@ -95,13 +95,15 @@ def wheel():
         gaps = [(frames[a][0], frames[b][0]) for a, b in zip(at, at[1:]) if b != a + 1]
         T.check(bool(at) and not gaps, f"wheel: no wheel frame missing while recording (gaps {gaps})")
 
-        # The instrument refuses to leave Wheel mode at the next Pause.
+        # The instrument falls silent in Wheel mode: the probe at the next
+        # Pause goes unanswered. (Ignoring probes while still sending frames
+        # would not do: a frame's bytes may hold the "O", "K" of an answer.)
         run.key("g")
         time.sleep(2.0)
-        run.sim.control("no-answer")
+        run.sim.control("silent-forever")
         run.key("space")
         s.answer("Confirm Exit", "n", timeout=40)
-        run.sim.control("answer")
+        run.sim.control("resume")
         for _ in range(3):
             run.key("space")              # stand-by: no pause key any more
         time.sleep(2.0)

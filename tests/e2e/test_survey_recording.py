@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """A survey in Auto mode, polled and streamed, driven by keystrokes: launch,
 normalisation, data file (beside taken names), Go and Pause twice, Comment,
-New Station, Quick Line and New Line, Exit. The data file is checked record by record against
-the frames the simulator sent: no frame sent while recording is missing,
+New Station, Quick Line and New Line, Exit. The data file is checked record
+by record against the frames the simulator sent: no frame sent while recording is missing,
 the records stand in order, and each streamed reading carries the time of
 its own frame (the simulator falls silent now and then, so a reading
 stamped with the time of the frame before would show).
@@ -157,13 +157,5 @@ def survey(mode):
             check_stream_ticks(runs, frames)
 
 
-def polled():
-    survey("polled")
-
-
-def streamed():
-    survey("stream")
-
-
 if __name__ == "__main__":
-    sys.exit(T.run(polled, streamed))
+    sys.exit(T.run(lambda: survey("polled"), lambda: survey("stream")))

@@ -43,14 +43,6 @@ def lost_during_survey(label, mode, breaks, record_first):
                 f"{label}: every frame sent before the loss recorded ({len(readings)} readings)")
 
 
-def streamed():
-    lost_during_survey("streamed", "stream", 1, True)
-
-
-def polled():
-    lost_during_survey("polled", "polled", 5, False)
-
-
 def lost_before_file():
     """Without a data file the run ends and the main menu is back."""
     with Session("watchdog-idle", screen="320x240") as s:
@@ -65,4 +57,5 @@ def lost_before_file():
 
 
 if __name__ == "__main__":
-    sys.exit(T.run(streamed, polled, lost_before_file))
+    sys.exit(T.run(lambda: lost_during_survey("streamed", "stream", 1, True),
+                   lambda: lost_during_survey("polled", "polled", 5, False), lost_before_file))

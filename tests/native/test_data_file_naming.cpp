@@ -65,24 +65,28 @@ void TestProposal()
     CHECK_EQ(tiny[7], L'#');
 }
 
+// Folders and extension dropped (also with dots in folder names); each
+// wide character keeps its low byte; a short buffer is cut.
 void TestBaseName()
 {
-    char base[261];
-    ExtractBaseName(L"Z:\\root\\Storage\\DATAQOR61MK2\\a.b.P61", base, sizeof base);
-    CHECK_STR(base, "a");
-    ExtractBaseName(L"C:\\dir.v2\\120408A.P61", base, sizeof base);
-    CHECK_STR(base, "120408A");
-    ExtractBaseName(L"C:/unix/style/SITE7", base, sizeof base);
-    CHECK_STR(base, "SITE7");
-    ExtractBaseName(L"noslash.GXY", base, sizeof base);
-    CHECK_STR(base, "noslash");
-    ExtractBaseName(L"C:\\dir\\.P61", base, sizeof base);
-    CHECK_STR(base, "");
-    // Each wide character keeps its low byte.
-    ExtractBaseName(L"\\x\\\x0141\x00E9z.P61", base, sizeof base);
-    CHECK_STR(base, "A\xE9z");
-    ExtractBaseName(L"\\LONGFILENAME.P61", base, 5);
-    CHECK_STR(base, "LONG");
+    const struct {
+        const wchar_t* Path;
+        size_t Size;
+        const char* Base;
+    } cases[] = {
+        {L"Z:\\root\\Storage\\DATAQOR61MK2\\a.b.P61", 261, "a"},
+        {L"C:\\dir.v2\\120408A.P61", 261, "120408A"},
+        {L"C:/unix/style/SITE7", 261, "SITE7"},
+        {L"noslash.GXY", 261, "noslash"},
+        {L"C:\\dir\\.P61", 261, ""},
+        {L"\\x\\\x0141\x00E9z.P61", 261, "A\xE9z"},
+        {L"\\LONGFILENAME.P61", 5, "LONG"},
+    };
+    for (const auto& c : cases) {
+        char base[261];
+        ExtractBaseName(c.Path, base, c.Size);
+        CHECK_STR(base, c.Base);
+    }
 }
 
 void TestExtensionCase()

