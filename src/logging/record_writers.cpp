@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "instrument/acq.h"
+#include "instrument/reading_rules.h"
 #include "logging/log_run.h"
 #include "logging/record_format.h"
 #include "platform/ce_compat.h"
@@ -34,8 +35,6 @@ DataFileFailure Failure;
 void AppendRecord(const char* rec)
 {
     if (LogRun.hDataFile == INVALID_HANDLE_VALUE || Failure.Blocked) return;
-    LARGE_INTEGER zero = {}, end = {};
-    SetFilePointerEx(LogRun.hDataFile, zero, &end, FILE_CURRENT);
     DWORD written = 0;
     BOOL ok = WriteFile(LogRun.hDataFile, rec, (DWORD)RecordLength, &written, NULL);
     if (ok && written == (DWORD)RecordLength) return;
@@ -43,7 +42,9 @@ void AppendRecord(const char* rec)
     DWORD error = ok ? ERROR_DISK_FULL : GetLastError();
     if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
     if (written != 0) {
-        SetFilePointerEx(LogRun.hDataFile, end, NULL, FILE_BEGIN);
+        LARGE_INTEGER back;
+        back.QuadPart = -(LONGLONG)written;
+        SetFilePointerEx(LogRun.hDataFile, back, NULL, FILE_CURRENT);
         SetEndOfFile(LogRun.hDataFile);
     }
     Failure.Blocked = 1;
@@ -67,8 +68,8 @@ void ToFileText(const wchar_t* text, char* out, size_t outSize)
 double SamplingValueOfMode()
 {
     switch (Settings.LoggingMode) {
-    case 1: return Settings.WheelIncrement;
-    case 2: return Settings.ManualStationIncrement;
+    case LOGGING_WHEEL: return Settings.WheelIncrement;
+    case LOGGING_MANUAL: return Settings.ManualStationIncrement;
     default: return Settings.ReadingInterval;
     }
 }
