@@ -14,4 +14,5 @@ list(APPEND QOR_PORTABLE_SOURCES
   instrument/reading_rules.cpp
   logging/command_keys.cpp
   settings/entry_rules.cpp
+  gps/utm.cpp
 )

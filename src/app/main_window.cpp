@@ -1,6 +1,7 @@
 // The main window: screen set-up, settings load, hidden child windows and
 // the nine main-menu buttons.
 #include "app/main_window.h"
+#include "gps/utm.h"
 #include "app/window_handles.h"
 #include "app/app_state.h"
 #include "app/keep_alive.h"
@@ -148,7 +149,7 @@ LRESULT OnMainCreate(HWND hwnd, UINT, WPARAM, LPARAM)
     CreateSharedPensAndBrushes();
     CreateChildWindows(hwnd);
     CreateMenuButtons(hwnd);
-    InitProjectionConstants();
+    InitUtmConstants();
 
     App.KeepAliveRunning = 1;
     App.hKeepAliveThread = CreateThread(nullptr, 0, KeepAliveThread, nullptr, 0, nullptr);

@@ -151,7 +151,6 @@ void StampGpsTimes(DWORD now)
 
 void PrepareMapGrid() {}
 
-void InitProjectionConstants() {}
 
 void CopyMapOptionsToWorking() {}
 

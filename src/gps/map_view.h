@@ -13,7 +13,6 @@ struct MapRecord {
 extern MapRecord Map;
 
 void PrepareMapGrid();
-void InitProjectionConstants();
 // Map display options window (marker sizes and colours).
 LRESULT CALLBACK DisplayMapOptionsWndProc(HWND, UINT, WPARAM, LPARAM);
 void CopyMapOptionsToWorking();
