@@ -15,4 +15,5 @@ list(APPEND QOR_PORTABLE_SOURCES
   logging/command_keys.cpp
   settings/entry_rules.cpp
   gps/utm.cpp
+  gps/nmea_sentence.cpp
 )

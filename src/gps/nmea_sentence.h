@@ -1,0 +1,71 @@
+// The byte-level rules of GPS sentences: comma fields, the '$' ... '*'
+// envelope and its checksum, the field table of each GPS type and the
+// decoding of a position sentence's fields. Free of Win32 and of globals,
+// so that it is tested and fuzzed on the host; the handlers feed it.
+#pragma once
+#include <cstdint>
+
+enum { GPS_FIELD_CHARS = 19, GPS_TABLE_ENTRIES = 7, GPS_TYPE_TOTAL_STATION = 7 };
+
+// Field n (1-based) of text between separators into out (at most 19
+// characters and a NUL); 0 when text has fewer than n - 1 separators. Field
+// 1 is the text before the first separator; an empty field gives "" and 1.
+int GetField(const char* text, int n, char separator, char* out);
+
+// Exclusive-or of the characters after the '$' up to the first '*' (or the end).
+unsigned NmeaChecksum(const char* sentence);
+
+enum SentenceCheck {
+    SENTENCE_MALFORMED,    // no '$' first or no '*'
+    SENTENCE_BAD_CHECKSUM, // the hexadecimal number after the last '*' differs
+    SENTENCE_VALID,
+};
+// compareChecksum 0 (the total station's GGA) accepts any checksum.
+SentenceCheck CheckSentence(const char* sentence, int compareChecksum);
+
+// Field kinds of a position sentence.
+enum GpsFieldKind {
+    FIELD_SATELLITES = 0,
+    FIELD_QUALITY = 1,
+    FIELD_LAT_HEMISPHERE = 2,
+    FIELD_LATITUDE = 3,
+    FIELD_LON_HEMISPHERE = 4,
+    FIELD_LONGITUDE = 5,
+    FIELD_DOP = 6, // 7 and 10 too
+    FIELD_NORTHING = 8,
+    FIELD_EASTING = 9,
+};
+
+struct GpsFormatRecord {
+    char SentenceId[4];
+    uint32_t FieldCount;
+    uint32_t FieldKind[GPS_TABLE_ENTRIES];
+    uint32_t FieldIndex[GPS_TABLE_ENTRIES];
+};
+
+// The table of GPS type 0..7; type 8 (label records) and others leave
+// format as it is.
+void LoadGpsFormat(int gpsType, GpsFormatRecord* format);
+
+// What one position sentence gave, and the hemisphere signs, which a
+// sentence without a valid hemisphere leaves as they were.
+struct PositionFields {
+    int PositionOk;
+    int Geographic;       // latitude/longitude (to project) or grid (distance units)
+    double First, Second; // latitude, longitude or northing, easting
+    int Satellites;
+    int Quality;
+    char QualityChar; // selects the status label; 0 when no quality field
+    int HasPdop;
+    float Pdop;
+    int LatitudeSign, LongitudeSign;
+};
+
+// Decodes sentence by format. units and rtsUnits are the settings of the
+// same names (grid values end up in the distance unit).
+void DecodePositionFields(const char* sentence, const GpsFormatRecord& format, int gpsType,
+                          int units, int rtsUnits, PositionFields* fields);
+
+// The status label of a quality character: "NO FIX", "AGPS", "DGPS",
+// "RTK3".."RTK9", "RTS" or "UNKW".
+const char* QualityLabel(char qualityChar);
