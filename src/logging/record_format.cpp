@@ -202,3 +202,32 @@ void FormatReadingRecord(char* rec, const unsigned char* frame16, uint32_t tick)
     AppendTick(&line, tick);
     Finish(line, rec);
 }
+
+int FormatGpsRecordGroup(char (*recs)[RecordBufferBytes], int maxRecords, const char* text,
+                         char first, char continuation, char trailer, char flag, int hasCounter,
+                         long counter, uint32_t tick)
+{
+    const size_t TextPerRecord = 25;
+    const size_t length = std::strlen(text);
+    int count = 0;
+    for (size_t at = 0; (at < length || at == 0) && count < maxRecords - 1; at += TextPerRecord) {
+        const char tag[2] = {count == 0 ? first : continuation, 0};
+        RecordLine line;
+        Begin(&line, tag);
+        const size_t n = length - at < TextPerRecord ? length - at : TextPerRecord;
+        Append(&line, text + at, n);
+        Finish(line, recs[count++]);
+    }
+    // Without a counter the flag follows the trailer tag directly.
+    const char tag[2] = {trailer, 0};
+    RecordLine line;
+    Begin(&line, tag);
+    if (hasCounter) AppendF(&line, "%06ld", counter);
+    AppendF(&line, "%c", flag);
+    // The tick stands in columns 16..25 whatever came before it.
+    while (line.Used < 16) Append(&line, " ", 1);
+    line.Used = 16;
+    AppendTick(&line, tick);
+    Finish(line, recs[count++]);
+    return count;
+}

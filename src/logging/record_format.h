@@ -58,3 +58,12 @@ void FormatTextRecord(char* rec, char tag, const char* text, uint32_t tick);
 // Reading record: the 16 decoded frame bytes as they are (any byte value,
 // 0x0A and 0x00 included) and the tick of the frame or request.
 void FormatReadingRecord(char* rec, const unsigned char* frame16, uint32_t tick);
+
+// A GPS record group: the sentence text in records of 25 characters (the
+// first with tag `first`, the others with `continuation`, the last padded),
+// then the trailer: tag `trailer`, the counter as "%06ld" when hasCounter,
+// the flag and the tick in columns 16..25. Returns the number of records
+// built into recs (at most maxRecords; a 255-character sentence needs 12).
+int FormatGpsRecordGroup(char (*recs)[RecordBufferBytes], int maxRecords, const char* text,
+                         char first, char continuation, char trailer, char flag, int hasCounter,
+                         long counter, uint32_t tick);

@@ -4,6 +4,7 @@
 #include "app/window_handles.h"
 
 #include "app/app_state.h"
+#include "gps/gps_state.h"
 #include "instrument/acq.h"
 #include "instrument/reading_rules.h"
 #include "logging/log_run.h"
@@ -188,4 +189,15 @@ void WriteNullRecords(int kind, int withPrevious, const float newOffsets[4],
                            withPrevious ? previousOffsets[i] : 0.0f);
         AppendRecord(rec);
     }
+}
+
+void WriteGpsRecord(const char* text, uint32_t tick, char first, char continuation, char trailer,
+                    char flag)
+{
+    // A sentence that began before recording started is not part of it.
+    if (tick < LogRun.StartTick) return;
+    char recs[12][RecordBufferBytes];
+    const int n = FormatGpsRecordGroup(recs, 12, text, first, continuation, trailer, flag,
+                                       first == '@', (long)GpsLog.FixCount, tick);
+    for (int i = 0; i < n; ++i) AppendRecord(recs[i]);
 }

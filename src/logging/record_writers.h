@@ -2,6 +2,7 @@
 // process-wide records and appends them to the open data file.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 // Bytes per record (27 for this instrument).
 extern int RecordLength;
@@ -20,3 +21,8 @@ void WriteTextRecord(const wchar_t* text, char tag);
 void WriteReadingRecord();
 void WriteNullRecords(int kind, int withPrevious, const float newOffsets[4],
                       const float previousOffsets[4]);
+// A received GPS sentence as a record group (tags as the sentence's kind
+// wants them; the fix counter follows an '@' first tag), written only when
+// its tick is not before the last Go.
+void WriteGpsRecord(const char* text, uint32_t tick, char first, char continuation, char trailer,
+                    char flag);

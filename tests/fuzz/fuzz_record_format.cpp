@@ -76,5 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(out.Rec, out.Guard);
     FormatReadingRecord(out.Rec, frame, tick);
     Check(out.Rec, out.Guard);
+    char group[12][RecordBufferBytes];
+    const int n = FormatGpsRecordGroup(group, 12, t1.substr(0, 255).c_str(), (char)i1, (char)i2,
+                                       (char)i3, (char)i1, i2 & 1, i3, tick);
+    for (int r = 0; r < n; ++r) Check(group[r], out.Guard);
     return 0;
 }

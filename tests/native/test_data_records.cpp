@@ -176,6 +176,34 @@ void TestExtremeValuesAreCut()
     CHECK_EQ(rec[RecordBufferBytes], 0x55);
 }
 
+// GPS record groups: 25 text characters a record, the trailer with the
+// counter, the flag and the tick in columns 16..25.
+void TestGpsRecordGroups()
+{
+    char recs[12][RecordBufferBytes];
+    const std::string gga =
+        "$GPGGA,030719.000,3747.0873,S,17518.8938,E,1,08,1.1,59.9,M,23.7,M,,0000*7D";
+    CHECK_EQ(FormatGpsRecordGroup(recs, 12, gga.c_str(), '@', '#', '!', 'p', 1, 12, 3600500), 4);
+    CHECK_STR(Bytes(recs[0]), "@" + gga.substr(0, 25) + "\n");
+    CHECK_STR(Bytes(recs[1]), "#" + gga.substr(25, 25) + "\n");
+    CHECK_STR(Bytes(recs[2]), "#" + gga.substr(50) + Spaces(75 - (int)gga.size()) + "\n");
+    CHECK_STR(Bytes(recs[3]), "!000012p" + Spaces(8) + "   3600500\n");
+    // A wrong sentence has no counter; 25 characters fill one record.
+    CHECK_EQ(FormatGpsRecordGroup(recs, 12, std::string(25, 'x').c_str(), '?', '"', '!', ' ', 0, 0,
+                                  0x80000000u),
+             2);
+    CHECK_STR(Bytes(recs[0]), "?" + std::string(25, 'x') + "\n");
+    CHECK_STR(Bytes(recs[1]), "! " + Spaces(14) + "-214748364\n");
+    CHECK_EQ(
+        FormatGpsRecordGroup(recs, 12, std::string(26, 'y').c_str(), '@', '#', '!', ' ', 1, 0, 1),
+        3);
+    CHECK_STR(Bytes(recs[1]), "#y" + Spaces(24) + "\n");
+    CHECK_EQ(FormatGpsRecordGroup(recs, 12, "", '?', '"', '!', ' ', 0, 0, 1), 2);
+    CHECK_EQ(
+        FormatGpsRecordGroup(recs, 12, std::string(255, 'z').c_str(), '@', '#', '!', 'p', 1, 1, 1),
+        12);
+}
+
 } // namespace
 
 int main()
@@ -188,5 +216,6 @@ int main()
     TestTickedRecords();
     TestReadingRecord();
     TestExtremeValuesAreCut();
+    TestGpsRecordGroups();
     return TestSummary("test_data_records");
 }
