@@ -1,7 +1,6 @@
-// Minimal GPS side: the records, readers and windows the rest of the
-// program calls, without sentence parsing, projection or map drawing.
-// The readers drain the GPS port so that it opens, runs and closes like
-// the real thing; nothing is decoded or recorded yet.
+// The GPS side still to come: the total station's and the monitor's
+// readers (they drain the port so that it opens, runs and closes like the
+// real thing), the Monitor GPS and map options windows, the map.
 #include "app/app_state.h"
 #include "app/window_handles.h"
 #include "app/message_table.h"
@@ -12,7 +11,7 @@
 #include "resource_ids.h"
 #include "serial/serial_ports.h"
 
-GpsFixRecord GpsFix = {0, -2.0f, 0.0f, 0, 0, 0};
+GpsFixRecord GpsFix = {0, -2.0f, 0.0f, 0, 0, 0, 0};
 GpsLogRecord GpsLog = {14400, 14600, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0};
 HANDLE hGpsThread = INVALID_HANDLE_VALUE;
 volatile int32_t GpsReaderRunning = 0;
@@ -20,7 +19,6 @@ MapRecord Map;
 
 namespace {
 
-int SentenceSetType = 1;
 DWORD GpsTimeStamp[3];
 
 // Reads the GPS port byte by byte until the port is closed under it.
@@ -128,10 +126,6 @@ const MessageEntry DisplayMapOptionsTable[] = {
 DEFINE_TABLE_WNDPROC(MonitorGpsWndProc, MonitorGpsTable)
 DEFINE_TABLE_WNDPROC(DisplayMapOptionsWndProc, DisplayMapOptionsTable)
 
-void InitGpsSentenceSet(int gpsType) { SentenceSetType = gpsType; }
-
-DWORD WINAPI NmeaReaderThread(LPVOID) { return DrainGpsPort(); }
-
 DWORD WINAPI RtsReaderThread(LPVOID) { return DrainGpsPort(); }
 
 DWORD WINAPI GpsMonitorReaderThread(LPVOID) { return DrainGpsPort(); }
@@ -151,14 +145,6 @@ void StampGpsTimes(DWORD now)
 
 void PrepareMapGrid() {}
 
-
 void CopyMapOptionsToWorking() {}
-
-// GPS messages of the logging window: nothing is delivered yet.
-LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
-LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
-LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM) { return 0; }

@@ -10,7 +10,8 @@ struct GpsFixRecord {
     float Speed; // distance units per second
     int32_t Quality;
     int32_t Satellites;
-    uint32_t LastTick;
+    uint32_t LastTick;  // tick of the last decoded position sentence
+    int32_t GsaPending; // 1 after a position sentence until a GSA is used
 };
 
 struct GpsLogRecord {

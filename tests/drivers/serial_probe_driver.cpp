@@ -1,14 +1,9 @@
-// Drives the instrument port with the program's own functions and nothing
-// else of a logging run: open the port, probe, then the reader the answer
-// calls for, into a hidden window that stands in for the logging window and
-// whose timer 1 is the logging window's own watchdog (polled requests,
-// reconnection). Writes what happened as "key=value" lines. Run by
-// tests/e2e/test_serial_link.py.
-//
-//   serial_probe_driver --out FILE [--port N] [--reader none|auto] [--seconds S]
-//                       [--frames FILE]
-//   serial_probe_driver --out FILE --opener instrument|gps
-//                       [--port N] [--format BAUD,BITS,PARITY,STOP]   (setting indexes)
+// The instrument port driven by the program's own functions and nothing else
+// of a run: opener, probe, the reader the answer calls for and the logging
+// window's watchdog (timer IDT_WATCHDOG) in a hidden stand-in window. Writes
+// "key=value" lines for tests/e2e/test_serial_link.py. Options: --out FILE
+// --port N --reader none|auto --seconds S --frames FILE, or --opener
+// instrument|gps --format BAUD,BITS,PARITY,STOP (setting indexes).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -54,19 +49,13 @@ void ParseOptions()
         std::wcstombs(k, argv[i], sizeof k);
         std::wcstombs(v, argv[i + 1], sizeof v);
         const std::string key = k;
-        if (key == "--port")
-            Opt.Port = std::atoi(v);
-        else if (key == "--reader")
-            Opt.Reader = v;
-        else if (key == "--seconds")
-            Opt.Seconds = std::atof(v);
-        else if (key == "--out")
-            Opt.Out = v;
-        else if (key == "--frames")
-            Opt.Frames = v;
-        else if (key == "--opener")
-            Opt.Opener = v;
-        else if (key == "--format")
+        if (key == "--port") Opt.Port = std::atoi(v);
+        if (key == "--reader") Opt.Reader = v;
+        if (key == "--seconds") Opt.Seconds = std::atof(v);
+        if (key == "--out") Opt.Out = v;
+        if (key == "--frames") Opt.Frames = v;
+        if (key == "--opener") Opt.Opener = v;
+        if (key == "--format")
             std::sscanf(v, "%d,%d,%d,%d", &Opt.Format[0], &Opt.Format[1], &Opt.Format[2],
                         &Opt.Format[3]);
     }

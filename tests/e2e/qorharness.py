@@ -3,16 +3,10 @@ private X server, driven by keystrokes, watched through screenshots, talking
 to the simulated EM61-MK2 over a pseudo-terminal; and the readers of what it
 leaves behind (data file records, configuration lines).
 
-    from qorharness import Checks, Session, Survey
-
-    T = Checks("test_example")
+    T = Checks("test_example")          # then, in a case run by T.run(case):
     with Session("example", screen="320x240") as s:
         run = Survey(s, config={47: "2"}, sim_args=["--mode", "polled"])
-        run.launch()                         # normalised: "&File" is on
-        path = run.create_file()
-        run.key("g"); time.sleep(3); run.key("space")
-        run.exit_run()                       # "Exit Logging?" answered Yes
-    sys.exit(T.summary())
+        run.launch(); path = run.create_file(); run.key("g"); run.exit_run()
 
 Everything started here is stopped when the session ends, also on failure
 or when CTest ends the test (SIGTERM): the program, the simulators, the Wine
@@ -630,14 +624,16 @@ class Session:
 
 class Survey:
     """A survey as an operator walks it: the program on the session's device
-    root with the default configuration (GPS off) and the given line edits,
-    the EM61-MK2 simulator on COM1, keys to the program's main window."""
+    root with the default configuration and the given line edits, the
+    EM61-MK2 simulator on COM1, keys to the program's main window. GPS is
+    off unless a pseudo-terminal for the receiver is given (on COM2)."""
 
-    def __init__(self, session, config=None, sim_args=(), screen=None):
+    def __init__(self, session, config=None, sim_args=(), screen=None, gps=None):
         self.s = session
-        session.put_file("KVTINI/Q61MK2CX.INI", config_lines(config))
+        session.put_file("KVTINI/Q61MK2CX.INI", config_lines(config, gps=gps is not None))
         self.sim = session.start_em61sim(*sim_args)
-        self.app = session.start(screen=screen, com={1: self.sim.path})
+        com = {1: self.sim.path, **({2: gps.path} if gps else {})}
+        self.app = session.start(screen=screen, com=com)
         self.main = session.wait_window("^QOR$")
         time.sleep(1.0)
 
@@ -683,11 +679,7 @@ class Survey:
         self.s.answer("Confirm Exit", answer)
 
     def exited(self, timeout=20):
-        try:
-            self.app.proc.wait(timeout)
-            return True
-        except subprocess.TimeoutExpired:
-            return False
+        return wait_for(lambda: self.app.proc.poll() is not None, timeout, 0.2, fail=False)
 
 
 def _install_sigterm_handler():

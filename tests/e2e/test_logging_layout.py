@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""Layout of the logging screen of the real program under Wine.
-
-At 240x320, 320x240, 480x640, 640x480 and 800x480 a run is launched on the
-EM61-MK2 simulator (GPS disabled) and the screenshot is probed where the
-layout rules put things: the borders of the profile, speed-bar and bar
-panes, their grid rows, the four command buttons and the speed text; once
-normalised, every read-out row is whole and clear of the buttons. Expected
-coordinates are computed here from the screen-geometry and layout rules.
+"""Layout of the logging screen at 240x320, 320x240, 480x640, 640x480 and
+800x480: the screenshot is probed where the layout rules (computed here) put
+pane borders, grid rows, command buttons, speed text and read-out rows.
 """
 import sys
 import time

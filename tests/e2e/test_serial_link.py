@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""The instrument serial link under Wine: openers, probe and reader threads.
-
-Runs build/drivers/serial_probe_driver.exe (the program's OpenInstrumentPort,
-ProbeInstrument('H', 'X', 0), the reader the answer calls for and the
-logging window's watchdog, into a hidden stand-in window) on a COM port
-mapped to a pseudo-terminal. On the other side is the EM61-MK2 simulator or,
-for the exact byte sequences of the probe's edge cases, a scripted
-instrument in this file.
+"""The instrument serial link under Wine: build/drivers/serial_probe_driver.exe
+runs the program's openers, probe, readers and watchdog on a COM port mapped
+to a pseudo-terminal, with the EM61-MK2 simulator or a scripted instrument.
 """
 import os
 import sys

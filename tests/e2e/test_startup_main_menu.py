@@ -1,15 +1,8 @@
 #!/usr/bin/env python3
-"""Start-up and main menu of the real program, at four device screens.
-
-For 240x320, 320x240, 480x640 and 800x480: the first start writes the
-default configuration file byte for byte, the main window covers the
-screen (the work area plus the task-bar strip), a second start exits with
--1 and makes no second main window, and the Exit key ends the program with
-0. Also: a device with a
-"Storage" folder keeps its settings there, a corrupted
-configuration file is reset, the highlight wraps from the first button to
-"E&xit", and a start after 20 days of uptime stops with "PROGRAM STOP".
-Screenshots of the main menu go to the test output directory.
+"""Start-up and main menu at 240x320, 320x240, 480x640 and 800x480: the
+default configuration file byte for byte, the main window's place, one copy
+only (-1), Exit ends with 0; also the "Storage" folder, a corrupt file reset,
+the highlight wrap and "PROGRAM STOP" after 20 days of uptime.
 """
 import os
 import sys
@@ -22,13 +15,9 @@ T = Checks("test_startup_main_menu")
 check = T.check
 
 
-def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-def settled(predicate, timeout):
-    return wait_for(predicate, timeout, fail=False)
+def file_bytes(path):
+    """The file's bytes once it is there and not empty (False if never)."""
+    return wait_for(lambda: os.path.exists(path) and open(path, "rb").read(), 20, fail=False)
 
 
 def expected_window(w, h):
@@ -46,7 +35,7 @@ def check_screen(w, h):
         first = s.start()
         main = s.wait_window("^QOR$")
         config = s.path("KVTINI", "Q61MK2CX.INI")
-        written = settled(lambda: os.path.exists(config) and read_bytes(config), 20)
+        written = file_bytes(config)
         check(written == DEFAULT_CONFIG, f"{label}: configuration file equals the defaults")
         check(not os.path.exists(s.path("Storage")), f"{label}: no \"Storage\" folder left behind")
         x, y, ww, wh = s.x.window_geometry(main)
@@ -76,7 +65,7 @@ def check_storage_folder_and_highlight_wrap():
         app = s.start()
         main = s.wait_window("^QOR$")
         config = s.path("Storage", "KVTINI", "Q61MK2CX.INI")
-        written = settled(lambda: os.path.exists(config) and read_bytes(config), 20)
+        written = file_bytes(config)
         check(written == DEFAULT_CONFIG, "with \"Storage\": defaults written to Storage\\KVTINI")
         check(not os.path.exists(s.path("KVTINI")), "with \"Storage\": no \\KVTINI folder made")
         time.sleep(1.0)

@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""Starting and leaving a run, driven by keys.
-
-Launches that must not start a run (both inputs disabled, instrument and GPS
-on one port, an instrument that does not answer, a GPS-only run whose GPS
-port is missing) leave the main menu usable. Exit without a data file asks
-nothing, nor does a cancelled Create Data File leave a file; with one it
-asks "Exit Logging?": No changes nothing, Yes writes the totals and the main
-menu is back. A GPS-only run's data file is a ".GXY".
+"""Starting and leaving a run: launches that must not start a run leave the
+main menu usable; Exit asks "Exit Logging?" only with a data file; a
+GPS-only run's data file is a ".GXY".
 """
 import re
 import sys

@@ -1,14 +1,8 @@
 #!/usr/bin/env python3
-"""Files that cannot be written during a survey, on small file systems
-mounted by the test (needs root; skipped, exit code 77, where mounting is
-not allowed).
-
-A read-only data folder: "Create Data File" ends in "FILE ERROR" and the run
-stays on the File page. A card that fills up while recording: "FILE ERROR"
-with the system's reason, recording paused, every record already written
-whole; once there is room again Go records on. A read-only configuration
-folder: Quick Line says the settings could not be saved and the file stays
-byte for byte as it was.
+"""Files that cannot be written, on small file systems mounted by the test
+(needs root; exit code 77 where mounting is not allowed): a read-only data
+folder, a card that fills while recording ("FILE ERROR", paused, every record
+whole, Go records on once there is room), a read-only configuration folder.
 """
 import os
 import subprocess

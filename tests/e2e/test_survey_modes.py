@@ -1,13 +1,7 @@
 #!/usr/bin/env python3
-"""Manual and Wheel logging modes, the Null command and the soft marker,
-driven by keys.
-
-Manual: Null is pressed as soon as it lights (normalisation still running);
-the trigger is then pressed a few times while recording and one reading is
-recorded per press. Wheel: every wheel frame sent while recording is
-recorded; an instrument that refuses to leave Wheel mode at Pause asks
-"Exit Logging?", and No leaves a run in stand-by that keys cannot push
-further. Soft marker: a held digit marks readings and does not pause.
+"""Manual and Wheel logging modes, Null and the soft marker, driven by keys:
+Null pressed while normalising, one reading per trigger, every wheel frame
+recorded, an instrument that stays in Wheel mode at Pause, a held digit.
 """
 import sys
 import time

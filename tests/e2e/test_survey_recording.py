@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""A survey in Auto mode, polled and streamed, driven by keystrokes: launch,
-normalisation, data file (beside taken names), Go and Pause twice, Comment,
-New Station, Quick Line and New Line, Exit. The data file is checked record
-by record against the frames the simulator sent: no frame sent while recording is missing,
-the records stand in order, and each streamed reading carries the time of
-its own frame (the simulator falls silent now and then, so a reading
-stamped with the time of the frame before would show).
+"""A survey in Auto mode, polled and streamed, driven by keys from launch to
+Exit. Record by record against the simulator's frames: none missing, in
+order, each streamed reading stamped with its own frame's time (the
+simulator falls silent now and then, so a stale stamp would show).
 """
 import datetime
 import os

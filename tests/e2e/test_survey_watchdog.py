@@ -1,10 +1,7 @@
 #!/usr/bin/env python3
-"""The connection watchdog: the instrument falls silent during a survey.
-
-Streamed: one reconnection, then the run is given up. Polled: five
-reconnections, the sixth miss gives up. In both, with a data file open,
-"NO CONNECTION" is answered with Return and the program ends after writing
-the totals; the file keeps everything recorded before the loss.
+"""The instrument falls silent during a survey. Streamed: one reconnection,
+then the run is given up; polled: the sixth miss gives up. "NO CONNECTION"
+answered, the totals are written and the file keeps everything recorded.
 """
 import sys
 import time

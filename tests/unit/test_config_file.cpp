@@ -6,36 +6,25 @@
 #include "platform/ce_compat.h"
 #include "test_check.h"
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
 // The default file, line by line, as the surveyor finds it after a first start.
-static const char* const DefaultLines[] = {
-    "Ver3.30",  "1",         "0",        "0",        "0",           "0",
-    "1",        "0",         "1", // 2-9
-    "1",        "1",         "1",        "1",        "1",           "1",
-    "1",        "1", // 10-17
-    "2",        "3",         "4",        "1",        "2",           "4",
-    "3",        "1", // 18-25
-    "16711680", "65280",     "255",      "16711935", "16776960",    "65535",
-    "32896",    "8421376",   "0",        "0.000000", "2000.000000", // 34-36
-    "1",        "1",         "1",        "1",        "1",           "0",
-    "0",        "0",                                                            // 37-44
-    "0.000000", "10.000000", "0",                                               // 45-47
-    "1.000000", "0.200000",  "2.000000", "0.200000", "0",                       // 48-52
-    "1.000000", "0",         "1",        "0.000000", "0",                       // 53-57
-    "5",        "4",         "3",        "16711680", "255",         "65280",    // 58-63
-    "1",        "0",         "0",        "1.500000", "10",          "1",        // 64-69
-    "1",        "1",         "5",        "4.000000", "0.000000",    "0.000000", // 70-75
-    "0",        "1",         "0",        "0",                                   // 76-79
-};
-static_assert(sizeof DefaultLines / sizeof DefaultLines[0] == 79, "79 lines");
+static const char DefaultText[] =
+    "Ver3.30 1 0 0 0 0 1 0 1 1 1 1 1 1 1 1 1 2 3 4 1 2 4 3 1 16711680 65280 255 16711935 16776960 "
+    "65535 32896 8421376 0 0.000000 2000.000000 1 1 1 1 1 0 0 0 0.000000 10.000000 0 1.000000 "
+    "0.200000 2.000000 0.200000 0 1.000000 0 1 0.000000 0 5 4 3 16711680 255 65280 1 0 0 1.500000 "
+    "10 1 1 1 5 4.000000 0.000000 0.000000 0 1 0 0";
 
 static SettingsRecord Defaults;
 
 static std::vector<std::string> DefaultFile()
 {
-    return std::vector<std::string>(std::begin(DefaultLines), std::end(DefaultLines));
+    std::vector<std::string> lines;
+    std::istringstream words(DefaultText);
+    for (std::string word; words >> word;) lines.push_back(word);
+    return lines;
 }
 
 static std::string Join(const std::vector<std::string>& lines, const char* eol = "\r\n")
@@ -98,6 +87,7 @@ static void TestFirstStartWritesDefaults()
     DeleteFileW(ConfigPath().c_str());
     ResetSettings();
     AccessConfigFile(CONFIG_LOAD);
+    CHECK_EQ(DefaultFile().size(), 79u);
     CHECK_STR(ReadBytes(ConfigPath()), Join(DefaultFile()));
     CHECK_EQ(App.ConfigCorrupt, 0);
 

@@ -1,0 +1,145 @@
+// The GPS reader thread and the logging window's handlers of its sentences:
+// each line is checked, recorded while recording (every malformed line and
+// every position sentence, with the GSA paired to one for type 0) and, at
+// most once per display interval, decoded.
+//
+// Hand-over: the reader assembles one sentence at a time into GpsSentence
+// and SendMessageW's it to the logging window; it waits until the handler
+// (and the fix or GSA handler it sends to in turn) is done, so the buffer
+// and its tick need no lock.
+#include "gps/gps_reader.h"
+
+#include "app/window_handles.h"
+#include "gps/gps_state.h"
+#include "gps/nmea_sentence.h"
+#include "logging/log_run.h"
+#include "logging/record_writers.h"
+#include "platform/ce_compat.h"
+#include "serial/serial_ports.h"
+#include "settings/settings.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+char GpsSentence[256];             // written by the reader, read inside the hand-over
+volatile uint32_t GpsSentenceTick; // tick of the sentence's '$'
+GpsFormatRecord GpsFormat = {"GGA", 0, {}, {}};
+PositionFields Fields = {0, 0, 0.0, 0.0, 0, 0, 0, 0, 0.0f, 1, 1};
+
+enum { LINE_BYTES = 260, LINE_WRAP = 200 };
+
+void Record(const char* text, char first, char continuation, char flag)
+{
+    if (LogRun.FileState == FILE_RECORDING)
+        WriteGpsRecord(text, GpsSentenceTick, first, continuation, '!', flag);
+}
+
+// A position sentence: decoded once per display interval, counted and
+// recorded always.
+void AcceptPosition(const char* text)
+{
+    const int32_t since = (int32_t)(GpsSentenceTick - GpsFix.LastTick);
+    const int due = (since < 0 ? -since : since) > Settings.GpsDisplayIntervalMs;
+    if (due) {
+        GpsFix.LastTick = GpsSentenceTick;
+        GpsFix.GsaPending = 1;
+        SendMessageW(hLoggingWnd, WM_QOR_GPS_FIX, 0, 0);
+    }
+    if (LogRun.FileState == FILE_RECORDING) GpsLog.FixCount += 1;
+    Record(text, '@', '#', due ? 'p' : ' ');
+}
+
+} // namespace
+
+void InitGpsSentenceSet(int gpsType) { LoadGpsFormat(gpsType, &GpsFormat); }
+
+DWORD WINAPI NmeaReaderThread(LPVOID)
+{
+    GpsReaderRunning = 1;
+    SetCommMask(hGpsPort, EV_RXCHAR);
+    char line[LINE_BYTES];
+    int index = 0;
+    uint32_t startTick = 0;
+    while (hGpsPort != INVALID_HANDLE_VALUE) {
+        DWORD events = 0;
+        if (!WaitCommEvent(hGpsPort, &events, nullptr)) Sleep(10); // a failing port: back off
+        unsigned char byte;
+        DWORD got = 0;
+        while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr) &&
+               got == 1) {
+            if (byte == '\n') {
+                // The byte before the line feed is the carriage return. The
+                // index stays: a line without '$' after this one delivers
+                // this sentence again, as the receiver's reader always did.
+                if (index == 0) continue;
+                std::memcpy(GpsSentence, line, index);
+                GpsSentence[index - 1] = 0;
+                GpsSentenceTick = startTick;
+                SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
+            } else if (byte == '$') {
+                startTick = CeGetTickCount();
+                line[0] = '$';
+                index = 1;
+            } else {
+                if (index > LINE_WRAP) index = 0;
+                line[index++] = (char)byte;
+            }
+        }
+        if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
+    }
+    GpsReaderRunning = 0;
+    return 0;
+}
+
+LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM)
+{
+    char text[sizeof GpsSentence];
+    std::memcpy(text, GpsSentence, sizeof text);
+    text[sizeof text - 1] = 0;
+    const int totalStation = Settings.GpsType == GPS_TYPE_TOTAL_STATION;
+    const int position = std::strstr(text, GpsFormat.SentenceId) != nullptr;
+    if (CheckSentence(text, !totalStation) != SENTENCE_VALID) {
+        Record(text, '?', '"', ' ');
+    } else if (totalStation && !position) {
+        Record(text, '@', '#', ' ');
+    } else {
+        if (position) AcceptPosition(text);
+        // Type 0 takes the DOP from the GSA that follows a position.
+        if (Settings.GpsType == 0 && std::strstr(text, "GSA") && GpsFix.GsaPending == 1) {
+            GpsFix.GsaPending = 0;
+            SendMessageW(hLoggingWnd, WM_QOR_GPS_GSA, 0, 0);
+            Record(text, '@', '#', ' ');
+        }
+    }
+    GpsSentence[0] = 0;
+    return 0;
+}
+
+// The fields of an accepted position sentence. (The read-outs, the
+// projection, the position store and the map follow with the fix
+// processing.)
+LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
+{
+    if (std::strstr(GpsSentence, GpsFormat.SentenceId) != nullptr) {
+        DecodePositionFields(GpsSentence, GpsFormat, Settings.GpsType, Settings.Units,
+                             Settings.RtsUnits, &Fields);
+        GpsFix.Satellites = Fields.Satellites;
+        GpsFix.Quality = Fields.Quality;
+        if (Fields.HasPdop) GpsFix.Pdop = Fields.Pdop;
+        if (Fields.PositionOk) GpsFix.Valid = 1;
+    }
+    GpsSentence[0] = 0;
+    return 0;
+}
+
+LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM)
+{
+    char field[GPS_FIELD_CHARS + 1];
+    if (GetField(GpsSentence, 16, ',', field) && field[0])
+        GpsFix.Pdop = (float)std::fabs(std::strtod(field, nullptr));
+    GpsSentence[0] = 0;
+    return 0;
+}
