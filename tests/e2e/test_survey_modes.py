@@ -86,6 +86,9 @@ def wheel():
         readings = recordings(records)[0][0]
         T.check(15 <= len(readings) <= 35, f"wheel: about 5 readings per second ({len(readings)})")
         at = align(readings, frames) or []
+        # A polled reading in flight at Go may be recorded; the frames of the
+        # switch's settling second are purged. Count from the first wheel frame.
+        at = at[1:] if len(at) > 1 and at[1] - at[0] > 1 else at
         gaps = [(frames[a][0], frames[b][0]) for a, b in zip(at, at[1:]) if b != a + 1]
         T.check(bool(at) and not gaps, f"wheel: no wheel frame missing while recording (gaps {gaps})")
 
