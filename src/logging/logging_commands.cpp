@@ -125,6 +125,20 @@ static void ShowStandByPage()
     ShowCommandPage(FILE_STANDBY);
 }
 
+// The regular reader serves the instrument again after the wheel reader's
+// turn, under the stand-by watchdog (the streamed one was stopped for Wheel
+// recording too).
+static void ResumeRegularReader()
+{
+    ResumeThread(hInstrumentThread);
+    if (Acq.PolledMode == 1)
+        Acq.FrameReceived = 1;
+    else
+        ResetFrameThinning();
+    Acq.LastDataTick = CeGetTickCount();
+    StartWatchdogTimer(0);
+}
+
 // The instrument refused to switch into or out of Wheel mode and the
 // operator answered No to "Exit Logging?". Both readers are suspended at
 // that point; the run goes on in a consistent stand-by: the regular reader
@@ -133,13 +147,7 @@ static void ShowStandByPage()
 static void KeepRunInStandBy()
 {
     LogRun.Mode = RUN_MODE_WATCHED;
-    ResumeThread(hInstrumentThread);
-    if (Acq.PolledMode == 1)
-        Acq.FrameReceived = 1;
-    else
-        ResetFrameThinning();
-    Acq.LastDataTick = CeGetTickCount();
-    StartWatchdogTimer(0);
+    ResumeRegularReader();
     ShowStandByPage();
     LogRun.FileState = FILE_STANDBY;
     SetFocus(hLoggingWnd);
@@ -180,15 +188,7 @@ static int StopWheelMode()
     LogRun.Mode = RUN_MODE_WATCHED;
     SuspendThread(hWheelReaderThread);
     if (!ProbeInstrument(Acq.RateChar, 'X', 0)) return WheelSwitchRefused();
-    ResumeThread(hInstrumentThread);
-    if (Acq.PolledMode == 1)
-        Acq.FrameReceived = 1;
-    else
-        ResetFrameThinning();
-    // The streamed watchdog was stopped for Wheel recording too; it runs
-    // again in stand-by like the polled requests.
-    StartWatchdogTimer(0);
-    Acq.LastDataTick = CeGetTickCount();
+    ResumeRegularReader();
     return 1;
 }
 
