@@ -14,6 +14,8 @@
 #define WM_QOR_NMEA_SENTENCE     0x411
 // Posted by a record writer whose write failed.
 #define WM_QOR_FILE_ERROR        0x420
+// Sent by the total station's reader with each label record to record.
+#define WM_QOR_RTS_RECORD        0x421
 // Readers of the other instruments of the family; not served by this build.
 #define WM_QOR_OTHER_READER_40C  0x40C
 #define WM_QOR_OTHER_READER_40D  0x40D

@@ -16,4 +16,7 @@ list(APPEND QOR_PORTABLE_SOURCES
   settings/entry_rules.cpp
   gps/utm.cpp
   gps/nmea_sentence.cpp
+  gps/sensor_offset.cpp
+  gps/fix_readouts.cpp
+  gps/label_exchange.cpp
 )

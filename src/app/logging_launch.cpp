@@ -8,6 +8,7 @@
 #include "app/uptime_stop.h"
 #include "display/profile_pane.h"
 #include "display/status_paint.h"
+#include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
@@ -102,7 +103,8 @@ void StartGps(HWND hwnd)
     GpsFix.Valid = 0;
     ResetGpsRunValues();
     if (ok) {
-        LPTHREAD_START_ROUTINE reader = (Settings.GpsType < 8) ? NmeaReaderThread : RtsReaderThread;
+        LPTHREAD_START_ROUTINE reader =
+            (Settings.GpsType < 8) ? NmeaReaderThread : TotalStationReader;
         hGpsThread = CreateThread(nullptr, 0, reader, nullptr, 0, nullptr);
     }
 }
@@ -116,6 +118,19 @@ void FinishLaunch()
         if (pane) InvalidateRect(pane, nullptr, TRUE);
     }
     StampGpsTimes(CeGetTickCount());
+}
+
+// QOR_MAX_POSITIONS (tools/qor-run --max-positions) shrinks the store so
+// that its full-store stop can be tried without walking for hours.
+void ApplyStoreLimitFromEnvironment()
+{
+    char text[16];
+    const DWORD n = GetEnvironmentVariableA("QOR_MAX_POSITIONS", text, sizeof text);
+    const long limit = (n > 0 && n < sizeof text) ? std::strtol(text, nullptr, 10) : 0;
+    if (limit > 0 && limit < GpsLog.MaxPositions) {
+        GpsLog.MaxPositions = (int32_t)limit;
+        GpsLog.Capacity = GpsLog.MaxPositions + POSITION_STORE_SPARE;
+    }
 }
 
 bool AllocatePositionStore()
@@ -159,6 +174,7 @@ int PrepareMapAndPositionStore()
         GlobalMemoryStatus(&status);
         r = SizePositionStore(status.dwAvailPhys, &GpsLog.MaxPositions, &GpsLog.Capacity);
         if (r > 6) return r;
+        ApplyStoreLimitFromEnvironment();
         // A failed allocation is the same as not fitting at all.
         if (!AllocatePositionStore()) return 7;
     }
@@ -167,7 +183,7 @@ int PrepareMapAndPositionStore()
     Settings.SpeedPixelsPerUnit =
         (float)Layout.ProfileWidth / (Settings.SpeedScaleMax - Settings.SpeedScaleMin);
     if (Settings.MapGridInterval > 0) PrepareMapGrid();
-    GpsLog.OffsetSign = (Settings.GpsOffsetY > 0) ? 1 : (Settings.GpsOffsetY < 0) ? -1 : 0;
+    SetOffsetMode(&GpsLog.Offset, Settings.GpsOffsetY);
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include "app/logging_launch.h"
 #include "app/shell.h"
 #include "gps/gps_reader.h"
+#include "gps/monitor_gps.h"
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
 #include "logging/log_run.h"

@@ -13,7 +13,7 @@
 
 static int sx(double n) { return ScaleTrunc(n, Screen.ScaleX); }
 
-void FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int speedUnits)
+double FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int speedUnits)
 {
     struct SpeedUnit {
         const wchar_t* Format;
@@ -29,7 +29,9 @@ void FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int 
     if (speedUnits < 0 || speedUnits > 3) speedUnits = 0;
     const SpeedUnit& unit = table[speedUnits];
     double factor = units == 0 ? unit.FromMetres : unit.FromFeet; // US feet count as feet
-    swprintf(out, outChars, unit.Format, speed * factor);
+    const double shown = speed * factor;
+    swprintf(out, outChars, unit.Format, shown);
+    return shown;
 }
 
 void DrawReadout(HDC hdc, const RECT& rect, const wchar_t* text)

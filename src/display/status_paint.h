@@ -12,5 +12,5 @@ void DrawReadout(HDC hdc, const RECT& rect, const wchar_t* text);
 // Clears a channel value box: green while recording, else light grey.
 void ClearValueBox(HDC hdc, const RECT& rect);
 // The speed read-out text ("Speed:%5.2f m/s" ...) of a speed in the distance
-// unit of `units` per second, converted to `speedUnits`.
-void FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int speedUnits);
+// unit of `units` per second, converted to `speedUnits`; returns the value shown.
+double FormatSpeedText(wchar_t* out, size_t outChars, float speed, int units, int speedUnits);

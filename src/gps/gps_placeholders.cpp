@@ -1,25 +1,19 @@
-// The GPS side still to come: the total station's and the monitor's
-// readers (they drain the port so that it opens, runs and closes like the
-// real thing), the Monitor GPS and map options windows, the map.
+// The GPS side still to come: the monitor's reader (it drains the port so
+// that it opens, runs and closes like the real thing), the Monitor GPS and
+// map options windows, the map.
 #include "app/app_state.h"
 #include "app/window_handles.h"
 #include "app/message_table.h"
-#include "gps/gps_reader.h"
+#include "gps/monitor_gps.h"
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
 #include "logging/log_run.h"
 #include "resource_ids.h"
 #include "serial/serial_ports.h"
 
-GpsFixRecord GpsFix = {0, -2.0f, 0.0f, 0, 0, 0, 0};
-GpsLogRecord GpsLog = {14400, 14600, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0};
-HANDLE hGpsThread = INVALID_HANDLE_VALUE;
-volatile int32_t GpsReaderRunning = 0;
 MapRecord Map;
 
 namespace {
-
-DWORD GpsTimeStamp[3];
 
 // Reads the GPS port byte by byte until the port is closed under it.
 DWORD DrainGpsPort()
@@ -126,25 +120,10 @@ const MessageEntry DisplayMapOptionsTable[] = {
 DEFINE_TABLE_WNDPROC(MonitorGpsWndProc, MonitorGpsTable)
 DEFINE_TABLE_WNDPROC(DisplayMapOptionsWndProc, DisplayMapOptionsTable)
 
-DWORD WINAPI RtsReaderThread(LPVOID) { return DrainGpsPort(); }
-
 DWORD WINAPI GpsMonitorReaderThread(LPVOID) { return DrainGpsPort(); }
-
-void ResetGpsRunValues()
-{
-    GpsFix.Speed = 0.0f;
-    GpsFix.Quality = 0;
-    GpsFix.Satellites = 0;
-}
-
-void StampGpsTimes(DWORD now)
-{
-    for (DWORD& stamp : GpsTimeStamp) stamp = now;
-    GpsFix.LastTick = now;
-}
 
 void PrepareMapGrid() {}
 
 void CopyMapOptionsToWorking() {}
 
-LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM) { return 0; }
+void UpdateMap(HWND, int32_t, double, double, double, double) {}

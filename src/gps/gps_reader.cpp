@@ -11,6 +11,7 @@
 
 #include "app/window_handles.h"
 #include "gps/gps_state.h"
+#include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
@@ -22,12 +23,13 @@
 #include <cstdlib>
 #include <cstring>
 
+char GpsSentence[256]; // written by the reader, read inside the hand-over
+GpsFormatRecord GpsFormat = {"GGA", 0, {}, {}};
+RtsPositionRecord RtsPosition = {0.0, 0.0, 0};
+
 namespace {
 
-char GpsSentence[256];             // written by the reader, read inside the hand-over
 volatile uint32_t GpsSentenceTick; // tick of the sentence's '$'
-GpsFormatRecord GpsFormat = {"GGA", 0, {}, {}};
-PositionFields Fields = {0, 0, 0.0, 0.0, 0, 0, 0, 0, 0.0f, 1, 1};
 
 enum { LINE_BYTES = 260, LINE_WRAP = 200 };
 
@@ -38,18 +40,20 @@ void Record(const char* text, char first, char continuation, char flag)
 }
 
 // A position sentence: decoded once per display interval, counted and
-// recorded always.
+// recorded always. It is recorded before it is decoded: the decoding may
+// end the program (a full position store), and the sentence that filled
+// the store belongs in the file.
 void AcceptPosition(const char* text)
 {
     const int32_t since = (int32_t)(GpsSentenceTick - GpsFix.LastTick);
     const int due = (since < 0 ? -since : since) > Settings.GpsDisplayIntervalMs;
+    if (GpsSentenceInRun(GpsSentenceTick)) GpsLog.FixCount += 1;
+    Record(text, '@', '#', due ? 'p' : ' ');
     if (due) {
         GpsFix.LastTick = GpsSentenceTick;
         GpsFix.GsaPending = 1;
         SendMessageW(hLoggingWnd, WM_QOR_GPS_FIX, 0, 0);
     }
-    if (LogRun.FileState == FILE_RECORDING) GpsLog.FixCount += 1;
-    Record(text, '@', '#', due ? 'p' : ' ');
 }
 
 } // namespace
@@ -118,28 +122,55 @@ LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM)
     return 0;
 }
 
-// The fields of an accepted position sentence. (The read-outs, the
-// projection, the position store and the map follow with the fix
-// processing.)
-LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
+// Type 8: the total station's label records. Each closed record is handed
+// over like a sentence and recorded whole on the window's thread, where
+// every record of the file is written; a completed northing and easting
+// pair is posted, so the reader does not wait for the fix handling.
+DWORD WINAPI TotalStationReader(LPVOID)
 {
-    if (std::strstr(GpsSentence, GpsFormat.SentenceId) != nullptr) {
-        DecodePositionFields(GpsSentence, GpsFormat, Settings.GpsType, Settings.Units,
-                             Settings.RtsUnits, &Fields);
-        GpsFix.Satellites = Fields.Satellites;
-        GpsFix.Quality = Fields.Quality;
-        if (Fields.HasPdop) GpsFix.Pdop = Fields.Pdop;
-        if (Fields.PositionOk) GpsFix.Valid = 1;
+    GpsReaderRunning = 1;
+    Sleep(100);
+    if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
+    LabelRecordCutter cutter = {};
+    LabelExchange labels = {};
+    uint32_t recordTick = CeGetTickCount();
+    char record[sizeof cutter.Text];
+    while (hGpsPort != INVALID_HANDLE_VALUE) {
+        DWORD events = 0;
+        if (!WaitCommEvent(hGpsPort, &events, nullptr)) Sleep(10);
+        unsigned char byte;
+        DWORD got = 0;
+        while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr) &&
+               got == 1) {
+            const int wasStarted = cutter.Started;
+            switch (FeedLabelByte(&cutter, &labels, byte, record, sizeof record)) {
+            case LABEL_RECORD_DONE:
+                std::memcpy(GpsSentence, record, sizeof record);
+                GpsSentenceTick = recordTick;
+                SendMessageW(hLoggingWnd, WM_QOR_RTS_RECORD, 0, 0);
+                break;
+            case LABEL_POSITION_DONE:
+                RtsPosition.Northing = labels.Northing;
+                RtsPosition.Easting = labels.Easting;
+                RtsPosition.Tick = recordTick;
+                PostMessageW(hLoggingWnd, WM_QOR_RTS_POSITION, 0, 0);
+                break;
+            default: break;
+            }
+            if (byte == '>' || !wasStarted) recordTick = CeGetTickCount();
+        }
+        if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
     }
-    GpsSentence[0] = 0;
+    GpsReaderRunning = 0;
     return 0;
 }
 
-LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM)
+LRESULT HandleRtsRecord(HWND, UINT, WPARAM, LPARAM)
 {
-    char field[GPS_FIELD_CHARS + 1];
-    if (GetField(GpsSentence, 16, ',', field) && field[0])
-        GpsFix.Pdop = (float)std::fabs(std::strtod(field, nullptr));
+    if (GpsSentenceInRun(GpsSentenceTick)) {
+        GpsLog.FixCount += 1;
+        WriteGpsRecord(GpsSentence, GpsSentenceTick, '@', '#', '!', 'p');
+    }
     GpsSentence[0] = 0;
     return 0;
 }

@@ -1,22 +1,30 @@
-// GPS input: sentence selection per GPS type, the reader threads and the
-// GPS monitor window. The full NMEA parser arrives with the GPS work.
+// GPS input: the sentence selection per GPS type, the reader threads and
+// the logging window's handler of each sentence they hand over.
 #pragma once
 #include <windows.h>
+#include <cstdint>
+
+#include "gps/nmea_sentence.h"
+
+// The sentence being handed over and the table of the current type; valid
+// inside the handlers of 0x411, 0x40B and 0x410 only.
+extern char GpsSentence[256];
+extern GpsFormatRecord GpsFormat;
+
+// The total station's last position (its own units) and its record's tick;
+// written by its reader, which posts 0x40F and does not wait.
+struct RtsPositionRecord {
+    volatile double Northing, Easting;
+    volatile uint32_t Tick;
+};
+extern RtsPositionRecord RtsPosition;
 
 void InitGpsSentenceSet(int gpsType);
 DWORD WINAPI NmeaReaderThread(LPVOID);
-DWORD WINAPI RtsReaderThread(LPVOID);
-DWORD WINAPI GpsMonitorReaderThread(LPVOID);
-LRESULT CALLBACK MonitorGpsWndProc(HWND, UINT, WPARAM, LPARAM);
-// Per-run GPS values cleared at launch (the second of step 12.2) and the
-// three GPS time stamps set at the end of a launch.
-void ResetGpsRunValues();
-void StampGpsTimes(DWORD now);
+DWORD WINAPI TotalStationReader(LPVOID);
 
-// Logging-window handlers of the GPS messages: a sentence (0x411), an
-// accepted position (0x40B), a GSA sentence (0x410) and a total-station
-// position (0x40F).
+// A sentence (0x411): checked, recorded and, once per display interval,
+// decoded.
 LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM);
-LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM);
-LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM);
-LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM);
+// A total station's label record (WM_QOR_RTS_RECORD): recorded whole.
+LRESULT HandleRtsRecord(HWND, UINT, WPARAM, LPARAM);

@@ -4,14 +4,18 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "gps/sensor_offset.h"
+
 struct GpsFixRecord {
-    volatile int32_t Valid;
-    float Pdop;  // -2.0 = no value yet
-    float Speed; // distance units per second
+    volatile int32_t Valid; // a usable position was seen this run
+    float Pdop;             // -2.0 = no value yet
+    float Speed;            // distance units per second
     int32_t Quality;
     int32_t Satellites;
     uint32_t LastTick;  // tick of the last decoded position sentence
     int32_t GsaPending; // 1 after a position sentence until a GSA is used
+    int32_t PositionOk; // the sentence being handled gave a usable position
+    char Blink;         // '/' or '\': which box holds the status dot
 };
 
 struct GpsLogRecord {
@@ -20,11 +24,12 @@ struct GpsLogRecord {
     int32_t StoreAllocated;
     int32_t FixCount;
     int32_t PositionCount;
-    float* TrackEasting; // 4-byte arrays
+    float* TrackEasting; // 4-byte arrays: the map's track pixels
     float* TrackNorthing;
-    double* StoreEasting; // 8-byte arrays
+    double* StoreEasting; // the sensor positions of the run, distance units
     double* StoreNorthing;
-    int32_t OffsetSign; // sign of Settings.GpsOffsetY
+    int32_t StoreCount;
+    SensorOffsetRecord Offset;
 };
 
 extern GpsFixRecord GpsFix;

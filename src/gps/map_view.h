@@ -13,6 +13,9 @@ struct MapRecord {
 extern MapRecord Map;
 
 void PrepareMapGrid();
+// One position on the map: the antenna's cross and the sensor's track mark.
+void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double antennaEasting,
+               double sensorNorthing, double sensorEasting);
 // Map display options window (marker sizes and colours).
 LRESULT CALLBACK DisplayMapOptionsWndProc(HWND, UINT, WPARAM, LPARAM);
 void CopyMapOptionsToWorking();

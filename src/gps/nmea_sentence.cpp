@@ -72,15 +72,15 @@ double GeographicValue(const char* field, int degreeDigits, int sign)
 }
 
 // A grid value of the total station or the receiver in metres (or feet, by
-// the units letter of the total station's GGA), in the distance unit.
-double GridValue(const char* sentence, const char* field, int gpsType, int units, int rtsUnits)
+// the units letter of the total station's GGA), in metres.
+double GridMetres(const char* sentence, const char* field, int gpsType, int rtsUnits)
 {
     double value = std::strtod(field, nullptr);
     char letter[GPS_FIELD_CHARS + 1];
     if (gpsType == GPS_TYPE_TOTAL_STATION && GetField(sentence, 11, ',', letter) &&
         letter[0] == 'F')
         value *= rtsUnits == 1 ? UsFeetToMetres : FeetToMetres;
-    return units == 1 ? value * MetresToFeet : units == 2 ? value * MetresToUsFeet : value;
+    return value;
 }
 
 } // namespace
@@ -146,9 +146,15 @@ void DecodePositionFields(const char* sentence, const GpsFormatRecord& format, i
                 f->PositionOk = 0;
                 break;
             }
-            (kind == FIELD_NORTHING ? f->First : f->Second) =
-                GridValue(sentence, field, gpsType, units, rtsUnits);
-            break;
+            {
+                const double metres = GridMetres(sentence, field, gpsType, rtsUnits);
+                (kind == FIELD_NORTHING ? f->FirstMetres : f->SecondMetres) = metres;
+                (kind == FIELD_NORTHING ? f->First : f->Second) = units == 1 ? metres * MetresToFeet
+                                                                  : units == 2
+                                                                      ? metres * MetresToUsFeet
+                                                                      : metres;
+                break;
+            }
         case FIELD_DOP:
         case 7:
         case 10:

@@ -51,8 +51,9 @@ void LoadGpsFormat(int gpsType, GpsFormatRecord* format);
 // sentence without a valid hemisphere leaves as they were.
 struct PositionFields {
     int PositionOk;
-    int Geographic;       // latitude/longitude (to project) or grid (distance units)
-    double First, Second; // latitude, longitude or northing, easting
+    int Geographic;                   // latitude/longitude (to project) or grid (distance units)
+    double First, Second;             // latitude, longitude or northing, easting
+    double FirstMetres, SecondMetres; // a grid position in metres, for the read-outs
     int Satellites;
     int Quality;
     char QualityChar; // selects the status label; 0 when no quality field

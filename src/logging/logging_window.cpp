@@ -11,6 +11,7 @@
 #include "display/status_paint.h"
 #include "instrument/acq.h"
 #include "instrument/reading_handler.h"
+#include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
 #include "serial/delay_events.h"
 #include "settings/settings.h"
@@ -227,6 +228,7 @@ static const MessageEntry LoggingWndTable[] = {
     {WM_QOR_GPS_GSA, HandleGpsGsa},
     {WM_QOR_NMEA_SENTENCE, HandleGpsSentence},
     {WM_QOR_RTS_POSITION, HandleRtsPosition},
+    {WM_QOR_RTS_RECORD, HandleRtsRecord},
     {WM_QOR_OTHER_READER_414, IgnoreOtherInstrument},
     {WM_QOR_OTHER_READER_415, IgnoreOtherInstrument},
     {WM_KEYDOWN, HandleLoggingCommand},

@@ -191,10 +191,15 @@ void WriteNullRecords(int kind, int withPrevious, const float newOffsets[4],
     }
 }
 
+int GpsSentenceInRun(uint32_t tick)
+{
+    // A sentence that began before recording started is not part of it.
+    return LogRun.FileState == FILE_RECORDING && tick >= LogRun.StartTick;
+}
+
 void WriteGpsRecord(const char* text, uint32_t tick, char first, char continuation, char trailer,
                     char flag)
 {
-    // A sentence that began before recording started is not part of it.
     if (tick < LogRun.StartTick) return;
     char recs[12][RecordBufferBytes];
     const int n = FormatGpsRecordGroup(recs, 12, text, first, continuation, trailer, flag,

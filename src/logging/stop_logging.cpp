@@ -8,6 +8,7 @@
 #include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "display/profile_replay.h"
+#include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
 #include "instrument/acq.h"
@@ -35,8 +36,13 @@ static void StopGpsInput()
     if (Settings.GpsEnabled != 1 || hGpsPort == INVALID_HANDLE_VALUE) return;
     CloseHandle(hGpsPort);
     hGpsPort = INVALID_HANDLE_VALUE;
+    // The reader may be handing a sentence over right now: serve what it
+    // sends while waiting, or both would wait the whole time out.
     DWORD start = CeGetTickCount();
     while (GpsReaderRunning == 1 && CeGetTickCount() - start < (DWORD)GPS_READER_WAIT_MS) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        Sleep(1);
     }
     if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL) CloseHandle(hGpsThread);
     hGpsThread = INVALID_HANDLE_VALUE;

@@ -1,7 +1,11 @@
 // libFuzzer target: any line a receiver may send (up to the 255 characters
 // of the sentence buffer) through the envelope check, the field cutter and
-// the position decoding of every GPS type; fields never pass 19 characters.
-// Sources: gps/nmea_sentence.cpp
+// the position decoding and read-out texts of every GPS type, and the same
+// bytes as the total station's label records; fields never pass 19
+// characters.
+// Sources: gps/nmea_sentence.cpp gps/fix_readouts.cpp gps/label_exchange.cpp
+#include "gps/fix_readouts.h"
+#include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
 
 #include <cstdint>
@@ -26,5 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         DecodePositionFields(sentence, format, type, type % 3, type & 1, &f);
         QualityLabel(f.QualityChar);
     }
+    TimeOfDaySeconds(sentence);
+    if (GetField(sentence, 3, ',', field)) {
+        wchar_t text[48];
+        FormatLatitudeDms(field, text, 48);
+        FormatLongitudeDms(field, text, 48);
+    }
+    LabelRecordCutter cutter = {};
+    LabelExchange labels = {};
+    char record[sizeof cutter.Text];
+    for (size_t i = 0; i < size; ++i) FeedLabelByte(&cutter, &labels, data[i], record, sizeof record);
     return 0;
 }

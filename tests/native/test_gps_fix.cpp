@@ -1,0 +1,150 @@
+// What a decoded fix turns into: the sensor position behind, ahead of and
+// beside the antenna (against positions worked by hand), the time of day,
+// the warning mask, the coordinate texts and the total station's labels.
+#include <cstring>
+#include <string>
+
+#include "gps/fix_readouts.h"
+#include "gps/label_exchange.h"
+#include "gps/sensor_offset.h"
+#include "test_check.h"
+
+namespace {
+
+struct Walker {
+    SensorOffsetRecord s = {};
+    double x, y, e = 0, n = 0;
+    Walker(double x_, double y_) : x(x_), y(y_) { SetOffsetMode(&s, (float)y_); }
+    // Walks to (e2, n2) while recording; the sensor's position.
+    std::pair<double, double> To(double e2, double n2)
+    {
+        const double dE = e2 - e, dN = n2 - n, d = std::hypot(dE, dN);
+        e = e2, n = n2;
+        double se, sn;
+        LocateSensor(&s, x, y, e, n, dE, dN, d, 0, 0, &se, &sn);
+        return {se, sn};
+    }
+};
+
+void CheckAt(std::pair<double, double> got, double e, double n)
+{
+    CHECK_NEAR(got.first, e, 1e-9);
+    CHECK_NEAR(got.second, n, 1e-9);
+}
+
+void TestSensorOffsets()
+{
+    Walker behind(0.5, 2.0);           // sensor 2 behind, 0.5 to the left
+    CheckAt(behind.To(1, 0), -1, 0.5); // track shorter than 2: extrapolated back
+    for (int i = 2; i <= 4; ++i) behind.To(i, 0);
+    CheckAt(behind.To(5, 0), 3, 0.5);
+
+    Walker turn(1.0, 1.5); // east to (4,0), then north
+    for (int i = 1; i <= 4; ++i) turn.To(i, 0);
+    turn.To(4, 1);
+    CheckAt(turn.To(4, 2), 3, 0.5); // on the northward leg; left of north is west
+    CheckAt(turn.To(4, 2), 3, 0.5); // standing still changes nothing
+
+    Walker ahead(1.0, -2.0);
+    ahead.To(1, 0);
+    CheckAt(ahead.To(5, 0), 7, 1);
+    CheckAt(ahead.To(5, 0), 7, 1); // no step: the last heading holds
+
+    Walker beside(1.0, 0.0);
+    CheckAt(beside.To(0, 1), 0, 1); // the first recorded position: no direction yet
+    CHECK_EQ(beside.s.State, OFFSET_FIRST_SEEN);
+    CheckAt(beside.To(0, 2), -1, 2);
+
+    // A sensor 100 behind a 1 m walk: the history is compacted when it
+    // passes 40 entries, and the extrapolation still measures from the start.
+    Walker far(0.0, 100.0);
+    int most = 0;
+    std::pair<double, double> at;
+    for (int i = 1; i <= 45; ++i) {
+        at = far.To(i, 0);
+        most = std::max(most, (int)far.s.TrackCount);
+        if (i == 40) CHECK_EQ(far.s.TrackCount, 30);
+    }
+    CHECK(most <= 40);
+    CHECK_NEAR(far.s.TrackDistance[0], 0, 0);
+    CHECK_NEAR(far.s.TrackLength, far.s.TrackDistance[far.s.TrackCount - 1], 0);
+    CheckAt(at, -55, 0);
+
+    // A long walk with a short offset keeps the history short too.
+    Walker near(0.0, 3.0);
+    for (int i = 1; i <= 200; ++i) at = near.To(i, 0);
+    CHECK(near.s.TrackCount < 16);
+    CheckAt(at, 197, 0);
+}
+
+void TestFixRules()
+{
+    CHECK_NEAR(TimeOfDaySeconds("$GPGGA,123519.50,4807.038,N"), 12 * 3600 + 35 * 60 + 19.5, 1e-9);
+    CHECK_NEAR(TimeOfDaySeconds("$GPGGA,,4807.038,N"), 0, 0);
+
+    const struct {
+        int Match, Type, Satellites;
+        float Pdop;
+        int Quality, Good;
+    } mask[] = {
+        {1, 0, 8, 1.0f, 4, 0}, // "DGPS" and "Equal": an RTK fix is red
+        {0, 0, 8, 1.0f, 4, 1}, // "Eq./Above": green
+        {0, 0, 8, 1.0f, 1, 0},  {0, 0, 3, 1.0f, 2, 0},  {0, 0, 8, 4.5f, 2, 0},
+        {0, 5, 0, 99.0f, 0, 1}, {0, 7, 0, 99.0f, 0, 1}, // GLL and the total station: always green
+    };
+    for (const auto& c : mask) {
+        const GpsWarningMask m = {1, 4, 4.0f, 1, c.Match};
+        CHECK_EQ(FixMeetsWarningMask(m, c.Type, c.Satellites, c.Pdop, c.Quality), c.Good);
+    }
+    const GpsWarningMask off = {0, 4, 4.0f, 1, 0};
+    CHECK_EQ(FixMeetsWarningMask(off, 0, 0, 50.0f, 0), 1);
+
+    wchar_t text[48];
+    FormatLatitudeDms("3747.0876", text, 48);
+    CHECK(std::wstring(text) == L"37\u00b047'5.2560 ");
+    FormatLongitudeDms("17518.8934", text, 48);
+    CHECK(std::wstring(text) == L"175\u00b018'53.6040");
+    FormatLongitudeDms("01131.000", text, 48);
+    CHECK(std::wstring(text) == L"11\u00b031'0.0000 ");
+    FormatLatitudeDms("4", text, 48); // a short field keeps the shape
+    CHECK(std::wstring(text) == L"40\u00b000'0.0000 ");
+    FormatMetresReadout(100.0, 2, 0, 1, text, 48);
+    CHECK(std::wstring(text) == L"328.08       ft");
+    FormatMetresReadout(100.0, 0, 2, 1, text, 48);
+    CHECK(std::wstring(text) == L"328.08       USft");
+    FormatMetresReadout(5332401.246, 1, 1, 0, text, 48);
+    CHECK(std::wstring(text) == L"5332401.25  ");
+    CHECK_NEAR(MetresToDistanceUnits(0.3048, 1), 1.0, 1e-12);
+}
+
+void TestLabels()
+{
+    LabelRecordCutter c = {};
+    LabelExchange x = {};
+    char done[200] = {};
+    std::string positions, records;
+    // (The run of empty lines once walked off the record buffer.)
+    const std::string stream = "junk\r\n>37=1000.5\r\n38=2000.25\r\n>38=7\r\n99=1,37=8\r\n>x\r\n>" +
+                               std::string(400, '\n');
+    for (const char* p = stream.c_str(); *p; ++p) {
+        switch (FeedLabelByte(&c, &x, (unsigned char)*p, done, sizeof done)) {
+        case LABEL_POSITION_DONE:
+            positions += std::to_string(x.Northing) + "/" + std::to_string(x.Easting) + ";";
+            break;
+        case LABEL_RECORD_DONE: records += std::string(done) + "|"; break;
+        default: break;
+        }
+    }
+    CHECK_STR(positions, "1000.500000/2000.250000;8.000000/7.000000;");
+    CHECK_STR(records, ">37=1000.5,38=2000.25|>38=7,99=1,37=8|>x|");
+}
+
+} // namespace
+
+int main()
+{
+    TestSensorOffsets();
+    TestFixRules();
+    TestLabels();
+    return TestSummary("test_gps_fix");
+}
