@@ -39,6 +39,7 @@ TOOLS = os.path.join(REPO, "tools")
 QOR_EXE = os.environ.get("QOR_EXE") or os.path.join(REPO, "build", "qor.exe")
 OUT_DIR = os.environ.get("QOR_TEST_OUT") or os.path.join(REPO, "build", "test-output")
 EM61SIM = os.path.join(TOOLS, "bin", "em61sim")
+GPSSIM = os.path.join(TOOLS, "bin", "gpssim")
 # The configuration file a first start writes: 79 lines, CR LF after each.
 DEFAULT_CONFIG = ("Ver3.30 1 0 0 0 0 1 0 1 1 1 1 1 1 1 1 1 2 3 4 1 2 4 3 1 16711680 65280 255 16711935 "
                   "16776960 65535 32896 8421376 0 0.000000 2000.000000 1 1 1 1 1 0 0 0 0.000000 10.000000 0 "
@@ -307,15 +308,57 @@ class Em61Sim:
     def stop(self):
         if self.conn:
             self.conn.close()
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        _end_process(self.proc)
         self.log.close()
         shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+def _end_process(proc):
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+class GpsSim:
+    """tools/bin/gpssim on a pseudo-terminal of its own (.path), commanded
+    on its standard input ("fault jump", "silence 3"). Its raw log holds
+    every byte it sent, its line log each line (a total station's record
+    with its lines joined by ',') with the seconds it was sent at."""
+
+    def __init__(self, out_dir, args):
+        self.raw_log = os.path.join(out_dir, "gps-sent.raw")
+        self.line_log = os.path.join(out_dir, "gps-lines.log")
+        self.rx_log = os.path.join(out_dir, "gps-received.raw")
+        self.log = open(os.path.join(out_dir, "gpssim.log"), "wb")
+        self.proc = subprocess.Popen([GPSSIM, "--raw-log", self.raw_log, "--line-log", self.line_log,
+                                      "--rx-log", self.rx_log, *map(str, args)], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=self.log, text=True)
+        first = self.proc.stdout.readline().split()
+        if len(first) != 2 or first[0] != "PTY":
+            raise HarnessError("gpssim did not report its terminal")
+        self.path = first[1]
+
+    def control(self, command):
+        self.proc.stdin.write(command + "\n")
+        self.proc.stdin.flush()
+        return self.proc.stdout.readline().strip()
+
+    def lines(self):
+        """[(seconds, line)] sent so far."""
+        with open(self.line_log) as f:
+            return [(float(t), text) for t, _, text in (l.rstrip("\n").partition("\t") for l in f)]
+
+    def received(self):
+        with open(self.rx_log, "rb") as f:
+            return f.read()
+
+    def stop(self):
+        _end_process(self.proc)
+        self.log.close()
 
 
 # ------------------------------------------------- files the program keeps --
@@ -527,13 +570,18 @@ class Session:
         self.ptys.append(p)
         return p
 
+    def start_gpssim(self, *args):
+        sim = GpsSim(self.out_dir, args)
+        self.sims.append(sim)
+        return sim
+
     def start_em61sim(self, *args):
         sim = Em61Sim(self.out_dir, args)
         self.sims.append(sim)
         return sim
 
     # -- the program
-    def start(self, screen=None, com=None, uptime_ms=3600000, exe=None, args=()):
+    def start(self, screen=None, com=None, uptime_ms=3600000, exe=None, args=(), max_positions=None):
         """Starts the program in the device root. com maps port numbers to
         device paths ({1: pty.path}). uptime_ms: the device's uptime at
         start (default one hour, well clear of the tick-count wrap)."""
@@ -546,6 +594,8 @@ class Session:
             argv += ["--com", f"{n}={dev}"]
         if uptime_ms is not None:
             argv += ["--uptime-ms", str(int(uptime_ms))]
+        if max_positions:
+            argv += ["--max-positions", str(max_positions)]
         if args:
             argv += ["--"] + [str(a) for a in args]
         log = os.path.join(self.out_dir, f"qor-run-{len(self.programs) + 1}.log")
@@ -628,12 +678,12 @@ class Survey:
     EM61-MK2 simulator on COM1, keys to the program's main window. GPS is
     off unless a pseudo-terminal for the receiver is given (on COM2)."""
 
-    def __init__(self, session, config=None, sim_args=(), screen=None, gps=None):
+    def __init__(self, session, config=None, sim_args=(), screen=None, gps=None, **start):
         self.s = session
         session.put_file("KVTINI/Q61MK2CX.INI", config_lines(config, gps=gps is not None))
         self.sim = session.start_em61sim(*sim_args)
         com = {1: self.sim.path, **({2: gps.path} if gps else {})}
-        self.app = session.start(screen=screen, com=com)
+        self.app = session.start(screen=screen, com=com, **start)
         self.main = session.wait_window("^QOR$")
         time.sleep(1.0)
 
@@ -641,15 +691,16 @@ class Survey:
         self.s.key(*keys, window=self.main)
         time.sleep(0.3)
 
-    def launch(self):
+    def launch(self, instrument=True):
         """'l' on the main menu; returns once normalisation is done (98
         readings; the file commands come on above 90 per cent)."""
         self.key("l")
-        wait_for(lambda: len(self.sim.frames()) >= 105, 60, 0.5, "normalisation")
+        if instrument:
+            wait_for(lambda: len(self.sim.frames()) >= 105, 60, 0.5, "normalisation")
         time.sleep(1.0)
 
     def data_files(self):
-        return self.s.find_files(r"\.P61$")
+        return self.s.find_files(r"\.(P61|GXY)$")
 
     def create_file(self):
         """'f', then Return in "Create Data File"; returns the file's path."""

@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""A real receiver's sentences plus a GGA with a broken checksum replayed into
-the GPS port (COM2, type "GGA") while recording: every GGA and broken line is
-recorded in order and nothing else; decoded groups ('p') come at most once per
-display interval; "$F" counts the position groups."""
+"""GPS surveys on COM2. A real receiver's sentences and a broken GGA
+replayed (type "GGA"); the simulated receiver walking lines (type
+"GGA/GSA", 5 Hz, a bad checksum every 7th epoch); a total station's GGA in
+feet in a GPS-only survey that fills a small position store; a total
+station's label records. Each time the data file must hold exactly the
+lines the program records, in the order sent, with the totals to match."""
 import sys
 import time
+from functools import reduce
 
-from qorharness import Checks, Session, Survey, event_text, read_records, wait_for
+from qorharness import Checks, Image, Session, Survey, event_text, read_records, wait_for
 
 T = Checks("test_survey_gps")
 # One second of a GlobalSat BU-353-S4 (SiRF-IV) as it came off the wire.
@@ -61,5 +64,117 @@ def replay():
     T.check(f"$F {fixes:6d}  " in map(event_text, records), f"the fix total counts the {fixes} position groups")
 
 
+def valid(line):
+    body, star, tail = line[1:].partition("*")
+    return line[:1] == "$" and star and tail.isalnum() and \
+        int(tail, 16) == reduce(lambda a, c: a ^ ord(c), body, 0)
+
+
+def expected_type0(sent, found):
+    """The lines of sent, from the first one recorded, as the program
+    records them: malformed ones, every GGA, and the GSA that follows a
+    decoded GGA (decoded is read from the recorded flag)."""
+    out, pending, start = [], False, sent.index(found[0][1])
+    for line in sent[start:]:
+        if len(out) == len(found):
+            break
+        if not valid(line):
+            out.append((b"?", line))
+        elif "GGA" in line:
+            pending = found[len(out)][2] == b"p"
+            out.append((b"@", line))
+        elif "GSA" in line and pending:
+            out.append((b"@", line))
+            pending = False
+    return out
+
+
+def dot_colours(s, label):
+    """Pure green or red pixels in the lower part of the read-out column."""
+    img = s.screenshot(label)
+    seen = set()
+    for y in range(img.height * 3 // 5, img.height):
+        for x in range(img.width * 2 // 3, img.width):
+            p = img.pixel(x, y)
+            seen |= {p} & {(0, 255, 0), (255, 0, 0)}
+    return {(0, 255, 0): "green", (255, 0, 0): "red"}.get(seen.pop()) if len(seen) == 1 else seen
+
+
+def totals(records):
+    texts = [event_text(r) for r in records]
+    return [int(t[3:]) for t in texts if t and t[:3] in ("$F ", "$P ")][-2:]
+
+
+def simulated_walk():
+    with Session("gps-walk", screen="320x240") as s:
+        gps = s.start_gpssim("--type", 0, "--rate", 5, "--baud", 19200, "--quality", 2,
+                             "--fault", "badsum", "--fault-every", 7)
+        run = Survey(s, config={38: "0", 40: "2"}, sim_args=["--mode", "stream", "--seed", "6"], gps=gps)
+        run.launch()
+        T.check(dot_colours(s, "fix-meets-mask") == "green", "DGPS meets the mask: green dot")
+        path = run.create_file()
+        run.key("g")
+        time.sleep(8)
+        run.key("space")
+        time.sleep(1.0)
+        gps.control("fault nofix on")
+        time.sleep(2.5)
+        T.check(dot_colours(s, "no-fix") == "red", "no fix: red dot")
+        run.exit_run()
+        records = read_records(path)[0]
+        sent = [line for _, line in gps.lines()]
+    found = groups(records)
+    want = expected_type0(sent, found)
+    T.check(len(found) > 45 and [(g[0], g[1]) for g in found] == want,
+            f"the receiver's lines recorded as sent ({len(found)} groups)")
+    decoded = sum(1 for g in found if g[2] == b"p")
+    fixes = sum(1 for g in found if g[0] == b"@" and "GGA" in g[1])
+    T.check(totals(records) == [fixes, decoded], f"totals {totals(records)}: {fixes} GGA, {decoded} decoded")
+
+
+def total_station_fills_store():
+    """Type 7 in feet, GPS only, a store of 6: one 1500 m jump is not stored,
+    the seventh decoded fix fills the store and the program stops."""
+    with Session("gps-store", screen="320x240") as s:
+        gps = s.start_gpssim("--type", 7, "--feet", "--rate", 1)
+        run = Survey(s, config={2: "0", 38: "7"}, gps=gps, max_positions=6)
+        run.launch(instrument=False)
+        path = run.create_file()
+        T.check(path.endswith(".GXY"), f"GPS-only file {path}")
+        run.key("g")
+        time.sleep(2.5)
+        gps.control("fault jump")
+        s.answer("STOP", "Return", timeout=30)
+        T.check(run.exited() and run.app.proc.returncode == 0, "the program ends after STOP")
+        records = read_records(path)[0]
+        sent = [line for _, line in gps.lines()]
+    found = groups(records)
+    start = sent.index(found[0][1])
+    T.check([g[1] for g in found] == sent[start:start + len(found)], "every GGA recorded in order")
+    decoded = sum(1 for g in found if g[2] == b"p")
+    T.check(totals(records) == [len(found), 6] and decoded == 7, f"totals {totals(records)}, {decoded} decoded")
+
+
+def label_records():
+    with Session("gps-labels", screen="320x240") as s:
+        gps = s.start_gpssim("--type", 8, "--rate", 2)
+        run = Survey(s, config={38: "8"}, sim_args=["--mode", "stream", "--seed", "2"], gps=gps)
+        run.launch()
+        path = run.create_file()
+        run.key("g")
+        time.sleep(5)
+        run.key("space")
+        time.sleep(1.0)
+        run.exit_run()
+        records = read_records(path)[0]
+        sent = [line for _, line in gps.lines()]
+    found = groups(records)
+    start = sent.index(found[0][1]) if found else 0
+    T.check(len(found) >= 8 and [g[1] for g in found] == sent[start:start + len(found)]
+            and all(g[2] == b"p" for g in found), f"label records recorded whole ({len(found)})")
+    f, p = totals(records)
+    T.check(f == len(found) and len(found) - 1 <= p <= len(found) + 1, f"totals {f} {p} of {len(found)}")
+
+
 if __name__ == "__main__":
-    sys.exit(T.run(replay))
+    sys.exit(T.run(replay, simulated_walk, total_station_fills_store, label_records))
