@@ -6,6 +6,7 @@
 #include "app/logging_launch.h"
 #include "app/shell.h"
 #include "gps/gps_reader.h"
+#include "settings/gps_setup_dialogs.h"
 #include "gps/monitor_gps.h"
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
@@ -71,13 +72,14 @@ struct SetupDialogEntry {
     const wchar_t* Landscape;
     const wchar_t* Portrait;
     bool UsesKeyboard; // raises the soft-keyboard button around it
+    DLGPROC Procedure;
 };
 
 const SetupDialogEntry SetupDialogs[] = {
-    {ACTION_SURVEY_SETUP, L"GetSurveySetup61H", L"GetSurveySetup61V", true},
-    {ACTION_SYSTEM_SETUP, L"GetSystemSetup", L"GetSystemSetup", true},
-    {ACTION_LOGGER_SETUP, L"GetLoggerSetup", L"GetLoggerSetupV", false},
-    {ACTION_GPS_PORT_SETUP, L"GetGPSPortSetup", L"GetGPSPortSetupV", true},
+    {ACTION_SURVEY_SETUP, L"GetSurveySetup61H", L"GetSurveySetup61V", true, PlaceholderDialogProc},
+    {ACTION_SYSTEM_SETUP, L"GetSystemSetup", L"GetSystemSetup", true, PlaceholderDialogProc},
+    {ACTION_LOGGER_SETUP, L"GetLoggerSetup", L"GetLoggerSetupV", false, PlaceholderDialogProc},
+    {ACTION_GPS_PORT_SETUP, L"GetGPSPortSetup", L"GetGPSPortSetupV", true, GpsPortSetupDlgProc},
 };
 
 void MoveHighlight(int step)
@@ -98,7 +100,7 @@ void RunSetupDialog(HWND hwnd, const SetupDialogEntry& dialog)
 {
     if (dialog.UsesKeyboard) ShowSipButton(1);
     INT_PTR result = RunDialogTemplate(hwnd, Screen.Portrait ? dialog.Portrait : dialog.Landscape,
-                                       PlaceholderDialogProc, 0);
+                                       dialog.Procedure, 0);
     if (dialog.UsesKeyboard) {
         ShowSipButton(0);
         SetSipState(hwnd, 0);

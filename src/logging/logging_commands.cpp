@@ -2,6 +2,7 @@
 // the run state changes File, Go and Pause, Quick Line, Null and the entry
 // dialogs.
 #include "logging/logging_commands.h"
+#include "settings/gps_setup_dialogs.h"
 #include "app/window_handles.h"
 #include "logging/logging_window.h"
 #include "logging/connection_watchdog.h"
@@ -360,7 +361,7 @@ static const DialogAction DialogActions[] = {
     {ACT_SCALE_MAP, L"GetNewMapScale", 0, MapScaleDlgProc},
     {ACT_SCALE_PROFILE, L"GetNewProfileScale", 1, ProfileScaleDlgProc},
     {ACT_SPEED_SCALE, L"GetNewSpeedScale", 0, SpeedScaleDlgProc},
-    {ACT_GPS_WARNING, L"GetGpsWarningMask", 0, PlaceholderDialogProc},
+    {ACT_GPS_WARNING, L"GetGpsWarningMask", 0, GpsWarningMaskDlgProc},
     {ACT_COORDINATES, L"GetCoordinatesDisplay", 0, CoordinatesDisplayDlgProc},
 };
 

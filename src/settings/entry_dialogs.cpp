@@ -3,6 +3,7 @@
 #include "settings/entry_dialogs.h"
 #include "app/window_handles.h"
 #include "settings/derived_values.h"
+#include "settings/dialog_controls.h"
 #include "settings/entry_rules.h"
 #include "settings/config_file.h"
 #include "settings/settings.h"
@@ -14,34 +15,6 @@
 #include "resource_ids.h"
 #include <cwchar>
 #include <cstring>
-
-static void SetNumber(HWND dialog, int id, const wchar_t* format, double value)
-{
-    wchar_t text[48];
-    swprintf(text, 48, format, value);
-    SetDlgItemTextW(dialog, id, text);
-}
-
-// Text that does not start with a number reads as 0.
-static double GetNumber(HWND dialog, int id, int maxChars = 31)
-{
-    wchar_t text[64] = L"";
-    GetDlgItemTextW(dialog, id, text, maxChars + 1);
-    return wcstod(text, NULL);
-}
-
-static void FillCombo(HWND dialog, int id, const wchar_t* const* items, int count, int selected)
-{
-    HWND combo = GetDlgItem(dialog, id);
-    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    for (int i = 0; i < count; ++i) SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)items[i]);
-    SendMessageW(combo, CB_SETCURSEL, selected, 0);
-}
-
-static int ComboChoice(HWND dialog, int id)
-{
-    return (int)SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
-}
 
 // ---- New Line ----------------------------------------------------------
 

@@ -1,0 +1,154 @@
+// GPS Port Setup and GPS Warning Mask on their real templates: the labels
+// and the RTS units list follow the chosen type, OK changes exactly the
+// configuration lines the dialog owns, Cancel changes no byte.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "platform/ce_compat.h"
+#include "resource_ids.h"
+#include "settings/config_file.h"
+#include "settings/gps_setup_dialogs.h"
+#include "settings/settings.h"
+#include "test_check.h"
+
+namespace {
+
+std::vector<std::string> ConfigLines()
+{
+    wchar_t path[MAX_PATH];
+    ConfigFilePath(path, MAX_PATH);
+    std::string bytes;
+    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    char chunk[512];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(bytes.substr(at, end - at));
+    return lines;
+}
+
+std::string Text(HWND dialog, int id)
+{
+    char text[64] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+void Choose(HWND dialog, int id, int index)
+{
+    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, index, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 (LPARAM)GetDlgItem(dialog, id));
+}
+
+std::string Labels(HWND dialog)
+{
+    return Text(dialog, IDC_GPS_WARNING_LABEL) + "," + Text(dialog, IDC_GPS_QUALITY_LABEL) + "," +
+           Text(dialog, IDC_GPS_SATELLITES_LABEL) + "," + Text(dialog, IDC_GPS_DOP_LABEL);
+}
+
+// The dialog is never shown itself; its controls carry their own style.
+bool Shown(HWND dialog, int id)
+{
+    return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+HWND Open(const wchar_t* name, DLGPROC proc)
+{
+    return CreateDialogParamW(GetModuleHandleW(nullptr), name, nullptr, proc, 0);
+}
+
+// Line numbers (1-based) whose text differs.
+std::vector<int> Changed(const std::vector<std::string>& a, const std::vector<std::string>& b)
+{
+    std::vector<int> out;
+    for (size_t i = 0; i < a.size() || i < b.size(); ++i)
+        if (i >= a.size() || i >= b.size() || a[i] != b[i]) out.push_back((int)i + 1);
+    return out;
+}
+
+void TestPortSetup(const wchar_t* name)
+{
+    const std::vector<std::string> before = ConfigLines();
+    HWND d = Open(name, GpsPortSetupDlgProc);
+    CHECK(d != nullptr);
+    CHECK_STR(Labels(d), "Warning,Quality,Satellites,HDOP"); // the default type, GGA
+    CHECK(!Shown(d, IDC_GPS_RTS_UNITS));
+    CHECK_EQ(SendDlgItemMessageW(d, IDC_GPS_SATELLITES, CB_GETCURSEL, 0, 0), 2); // 5 satellites
+    Choose(d, IDC_GPS_TYPE, 5);
+    CHECK_STR(Labels(d), "N/A,N/A,N/A,N/A");
+    Choose(d, IDC_GPS_TYPE, 8);
+    CHECK(Shown(d, IDC_GPS_RTS_UNITS));
+    CHECK_EQ(SendDlgItemMessageW(d, IDC_GPS_RTS_UNITS, CB_GETCOUNT, 0, 0), 3);
+    Choose(d, IDC_GPS_TYPE, 1);
+    CHECK(!Shown(d, IDC_GPS_RTS_UNITS));
+    SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+    CHECK(Changed(before, ConfigLines()).empty());
+
+    d = Open(name, GpsPortSetupDlgProc);
+    const struct {
+        int Id, Index, Line;
+        const char* Stored;
+    } choices[] = {
+        {IDC_GPS_INPUT, 0, 37, "0"},     {IDC_GPS_TYPE, 8, 38, "8"},
+        {IDC_GPS_RTS_UNITS, 2, 79, "2"}, {IDC_GPS_PORT, 4, 39, "4"},
+        {IDC_GPS_BAUD, 5, 40, "5"},      {IDC_GPS_DATA_BITS, 0, 41, "0"},
+        {IDC_GPS_PARITY, 2, 42, "2"},    {IDC_GPS_STOP_BITS, 1, 43, "1"},
+        {IDC_GPS_MAX_DISPLAY, 1, 44, "1"}, {IDC_GPS_WARNING, 0, 70, "0"},
+        {IDC_GPS_QUALITY, 3, 71, "3"},   {IDC_GPS_SATELLITES, 5, 72, "8"},
+    };
+    for (const auto& c : choices) Choose(d, c.Id, c.Index);
+    SetDlgItemTextW(d, IDC_GPS_DOP, L"2.5");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    const std::vector<std::string> after = ConfigLines();
+    std::vector<int> expected = {37, 38, 39, 40, 41, 42, 43, 44, 70, 71, 72, 73, 79};
+    CHECK(Changed(before, after) == expected);
+    for (const auto& c : choices) CHECK_STR(after[c.Line - 1], c.Stored);
+    CHECK_STR(after[72], "2.500000");
+    CHECK_EQ(Settings.GpsDisplayIntervalMs, 410);
+    CHECK_EQ(Settings.GpsWarnQualityMatch, 0);
+}
+
+void TestWarningMask()
+{
+    Settings.GpsType = 4;
+    AccessConfigFile(CONFIG_SAVE);
+    const std::vector<std::string> before = ConfigLines();
+    HWND d = Open(L"GetGpsWarningMask", GpsWarningMaskDlgProc);
+    CHECK_STR(Text(d, IDC_GPS_DOP_LABEL), "Quality in m");
+    CHECK_STR(Text(d, IDC_GPS_MATCH), "Equal/Above");
+    Choose(d, IDC_GPS_MATCH, 1);
+    Choose(d, IDC_GPS_WARNING, 1);
+    SetDlgItemTextW(d, IDC_GPS_DOP, L"junk");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Changed(before, ConfigLines()) == std::vector<int>({70, 73}));
+    CHECK_EQ(Settings.GpsWarnQualityMatch, 1);
+    CHECK_EQ(Settings.GpsWarnPdop, 0.0f); // not a number
+}
+
+} // namespace
+
+int main()
+{
+    App.StorageMode = 2;
+    Layout.ProfileHeight = 200;
+    Layout.BarsHeight = 80;
+    Layout.ProfileWidth = 215;
+    const SettingsRecord defaults = Settings;
+    for (const wchar_t* name : {L"GetGPSPortSetup", L"GetGPSPortSetupV"}) {
+        Settings = defaults;
+        AccessConfigFile(CONFIG_SAVE);
+        TestPortSetup(name);
+    }
+    TestWarningMask();
+    AccessConfigFile(CONFIG_DELETE);
+    wchar_t folder[MAX_PATH];
+    CeDevicePath(L"\\KVTINI", folder, MAX_PATH);
+    RemoveDirectoryW(folder);
+    return TestSummary("test_gps_setup_dialogs");
+}
