@@ -31,8 +31,6 @@ namespace {
 
 volatile uint32_t GpsSentenceTick; // tick of the sentence's '$'
 
-enum { LINE_BYTES = 260, LINE_WRAP = 200 };
-
 void Record(const char* text, char first, char continuation, char flag)
 {
     if (LogRun.FileState == FILE_RECORDING)
@@ -64,8 +62,7 @@ DWORD WINAPI NmeaReaderThread(LPVOID)
 {
     GpsReaderRunning = 1;
     SetCommMask(hGpsPort, EV_RXCHAR);
-    char line[LINE_BYTES];
-    int index = 0;
+    SentenceCutter cutter = {};
     uint32_t startTick = 0;
     while (hGpsPort != INVALID_HANDLE_VALUE) {
         DWORD events = 0;
@@ -74,23 +71,11 @@ DWORD WINAPI NmeaReaderThread(LPVOID)
         DWORD got = 0;
         while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr) &&
                got == 1) {
-            if (byte == '\n') {
-                // The byte before the line feed is the carriage return. The
-                // index stays: a line without '$' after this one delivers
-                // this sentence again, as the receiver's reader always did.
-                if (index == 0) continue;
-                std::memcpy(GpsSentence, line, index);
-                GpsSentence[index - 1] = 0;
-                GpsSentenceTick = startTick;
-                SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
-            } else if (byte == '$') {
-                startTick = CeGetTickCount();
-                line[0] = '$';
-                index = 1;
-            } else {
-                if (index > LINE_WRAP) index = 0;
-                line[index++] = (char)byte;
-            }
+            const CutResult cut = FeedSentenceByte(&cutter, byte, GpsSentence);
+            if (cut == CUT_STARTED) startTick = CeGetTickCount();
+            if (cut != CUT_SENTENCE) continue;
+            GpsSentenceTick = startTick;
+            SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
         }
         if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
     }

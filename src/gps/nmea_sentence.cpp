@@ -40,6 +40,25 @@ SentenceCheck CheckSentence(const char* sentence, int compareChecksum)
                                                                          : SENTENCE_BAD_CHECKSUM;
 }
 
+CutResult FeedSentenceByte(SentenceCutter* c, unsigned char byte, char out[256])
+{
+    enum { WRAP = 200 };
+    if (byte == '\n') {
+        if (c->Index == 0) return CUT_TAKEN;
+        c->Line[c->Index - 1] = 0;
+        std::memcpy(out, c->Line, (size_t)c->Index);
+        return CUT_SENTENCE;
+    }
+    if (byte == '$') {
+        c->Line[0] = '$';
+        c->Index = 1;
+        return CUT_STARTED;
+    }
+    if (c->Index > WRAP) c->Index = 0;
+    c->Line[c->Index++] = (char)byte;
+    return CUT_TAKEN;
+}
+
 namespace {
 
 // One row a GPS type: its sentence and its (kind, field number) entries, in

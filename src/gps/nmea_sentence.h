@@ -12,6 +12,21 @@ enum { GPS_FIELD_CHARS = 19, GPS_TABLE_ENTRIES = 7, GPS_TYPE_TOTAL_STATION = 7 }
 // 1 is the text before the first separator; an empty field gives "" and 1.
 int GetField(const char* text, int n, char separator, char* out);
 
+// Assembles sentences from the port's bytes. A sentence starts at '$' and
+// ends at the line feed (the byte before it, the carriage return, is cut
+// off). The index is not reset at the line feed: a following line without
+// '$' is appended behind the old sentence's NUL, so its line feed delivers
+// the old sentence again. A line longer than 200 characters starts over at
+// index 0 (and then no longer starts with '$').
+struct SentenceCutter {
+    char Line[260];
+    int Index;
+};
+enum CutResult { CUT_TAKEN, CUT_STARTED, CUT_SENTENCE };
+// CUT_STARTED: this byte was a '$' (the sentence's time is now).
+// CUT_SENTENCE: out (256 bytes) holds the sentence.
+CutResult FeedSentenceByte(SentenceCutter* c, unsigned char byte, char out[256]);
+
 // Exclusive-or of the characters after the '$' up to the first '*' (or the end).
 unsigned NmeaChecksum(const char* sentence);
 

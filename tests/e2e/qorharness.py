@@ -33,6 +33,7 @@ import subprocess
 import tempfile
 import time
 import tty
+from functools import reduce
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 TOOLS = os.path.join(REPO, "tools")
@@ -407,6 +408,40 @@ def recordings(records):
             else:
                 stray += 1
     return runs, stray
+
+
+def gps_groups(records, by_recording=False):
+    """The GPS record groups (first tag, text, flag, tick): all of them, or
+    a list per recording (from each "$STARTED")."""
+    runs, text = [[]], None
+    for r in records[16:]:
+        e = event_text(r)
+        if e is not None and e.startswith("$STARTED"):
+            runs.append([])
+        elif r[:1] in (b"@", b"?"):
+            first, text = r[:1], r[1:26]
+        elif r[:1] in (b"#", b'"') and text is not None:
+            text += r[1:26]
+        elif r[:1] == b"!" and text is not None:
+            flag = r[7:8] if first == b"@" else r[1:2]
+            runs[-1].append((first, text.decode("latin-1").rstrip(" "), flag, int(r[16:26])))
+            text = None
+    return runs[1:] if by_recording else [g for run in runs for g in run]
+
+
+def nmea_valid(line):
+    """'$', '*' and a checksum that matches."""
+    body, star, tail = line[1:].partition("*")
+    try:
+        return line[:1] == "$" and star and int(tail, 16) == reduce(lambda a, c: a ^ ord(c), body, 0)
+    except ValueError:
+        return False
+
+
+def event_totals(records):
+    """The last "$F" and "$P" totals."""
+    texts = [event_text(r) for r in records]
+    return [int(t[3:]) for t in texts if t and t[:3] in ("$F ", "$P ")][-2:]
 
 
 def align(readings, frames):

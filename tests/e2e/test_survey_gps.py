@@ -7,9 +7,8 @@ station's label records. Each time the data file must hold exactly the
 lines the program records, in the order sent, with the totals to match."""
 import sys
 import time
-from functools import reduce
-
-from qorharness import Checks, Image, Session, Survey, event_text, read_records, wait_for
+from qorharness import (Checks, Session, Survey, event_text, event_totals, gps_groups, nmea_valid,
+                        read_records, wait_for)
 
 T = Checks("test_survey_gps")
 # One second of a GlobalSat BU-353-S4 (SiRF-IV) as it came off the wire.
@@ -20,21 +19,6 @@ EPOCH = ["$GPGGA,030721.000,3747.0876,S,17518.8934,E,1,08,1.1,60.1,M,23.7,M,,000
          "$GPGSV,3,3,12,11,12,132,04,08,38,008,,02,35,348,,03,14,091,*73",
          "$GPRMC,030721.000,A,3747.0876,S,17518.8934,E,0.89,181.39,311214,,,A*71"]
 BROKEN = EPOCH[0][:-2] + "00"
-
-
-def groups(records):
-    """(first tag, text, flag, tick) of each GPS record group."""
-    out, text = [], None
-    for r in records:
-        if r[:1] in (b"@", b"?"):
-            first, text = r[:1], r[1:26]
-        elif r[:1] in (b"#", b'"') and text is not None:
-            text += r[1:26]
-        elif r[:1] == b"!" and text is not None:
-            flag = r[7:8] if first == b"@" else r[1:2]
-            out.append((first, text.decode().rstrip(" "), flag, int(r[16:26])))
-            text = None
-    return out
 
 
 def replay():
@@ -54,7 +38,7 @@ def replay():
         time.sleep(1.0)
         run.exit_run()
         records = read_records(path)[0]
-    found = groups(records)
+    found = gps_groups(records)
     expected = [l for l in lines if "GGA" in l]
     T.check([g[1] for g in found] == expected, f"GGA and broken lines recorded ({len(found)}/{len(expected)})")
     T.check(all((g[0] == b"?") == (g[1] == BROKEN) for g in found), "broken lines carry the '?' tags")
@@ -62,12 +46,6 @@ def replay():
     T.check(len(decoded) >= 2 and all(b - a > 910 for a, b in zip(decoded, decoded[1:])), f"decode rate {decoded}")
     fixes = sum(1 for g in found if g[0] == b"@")
     T.check(f"$F {fixes:6d}  " in map(event_text, records), f"the fix total counts the {fixes} position groups")
-
-
-def valid(line):
-    body, star, tail = line[1:].partition("*")
-    return line[:1] == "$" and star and tail.isalnum() and \
-        int(tail, 16) == reduce(lambda a, c: a ^ ord(c), body, 0)
 
 
 def expected_type0(sent, found):
@@ -78,7 +56,7 @@ def expected_type0(sent, found):
     for line in sent[start:]:
         if len(out) == len(found):
             break
-        if not valid(line):
+        if not nmea_valid(line):
             out.append((b"?", line))
         elif "GGA" in line:
             pending = found[len(out)][2] == b"p"
@@ -100,11 +78,6 @@ def dot_colours(s, label):
     return {(0, 255, 0): "green", (255, 0, 0): "red"}.get(seen.pop()) if len(seen) == 1 else seen
 
 
-def totals(records):
-    texts = [event_text(r) for r in records]
-    return [int(t[3:]) for t in texts if t and t[:3] in ("$F ", "$P ")][-2:]
-
-
 def simulated_walk():
     with Session("gps-walk", screen="320x240") as s:
         gps = s.start_gpssim("--type", 0, "--rate", 5, "--baud", 19200, "--quality", 2,
@@ -123,13 +96,13 @@ def simulated_walk():
         run.exit_run()
         records = read_records(path)[0]
         sent = [line for _, line in gps.lines()]
-    found = groups(records)
+    found = gps_groups(records)
     want = expected_type0(sent, found)
     T.check(len(found) > 45 and [(g[0], g[1]) for g in found] == want,
             f"the receiver's lines recorded as sent ({len(found)} groups)")
     decoded = sum(1 for g in found if g[2] == b"p")
     fixes = sum(1 for g in found if g[0] == b"@" and "GGA" in g[1])
-    T.check(totals(records) == [fixes, decoded], f"totals {totals(records)}: {fixes} GGA, {decoded} decoded")
+    T.check(event_totals(records) == [fixes, decoded], f"totals {event_totals(records)}: {fixes} GGA, {decoded} decoded")
 
 
 def total_station_fills_store():
@@ -148,11 +121,11 @@ def total_station_fills_store():
         T.check(run.exited() and run.app.proc.returncode == 0, "the program ends after STOP")
         records = read_records(path)[0]
         sent = [line for _, line in gps.lines()]
-    found = groups(records)
+    found = gps_groups(records)
     start = sent.index(found[0][1])
     T.check([g[1] for g in found] == sent[start:start + len(found)], "every GGA recorded in order")
     decoded = sum(1 for g in found if g[2] == b"p")
-    T.check(totals(records) == [len(found), 6] and decoded == 7, f"totals {totals(records)}, {decoded} decoded")
+    T.check(event_totals(records) == [len(found), 6] and decoded == 7, f"totals {event_totals(records)}, {decoded} decoded")
 
 
 def label_records():
@@ -168,11 +141,11 @@ def label_records():
         run.exit_run()
         records = read_records(path)[0]
         sent = [line for _, line in gps.lines()]
-    found = groups(records)
+    found = gps_groups(records)
     start = sent.index(found[0][1]) if found else 0
     T.check(len(found) >= 8 and [g[1] for g in found] == sent[start:start + len(found)]
             and all(g[2] == b"p" for g in found), f"label records recorded whole ({len(found)})")
-    f, p = totals(records)
+    f, p = event_totals(records)
     T.check(f == len(found) and len(found) - 1 <= p <= len(found) + 1, f"totals {f} {p} of {len(found)}")
 
 

@@ -36,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FormatLatitudeDms(field, text, 48);
         FormatLongitudeDms(field, text, 48);
     }
+    SentenceCutter sentences = {};
+    for (size_t i = 0; i < size; ++i) FeedSentenceByte(&sentences, data[i], sentence);
     LabelRecordCutter cutter = {};
     LabelExchange labels = {};
     char record[sizeof cutter.Text];

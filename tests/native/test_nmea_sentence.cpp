@@ -98,8 +98,31 @@ void TestPositions()
 
 } // namespace
 
+// The sentences a byte stream delivers, joined by '|'.
+std::string Cut(const std::string& bytes)
+{
+    SentenceCutter c = {};
+    char out[256];
+    std::string got;
+    for (unsigned char b : bytes)
+        if (FeedSentenceByte(&c, b, out) == CUT_SENTENCE) got += std::string(out) + "|";
+    return got;
+}
+
+void TestSentenceCutting()
+{
+    CHECK_STR(Cut("junk\r\n$GPGGA,1*00\r\n"), "junk|$GPGGA,1*00|"); // junk is recorded as such
+    // A line without '$' delivers the sentence before it again.
+    CHECK_STR(Cut("$GPGGA,1*00\r\nPMTK001,604,3\r\n"), "$GPGGA,1*00|$GPGGA,1*00|");
+    CHECK_STR(Cut("$\n"), "|");
+    // Over 200 characters the line starts over and loses its '$'.
+    const std::string longLine = "$GP" + std::string(230, 'x') + "\r\n";
+    CHECK_STR(Cut(longLine), std::string(32, 'x') + "|");
+}
+
 int main()
 {
+    TestSentenceCutting();
     TestFieldsAndEnvelope();
     TestPositions();
     return TestSummary("test_nmea_sentence");

@@ -42,8 +42,7 @@ std::string Text(HWND dialog, int id)
 void Choose(HWND dialog, int id, int index)
 {
     SendDlgItemMessageW(dialog, id, CB_SETCURSEL, index, 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
-                 (LPARAM)GetDlgItem(dialog, id));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)GetDlgItem(dialog, id));
 }
 
 std::string Labels(HWND dialog)
@@ -95,12 +94,12 @@ void TestPortSetup(const wchar_t* name)
         int Id, Index, Line;
         const char* Stored;
     } choices[] = {
-        {IDC_GPS_INPUT, 0, 37, "0"},     {IDC_GPS_TYPE, 8, 38, "8"},
-        {IDC_GPS_RTS_UNITS, 2, 79, "2"}, {IDC_GPS_PORT, 4, 39, "4"},
-        {IDC_GPS_BAUD, 5, 40, "5"},      {IDC_GPS_DATA_BITS, 0, 41, "0"},
-        {IDC_GPS_PARITY, 2, 42, "2"},    {IDC_GPS_STOP_BITS, 1, 43, "1"},
+        {IDC_GPS_INPUT, 0, 37, "0"},       {IDC_GPS_TYPE, 8, 38, "8"},
+        {IDC_GPS_RTS_UNITS, 2, 79, "2"},   {IDC_GPS_PORT, 4, 39, "4"},
+        {IDC_GPS_BAUD, 5, 40, "5"},        {IDC_GPS_DATA_BITS, 0, 41, "0"},
+        {IDC_GPS_PARITY, 2, 42, "2"},      {IDC_GPS_STOP_BITS, 1, 43, "1"},
         {IDC_GPS_MAX_DISPLAY, 1, 44, "1"}, {IDC_GPS_WARNING, 0, 70, "0"},
-        {IDC_GPS_QUALITY, 3, 71, "3"},   {IDC_GPS_SATELLITES, 5, 72, "8"},
+        {IDC_GPS_QUALITY, 3, 71, "3"},     {IDC_GPS_SATELLITES, 5, 72, "8"},
     };
     for (const auto& c : choices) Choose(d, c.Id, c.Index);
     SetDlgItemTextW(d, IDC_GPS_DOP, L"2.5");

@@ -22,6 +22,7 @@ struct GpsSimOptions {
     int quality = 1;
     std::string replayPath;
     bool loop = false;
+    bool hold = false; // nothing is sent before the "go" command
     std::vector<std::string> faults; // on from the start
     int faultEvery = 5;              // ... on every K-th epoch
     std::string rawLog, lineLog, rxLog, linkPath;

@@ -53,7 +53,8 @@ int Usage(int code)
         "usage: gpssim [options]\n"
         "  --type N            GPS type of the logger, 0..8 (0 GGA+GSA, 1 GGA, 2 POS, 3 LLK,\n"
         "                      4 LLQ, 5 GLL, 6 GGK, 7 total station GGA, 8 label records)\n"
-        "  --rate HZ           epochs per second (up to 20)      --baud N  line speed (0: no "
+        "  --rate HZ           epochs (replayed lines) per second, up to 100; --baud N line speed "
+        "(0: no "
         "pacing)\n"
         "  --origin LAT,LON    start of the walk                 --grid N,E  total station origin\n"
         "  --feet              the total station sends feet ('F')\n"
@@ -63,10 +64,10 @@ int Usage(int code)
         "                      nofix fewsats highdop jump random\n"
         "  --replay FILE       send a capture's lines instead ('#' lines skipped) at --rate\n"
         "  --loop              replay again and again\n"
+        "  --hold              send nothing until the \"go\" command\n"
         "  --raw-log F --line-log F --rx-log F   bytes sent, lines with times, bytes received\n"
         "  --link PATH         a symbolic link to the terminal\n"
-        "stdin commands: fault NAME | fault NAME on | fault NAME off | silence SECONDS | stats | "
-        "quit\n");
+        "stdin commands: go | fault NAME [on|off] | silence SECONDS | stats | quit\n");
     return code;
 }
 
@@ -87,6 +88,10 @@ int ParseOptions(int argc, char** argv)
         if (a == "--help") std::exit(Usage(0));
         if (a == "--feet") {
             Opt.unitsLetter = 'F';
+            continue;
+        }
+        if (a == "--hold") {
+            Opt.hold = true;
             continue;
         }
         if (a == "--loop") {
@@ -136,7 +141,7 @@ int ParseOptions(int argc, char** argv)
         else
             return Usage(2);
     }
-    if (Opt.type < 0 || Opt.type > 8 || !(Opt.rate > 0 && Opt.rate <= 50) || Opt.baud < 0)
+    if (Opt.type < 0 || Opt.type > 8 || !(Opt.rate > 0 && Opt.rate <= 100) || Opt.baud < 0)
         return Usage(2);
     return 0;
 }
@@ -244,11 +249,12 @@ void Command(const std::string& line)
     std::istringstream in(line);
     std::string verb, name, state;
     in >> verb >> name >> state;
-    if (verb == "quit")
-        gStop = 1;
-    else if (verb == "silence")
-        gSilentUntil = Now() + std::atof(name.c_str());
-    else if (verb == "stats")
+    if (verb == "quit" || verb == "go" || verb == "silence") {
+        if (verb == "quit") gStop = 1;
+        if (verb == "go") Opt.hold = false;
+        if (verb == "silence") gSilentUntil = Now() + std::atof(name.c_str());
+        std::printf("ok\n");
+    } else if (verb == "stats")
         std::printf("stats lines=%llu bytes=%llu dropped_epochs=%llu client=%d\n",
                     (unsigned long long)gLinesSent, (unsigned long long)gSent,
                     (unsigned long long)gEpochsDropped, gClient ? 1 : 0);
@@ -330,7 +336,8 @@ int main(int argc, char** argv)
     while (!gStop) {
         RefreshClient();
         const double now = Now();
-        if (now >= nextEpoch) {
+        if (Opt.hold) nextEpoch = now;
+        if (now >= nextEpoch && !Opt.hold) {
             if (now >= gSilentUntil && !NextEpoch(epoch, now) && gOut.empty()) break;
             ++epoch;
             nextEpoch += period;

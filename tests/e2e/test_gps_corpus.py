@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Real receivers' output (the NMEA captures in ../shared/corpus/nmea, or
+QOR_NMEA_CORPUS) replayed into the GPS port while recording, as types
+"GGA/GSA" and "GGA": the program neither crashes nor hangs and ends on
+Exit; every line it records was sent; every valid GGA sent is recorded, in
+order (a blank line or one without '$' delivers the sentence before it
+again); every sentence with a wrong checksum is recorded as malformed.
+Skipped (77) where the captures are not at hand."""
+import glob
+import os
+import sys
+import tempfile
+import time
+
+from qorharness import REPO, Checks, Session, Survey, event_totals, gps_groups, nmea_valid, read_records
+
+T = Checks("test_gps_corpus")
+CORPUS = os.environ.get("QOR_NMEA_CORPUS") or os.path.join(REPO, "..", "shared", "corpus", "nmea")
+
+
+def with_repeats(recorded, sent):
+    """Whether recorded is sent with, here and there, the line before
+    repeated."""
+    i = 0
+    for j, line in enumerate(recorded):
+        if i < len(sent) and line == sent[i]:
+            i += 1
+        elif not (j and line == recorded[j - 1]):
+            return False
+    return i == len(sent)
+
+
+def replay(gps_type, capture):
+    with Session(f"gps-corpus-{gps_type}", screen="320x240") as s:
+        gps = s.start_gpssim("--replay", capture, "--hold", "--rate", 100, "--baud", 115200)
+        run = Survey(s, config={38: str(gps_type), 40: "5"}, sim_args=["--mode", "stream"], gps=gps)
+        run.launch()
+        path = run.create_file()
+        run.key("g")
+        time.sleep(1.0)
+        gps.control("go")
+        while gps.proc.poll() is None:     # the replay ends by itself
+            time.sleep(1)
+        time.sleep(1.0)
+        run.key("space")
+        time.sleep(0.5)
+        run.exit_run()
+        time.sleep(1.0)
+        run.key("x")
+        T.check(run.exited() and run.app.proc.returncode == 0, f"type {gps_type}: the program ends on Exit")
+        records = read_records(path)[0]
+        sent = [line for _, line in gps.lines()]
+    found = gps_groups(records)
+    T.check(found and all(g[1] in set(sent) for g in found), f"type {gps_type}: {len(found)} groups, each a line sent")
+    ggas = [line for line in sent if "GGA" in line and nmea_valid(line)]
+    recorded = [g[1] for g in found if g[0] == b"@" and "GGA" in g[1]]
+    T.check(with_repeats(recorded, ggas), f"type {gps_type}: the {len(ggas)} valid GGA sent, in order")
+    broken = {line for line in sent if line[:1] == "$" and "*" in line and not nmea_valid(line)}
+    T.check(broken <= {g[1] for g in found if g[0] == b"?"},
+            f"type {gps_type}: the {len(broken)} broken sentences recorded as malformed")
+    T.check(event_totals(records)[0] == len(recorded), f"type {gps_type}: the fix total")
+
+
+def corpus():
+    captures = sorted(glob.glob(os.path.join(CORPUS, "*.log")))
+    if not captures:
+        print(f"no captures in {CORPUS}: skipped")
+        sys.exit(77)
+    with tempfile.NamedTemporaryFile("w", suffix=".nmea", delete=False) as all_of_them:
+        for c in captures:
+            all_of_them.write(open(c, encoding="latin-1").read())
+    try:
+        for gps_type in (0, 1):
+            replay(gps_type, all_of_them.name)
+    finally:
+        os.unlink(all_of_them.name)
+
+
+if __name__ == "__main__":
+    sys.exit(T.run(corpus))
