@@ -16,6 +16,8 @@
 #define WM_QOR_FILE_ERROR        0x420
 // Sent by the total station's reader with each label record to record.
 #define WM_QOR_RTS_RECORD        0x421
+// Sent by the Monitor GPS reader with each line to list.
+#define WM_QOR_MONITOR_LINE      0x422
 // Readers of the other instruments of the family; not served by this build.
 #define WM_QOR_OTHER_READER_40C  0x40C
 #define WM_QOR_OTHER_READER_40D  0x40D
@@ -109,6 +111,15 @@
 #define IDC_NEW_LINE_DIRECTION      677
 #define IDC_NEW_LINE_START_STATION  678
 #define IDC_NEW_LINE_STN_INCREMENT  679
+
+// Monitor GPS: the list, the command line, the buttons; its Send dialog.
+#define IDC_MONITOR_LIST            222
+#define IDC_MONITOR_MESSAGE         223
+#define IDC_MONITOR_GO              440
+#define IDC_MONITOR_PAUSE           441
+#define IDC_MONITOR_SEND            442
+#define IDC_MONITOR_EXIT            443
+#define IDC_GPS_MESSAGE_TEXT        856
 
 // GPS Port Setup and GPS Warning Mask: the port column, the mask column.
 #define IDC_GPS_INPUT_LABEL         700

@@ -118,6 +118,7 @@ void OpenGpsMonitor(HWND hwnd)
         hGpsThread = CreateThread(nullptr, 0, GpsMonitorReaderThread, nullptr, 0, nullptr);
     ShowWindow(hMonitorGpsWnd, SW_SHOW);
     UpdateWindow(hMonitorGpsWnd);
+    SetFocus(hMonitorGpsWnd);
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 

@@ -36,14 +36,10 @@ static void StopGpsInput()
     if (Settings.GpsEnabled != 1 || hGpsPort == INVALID_HANDLE_VALUE) return;
     CloseHandle(hGpsPort);
     hGpsPort = INVALID_HANDLE_VALUE;
-    // The reader may be handing a sentence over right now: serve what it
-    // sends while waiting, or both would wait the whole time out.
-    DWORD start = CeGetTickCount();
-    while (GpsReaderRunning == 1 && CeGetTickCount() - start < (DWORD)GPS_READER_WAIT_MS) {
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        Sleep(1);
-    }
+    // The reader may be handing a sentence over right now: serve it while
+    // waiting, or both would wait the whole time out.
+    if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL)
+        WaitServingSentMessages(hGpsThread, GPS_READER_WAIT_MS);
     if (hGpsThread != INVALID_HANDLE_VALUE && hGpsThread != NULL) CloseHandle(hGpsThread);
     hGpsThread = INVALID_HANDLE_VALUE;
 }

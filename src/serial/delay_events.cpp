@@ -16,3 +16,16 @@ DWORD DelayMs(int ms)
 BOOL EventReset(HANDLE h) { return CeEventModify(h, CE_EVENT_RESET); }
 
 BOOL EventSet(HANDLE h) { return CeEventModify(h, CE_EVENT_SET); }
+
+DWORD WaitServingSentMessages(HANDLE h, DWORD timeoutMs)
+{
+    const DWORD start = CeGetTickCount();
+    for (;;) {
+        const DWORD spent = CeGetTickCount() - start;
+        const DWORD left = spent >= timeoutMs ? 0 : timeoutMs - spent;
+        const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, left, QS_SENDMESSAGE);
+        if (r != WAIT_OBJECT_0 + 1) return r;
+        MSG msg; // only messages other threads sent: the queue stays as it is
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}

@@ -6,3 +6,7 @@
 DWORD DelayMs(int ms);
 BOOL EventReset(HANDLE h);
 BOOL EventSet(HANDLE h);
+// Waits for h on the window thread while serving what other threads send
+// to its windows (a reader waiting in SendMessageW would otherwise wait for
+// us as we wait for it). Returns WAIT_OBJECT_0 or WAIT_TIMEOUT.
+DWORD WaitServingSentMessages(HANDLE h, DWORD timeoutMs);

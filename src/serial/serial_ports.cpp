@@ -93,6 +93,10 @@ void ConfigureOutput(DCB* dcb)
 // One-byte reads wait at most 1 s per byte plus 1 s.
 const COMMTIMEOUTS kInstrumentTimeouts = {MAXDWORD, 1000, 1000, 0, 0};
 const COMMTIMEOUTS kLineTimeouts = {10, 0, 10, 0, 0};
+// The GPS port's XON/XOFF lets a receiver's 0x13 (or random bytes at a
+// wrong baud rate) stop our transmission for good: its writes give up
+// after 10 ms a byte plus one second.
+const COMMTIMEOUTS kGpsTimeouts = {10, 0, 10, 10, 1000};
 
 int OpenPort(const PortRecipe& r)
 {
@@ -132,19 +136,19 @@ int OpenInstrumentPort()
 
 int OpenGpsPort()
 {
-    return OpenPort({&hGpsPort, &Settings.GpsPort, kLineTimeouts, ConfigureGps, 9128, 256,
+    return OpenPort({&hGpsPort, &Settings.GpsPort, kGpsTimeouts, ConfigureGps, 9128, 256,
                      L"Cannot open GPS port"});
 }
 
 int OpenGps2Port()
 {
-    return OpenPort({&hGps2Port, &Settings.Gps2Port, kLineTimeouts, ConfigureGps, 9128, 256,
+    return OpenPort({&hGps2Port, &Settings.Gps2Port, kGpsTimeouts, ConfigureGps, 9128, 256,
                      L"Cannot open GPS2 port"});
 }
 
 int OpenGps3Port()
 {
-    return OpenPort({&hGps3Port, &Settings.Gps3Port, kLineTimeouts, ConfigureGps, 9128, 256,
+    return OpenPort({&hGps3Port, &Settings.Gps3Port, kGpsTimeouts, ConfigureGps, 9128, 256,
                      L"Cannot open GPS3 port"});
 }
 

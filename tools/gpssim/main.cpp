@@ -67,7 +67,7 @@ int Usage(int code)
         "  --hold              send nothing until the \"go\" command\n"
         "  --raw-log F --line-log F --rx-log F   bytes sent, lines with times, bytes received\n"
         "  --link PATH         a symbolic link to the terminal\n"
-        "stdin commands: go | fault NAME [on|off] | silence SECONDS | stats | quit\n");
+        "stdin commands: go | fault NAME [on|off] | silence SECONDS | xoff | xon | stats | quit\n");
     return code;
 }
 
@@ -249,10 +249,12 @@ void Command(const std::string& line)
     std::istringstream in(line);
     std::string verb, name, state;
     in >> verb >> name >> state;
-    if (verb == "quit" || verb == "go" || verb == "silence") {
+    if (verb == "quit" || verb == "go" || verb == "silence" || verb == "xoff" || verb == "xon") {
         if (verb == "quit") gStop = 1;
         if (verb == "go") Opt.hold = false;
         if (verb == "silence") gSilentUntil = Now() + std::atof(name.c_str());
+        // The flow-control bytes of a receiver at a wrong baud rate.
+        if (verb == "xoff" || verb == "xon") gOut.insert(0, 1, verb == "xoff" ? '\x13' : '\x11');
         std::printf("ok\n");
     } else if (verb == "stats")
         std::printf("stats lines=%llu bytes=%llu dropped_epochs=%llu client=%d\n",

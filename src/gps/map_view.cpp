@@ -1,32 +1,15 @@
-// The GPS side still to come: the monitor's reader (it drains the port so
-// that it opens, runs and closes like the real thing), the Monitor GPS and
-// map options windows, the map.
+// The map view and its options window, still to come: the map's calls do
+// nothing yet and the options window only closes again.
 #include "app/app_state.h"
 #include "app/window_handles.h"
 #include "app/message_table.h"
-#include "gps/monitor_gps.h"
-#include "gps/gps_state.h"
 #include "gps/map_view.h"
 #include "logging/log_run.h"
 #include "resource_ids.h"
-#include "serial/serial_ports.h"
 
 MapRecord Map;
 
 namespace {
-
-// Reads the GPS port byte by byte until the port is closed under it.
-DWORD DrainGpsPort()
-{
-    GpsReaderRunning = 1;
-    unsigned char byte;
-    DWORD got = 0;
-    while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr)) {
-        if (got == 0) Sleep(10);
-    }
-    GpsReaderRunning = 0;
-    return 0;
-}
 
 void ShowNextWindowAfter(HWND hwnd)
 {
@@ -37,20 +20,6 @@ void ShowNextWindowAfter(HWND hwnd)
     } else {
         SetFocus(App.hMainWnd);
         InvalidateRect(App.hMainWnd, nullptr, TRUE);
-    }
-}
-
-void CloseMonitorPort()
-{
-    if (hGpsPort != INVALID_HANDLE_VALUE) {
-        HANDLE port = hGpsPort;
-        hGpsPort = INVALID_HANDLE_VALUE;
-        CloseHandle(port);
-    }
-    if (hGpsThread && hGpsThread != INVALID_HANDLE_VALUE) {
-        WaitForSingleObject(hGpsThread, 3000);
-        CloseHandle(hGpsThread);
-        hGpsThread = INVALID_HANDLE_VALUE;
     }
 }
 
@@ -86,27 +55,11 @@ bool IsCloseRequest(UINT msg, WPARAM wParam)
     return wParam == VK_ESCAPE;
 }
 
-LRESULT OnMonitorInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
-{
-    if (IsCloseRequest(msg, wParam)) {
-        CloseMonitorPort();
-        ShowNextWindowAfter(hwnd);
-    }
-    return 0;
-}
-
 LRESULT OnMapOptionsInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
 {
     if (IsCloseRequest(msg, wParam)) ShowNextWindowAfter(hwnd);
     return 0;
 }
-
-const MessageEntry MonitorGpsTable[] = {
-    {WM_CREATE, OnPlaceholderCreate},
-    {WM_PAINT, OnPlaceholderPaint},
-    {WM_COMMAND, OnMonitorInput},
-    {WM_KEYDOWN, OnMonitorInput},
-};
 
 const MessageEntry DisplayMapOptionsTable[] = {
     {WM_CREATE, OnPlaceholderCreate},
@@ -117,10 +70,7 @@ const MessageEntry DisplayMapOptionsTable[] = {
 
 } // namespace
 
-DEFINE_TABLE_WNDPROC(MonitorGpsWndProc, MonitorGpsTable)
 DEFINE_TABLE_WNDPROC(DisplayMapOptionsWndProc, DisplayMapOptionsTable)
-
-DWORD WINAPI GpsMonitorReaderThread(LPVOID) { return DrainGpsPort(); }
 
 void PrepareMapGrid() {}
 

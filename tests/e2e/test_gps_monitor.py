@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Monitor GPS from the main menu, the simulated receiver on COM2: the list
+fills with the receiver's lines and stands still while paused; Send puts
+the command line on the wire; after the receiver's XOFF, Send says it
+could not send instead of hanging, and after XON it gets through again."""
+import sys
+import time
+
+from qorharness import Checks, Session, config_lines, wait_for
+
+T = Checks("test_gps_monitor")
+COMMAND = b"$PASHS,NME,POS,A,ON\r\n"
+
+
+def list_pixels(s, label):
+    """The rows of the list area (the upper part of the screen)."""
+    img = s.screenshot(label)
+    return img.data[3 * img.width * 12:3 * img.width * (img.height // 2)]
+
+
+def monitor():
+    with Session("gps-monitor", screen="320x240") as s:
+        gps = s.start_gpssim("--type", 1, "--rate", 5, "--baud", 19200)
+        s.put_file("KVTINI/Q61MK2CX.INI", config_lines({40: "2"}, gps=True))
+        app = s.start(com={2: gps.path})
+        main = s.wait_window("^QOR$")
+        time.sleep(1.0)
+        s.key("n", window=main)
+        time.sleep(2.0)
+        first = list_pixels(s, "listing")
+        time.sleep(1.0)
+        T.check(list_pixels(s, "listing-on") != first, "the receiver's lines are listed")
+        s.key("p", window=main)
+        time.sleep(1.0)
+        paused = list_pixels(s, "paused")
+        time.sleep(1.5)
+        T.check(list_pixels(s, "still-paused") == paused, "the list stands still while paused")
+        s.key("g", window=main)
+        time.sleep(1.0)
+
+        s.key("s", window=main)
+        s.answer("GPS Message", "Return")
+        T.check(wait_for(lambda: COMMAND in gps.received(), 5, fail=False), "Send reaches the receiver")
+        gps.control("xoff")
+        time.sleep(0.5)
+        s.key("s", window=main)
+        s.answer("GPS Message", "Return")
+        s.answer("WARNING", "Return", timeout=15)
+        T.check(gps.received().count(COMMAND) == 1, "nothing sent while the receiver holds XOFF")
+        gps.control("xon")
+        time.sleep(0.5)
+        s.key("s", window=main)
+        s.answer("GPS Message", "Return")
+        T.check(wait_for(lambda: gps.received().count(COMMAND) == 2, 5, fail=False), "after XON, Send works")
+
+        s.key("x", window=main)
+        time.sleep(1.0)
+        s.key("x", window=main)
+        T.check(app.wait(20) == 0, "Exit, then the program ends")
+
+
+if __name__ == "__main__":
+    sys.exit(T.run(monitor))
