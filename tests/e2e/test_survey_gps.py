@@ -96,6 +96,9 @@ def simulated_walk():
         run.exit_run()
         records = read_records(path)[0]
         sent = [line for _, line in gps.lines()]
+        raw = open(gps.raw_log, "rb").read()
+    # The line log is what went over the wire (up to what was still queued).
+    T.check(raw and "".join(line + "\r\n" for line in sent).encode().startswith(raw), "raw bytes = lines sent")
     found = gps_groups(records)
     want = expected_type0(sent, found)
     T.check(len(found) > 45 and [(g[0], g[1]) for g in found] == want,
