@@ -2,7 +2,9 @@
 """Monitor GPS from the main menu, the simulated receiver on COM2: the list
 fills with the receiver's lines and stands still while paused; Send puts
 the command line on the wire; after the receiver's XOFF, Send says it
-could not send instead of hanging, and after XON it gets through again."""
+could not send instead of hanging, and after XON it gets through again.
+Then GPS Port Setup by keys: Escape changes no byte of the configuration
+file, Up and Return change its first line (GPS input) alone."""
 import sys
 import time
 
@@ -55,6 +57,17 @@ def monitor():
 
         s.key("x", window=main)
         time.sleep(1.0)
+        config = s.path("KVTINI", "Q61MK2CX.INI")
+        before = open(config, "rb").read()
+        s.key("g", window=main)
+        s.answer("GPS Port Setup", "Escape")
+        T.check(open(config, "rb").read() == before, "GPS Port Setup: Escape changes no byte")
+        s.key("g", window=main)
+        s.key("Up", window=s.wait_window("^GPS Port Setup$"))
+        s.answer("GPS Port Setup", "Return")
+        after = open(config, "rb").read().split(b"\r\n")
+        changed = [n + 1 for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b]
+        T.check(changed == [37] and after[36] == b"0", f"Up, Return: GPS input off, nothing else ({changed})")
         s.key("x", window=main)
         T.check(app.wait(20) == 0, "Exit, then the program ends")
 
