@@ -19,4 +19,5 @@ list(APPEND QOR_PORTABLE_SOURCES
   gps/sensor_offset.cpp
   gps/fix_readouts.cpp
   gps/label_exchange.cpp
+  gps/map_geometry.cpp
 )

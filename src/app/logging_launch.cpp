@@ -133,23 +133,23 @@ void ApplyStoreLimitFromEnvironment()
     }
 }
 
+// The store and, with it, the map's track pixels: 24 bytes a position.
 bool AllocatePositionStore()
 {
     const size_t n = (size_t)GpsLog.Capacity;
-    GpsLog.TrackEasting = (float*)malloc(n * sizeof(float));
-    GpsLog.TrackNorthing = (float*)malloc(n * sizeof(float));
+    Map.Track.X = (int32_t*)malloc(n * sizeof(int32_t));
+    Map.Track.Y = (int32_t*)malloc(n * sizeof(int32_t));
     GpsLog.StoreEasting = (double*)malloc(n * sizeof(double));
     GpsLog.StoreNorthing = (double*)malloc(n * sizeof(double));
-    if (GpsLog.TrackEasting && GpsLog.TrackNorthing && GpsLog.StoreEasting &&
-        GpsLog.StoreNorthing) {
+    if (Map.Track.X && Map.Track.Y && GpsLog.StoreEasting && GpsLog.StoreNorthing) {
         GpsLog.StoreAllocated = 1;
         return true;
     }
-    free(GpsLog.TrackEasting);
-    free(GpsLog.TrackNorthing);
+    free(Map.Track.X);
+    free(Map.Track.Y);
     free(GpsLog.StoreEasting);
     free(GpsLog.StoreNorthing);
-    GpsLog.TrackEasting = GpsLog.TrackNorthing = nullptr;
+    Map.Track.X = Map.Track.Y = nullptr;
     GpsLog.StoreEasting = GpsLog.StoreNorthing = nullptr;
     return false;
 }
@@ -158,15 +158,6 @@ bool AllocatePositionStore()
 
 int PrepareMapAndPositionStore()
 {
-    const int margin = (Screen.Class == 1) ? 3 : 5;
-    Map.View.left = 0;
-    Map.View.top = 0;
-    Map.View.right = Layout.ProfileWidth - margin;
-    Map.View.bottom = Layout.ProfileHeight - margin;
-    Map.RefView = Map.View;
-    Map.CenterX = (Map.View.left + Map.View.right) / 2;
-    Map.CenterY = (Map.View.top + Map.View.bottom) / 2;
-
     int r = 0;
     if (Settings.GpsEnabled == 1 && GpsLog.StoreAllocated == 0) {
         MEMORYSTATUS status = {};
@@ -179,10 +170,10 @@ int PrepareMapAndPositionStore()
         if (!AllocatePositionStore()) return 7;
     }
 
-    Map.PixelsPerUnit = (double)((float)Map.RefView.right / (float)Settings.MapScale);
+    ResetMapForRun();
     Settings.SpeedPixelsPerUnit =
         (float)Layout.ProfileWidth / (Settings.SpeedScaleMax - Settings.SpeedScaleMin);
-    if (Settings.MapGridInterval > 0) PrepareMapGrid();
+    if (Settings.MapGridInterval > 0) SetupMapGrid();
     SetOffsetMode(&GpsLog.Offset, Settings.GpsOffsetY);
     return r;
 }

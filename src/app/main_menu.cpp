@@ -9,6 +9,7 @@
 #include "settings/gps_setup_dialogs.h"
 #include "gps/monitor_gps.h"
 #include "gps/gps_state.h"
+#include "gps/map_options_window.h"
 #include "gps/map_view.h"
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"

@@ -2,6 +2,7 @@
 // range of the profiles. Each pane handles WM_PAINT only.
 #include "display/display_state.h"
 #include "display/pane_windows.h"
+#include "gps/map_view.h"
 #include "display/profile_pane.h"
 #include "display/bars_pane.h"
 #include "settings/derived_values.h"
@@ -34,9 +35,12 @@ static LRESULT PaintCurvePane(HWND hwnd, UINT, WPARAM, LPARAM)
 {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
-    // The map draws itself; the profile history lives only in the pixels
-    // and is rebuilt from the data file by whoever asked for the repaint.
-    if (LogView.ShowMap != 1)
+    // The map is drawn whole from its track list. The profile history
+    // lives only in the pixels and is rebuilt from the data file by whoever
+    // asked for the repaint.
+    if (LogView.ShowMap == 1)
+        PaintMap(hdc);
+    else
         DrawProfileFrame(hdc, 1, Settings.ProfileScaleMin, Settings.ProfileScaleMax);
     EndPaint(hwnd, &ps);
     return 0;

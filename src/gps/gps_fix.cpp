@@ -23,7 +23,7 @@
 #include "settings/settings.h"
 
 GpsFixRecord GpsFix = {0, -2.0f, 0.0f, 0, 0, 0, 0, 0, '\\'};
-GpsLogRecord GpsLog = {14400, 14600, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, {}};
+GpsLogRecord GpsLog = {14400, 14600, 0, 0, 0, nullptr, nullptr, 0, {}};
 HANDLE hGpsThread = INVALID_HANDLE_VALUE;
 volatile int32_t GpsReaderRunning = 0;
 
@@ -238,6 +238,7 @@ void TakePosition(HDC hdc, double northing, double easting, double t)
         Track.Northing = Track.PrevNorthing = northing;
         Track.Easting = Track.PrevEasting = easting;
         GpsFix.Valid = 1;
+        SetMapOrigin(northing, easting);
         if (!Track.HasKept || !recording) {
             Track.KeptNorthing = northing;
             Track.KeptEasting = easting;

@@ -24,8 +24,6 @@ struct GpsLogRecord {
     int32_t StoreAllocated;
     int32_t FixCount;
     int32_t PositionCount;
-    float* TrackEasting; // 4-byte arrays: the map's track pixels
-    float* TrackNorthing;
     double* StoreEasting; // the sensor positions of the run, distance units
     double* StoreNorthing;
     int32_t StoreCount;

@@ -1,79 +1,305 @@
-// The map view and its options window, still to come: the map's calls do
-// nothing yet and the options window only closes again.
+// The map view. A normal step restores the pixels under the old cross,
+// scrolls the pane by BitBlt when the antenna nears an edge (repainting
+// only the uncovered stripe), adds the sensor's mark and draws the new
+// cross. A whole redraw (a paint, a jump, a new scale) draws the grid and
+// every mark from the y-sorted track list.
+#include "gps/map_view.h"
+
+#include <algorithm>
+#include <cstdlib>
+
 #include "app/app_state.h"
 #include "app/window_handles.h"
-#include "app/message_table.h"
-#include "gps/map_view.h"
+#include "gps/gps_state.h"
+#include "instrument/acq.h"
 #include "logging/log_run.h"
-#include "resource_ids.h"
+#include "platform/ce_compat.h"
+#include "settings/settings.h"
 
 MapRecord Map;
 
 namespace {
 
-void ShowNextWindowAfter(HWND hwnd)
-{
-    ShowWindow(hwnd, SW_HIDE);
-    if (LogRun.Launched == 1 && hLoggingWnd && !IsWindowVisible(hLoggingWnd)) {
-        ShowWindow(hLoggingWnd, SW_SHOW);
-        SetFocus(hLoggingWnd);
-    } else {
-        SetFocus(App.hMainWnd);
-        InvalidateRect(App.hMainWnd, nullptr, TRUE);
-    }
-}
+const COLORREF GridColour = RGB(0xC0, 0xC0, 0xC0);
+enum { MARK_REACH = 7 }; // the largest mark reaches this far from its pixel
 
-LRESULT OnPlaceholderCreate(HWND hwnd, UINT, WPARAM, LPARAM)
-{
-    CreateWindowExW(0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                    ScaleTrunc(80, Screen.ScaleX), ScaleTrunc(120, Screen.ScaleY),
-                    ScaleTrunc(80, Screen.ScaleX), ScaleTrunc(25, Screen.ScaleY), hwnd,
-                    (HMENU)IDC_PLACEHOLDER_CLOSE, App.hInstance, nullptr);
-    return 0;
-}
+HBITMAP UnderCross; // the pixels under the cross
 
-LRESULT OnPlaceholderPaint(HWND hwnd, UINT, WPARAM, LPARAM)
-{
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwnd, &ps);
-    wchar_t title[64];
-    GetWindowTextW(hwnd, title, 64);
-    SetBkMode(hdc, TRANSPARENT);
-    TextOutW(hdc, ScaleTrunc(10, Screen.ScaleX), ScaleTrunc(20, Screen.ScaleY), title,
-             lstrlenW(title));
-    const wchar_t note[] = L"Available in a later version";
-    TextOutW(hdc, ScaleTrunc(10, Screen.ScaleX), ScaleTrunc(60, Screen.ScaleY), note,
-             lstrlenW(note));
-    EndPaint(hwnd, &ps);
-    SetFocus(hwnd);
-    return 0;
-}
-
-bool IsCloseRequest(UINT msg, WPARAM wParam)
-{
-    if (msg == WM_COMMAND) return LOWORD(wParam) == IDC_PLACEHOLDER_CLOSE;
-    return wParam == VK_ESCAPE;
-}
-
-LRESULT OnMapOptionsInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
-{
-    if (IsCloseRequest(msg, wParam)) ShowNextWindowAfter(hwnd);
-    return 0;
-}
-
-const MessageEntry DisplayMapOptionsTable[] = {
-    {WM_CREATE, OnPlaceholderCreate},
-    {WM_PAINT, OnPlaceholderPaint},
-    {WM_COMMAND, OnMapOptionsInput},
-    {WM_KEYDOWN, OnMapOptionsInput},
+struct Pen {
+    HPEN Handle;
+    explicit Pen(COLORREF c, int width = 1) : Handle(CreatePen(PS_SOLID, width, c)) {}
+    ~Pen() { DeleteObject(Handle); }
 };
+
+struct Brush {
+    HBRUSH Handle;
+    explicit Brush(COLORREF c) : Handle(CreateSolidBrush(c)) {}
+    ~Brush() { DeleteObject(Handle); }
+};
+
+void Line(HDC hdc, int x0, int y0, int x1, int y1)
+{
+    POINT p[2] = {{x0, y0}, {x1, y1}};
+    Polyline(hdc, p, 2);
+}
+
+double GridSpacingPx() { return Settings.MapGridInterval * Map.PixelsPerUnit; }
+
+struct GridStripe {
+    HDC Hdc;
+    int Lo, Hi; // across the lines
+};
+
+void VerticalLine(int x, void* c)
+{
+    const GridStripe* g = (const GridStripe*)c;
+    Line(g->Hdc, x, g->Lo, x, g->Hi + 1);
+}
+
+void HorizontalLine(int y, void* c)
+{
+    const GridStripe* g = (const GridStripe*)c;
+    Line(g->Hdc, g->Lo, y, g->Hi + 1, y);
+}
+
+// Grid lines crossing the pane rectangle [x0, x1] x [y0, y1].
+void DrawGrid(HDC hdc, int x0, int y0, int x1, int y1)
+{
+    if (Settings.MapGridInterval <= 0) return;
+    Pen pen(GridColour);
+    HGDIOBJ old = SelectObject(hdc, pen.Handle);
+    GridStripe vertical = {hdc, y0, y1}, horizontal = {hdc, x0, x1};
+    ForEachGridLine(Map.CenterX - Map.ViewLeft, GridSpacingPx(), x0, x1, VerticalLine, &vertical);
+    ForEachGridLine(Map.CenterY - Map.ViewTop, GridSpacingPx(), y0, y1, HorizontalLine,
+                    &horizontal);
+    SelectObject(hdc, old);
+}
+
+// One mark; size code c, one larger on the bigger screens.
+void DrawMark(HDC hdc, int x, int y, int size, COLORREF colour)
+{
+    const int c = size + (Screen.Class >= 2 ? 1 : 0);
+    const int u = std::max(1, (int)Screen.FontScale);
+    if (c <= 0) {
+        SetPixel(hdc, x, y, colour);
+        return;
+    }
+    static const int Cross[7] = {0, 1, 0, 2, 0, 3, 0};
+    static const int Square[7] = {0, 0, 1, 1, 2, 2, 0};
+    const int code = std::min(c, 6);
+    if (Cross[code]) {
+        const int a = Cross[code] * u;
+        Line(hdc, x, y - a, x, y + a);
+        Line(hdc, x - a, y, x + a, y);
+    }
+    const int a = code == 6 ? 5 : Square[code] * u;
+    if (a) Rectangle(hdc, x - a, y - a, x + a, y + a);
+}
+
+// The marks of the map pixel window [x0, x1] x [y0, y1], at their pane places.
+void RedrawTrack(HDC hdc, int x0, int y0, int x1, int y1)
+{
+    if (!Map.Track.Count) return;
+    Pen pen(Settings.MapSavedColor);
+    Brush brush(Settings.MapSavedColor);
+    HGDIOBJ oldPen = SelectObject(hdc, pen.Handle), oldBrush = SelectObject(hdc, brush.Handle);
+    for (int i = FirstRowAtOrBelow(Map.Track, y0); i < Map.Track.Count && Map.Track.Y[i] <= y1; ++i)
+        if (Map.Track.X[i] >= x0 && Map.Track.X[i] <= x1)
+            DrawMark(hdc, Map.Track.X[i] - Map.ViewLeft, Map.Track.Y[i] - Map.ViewTop,
+                     Settings.MapSavedSize, Settings.MapSavedColor);
+    SelectObject(hdc, oldPen);
+    SelectObject(hdc, oldBrush);
+}
+
+// A pane rectangle: white, its grid lines and its marks.
+void RepaintRect(HDC hdc, int x0, int y0, int x1, int y1)
+{
+    RECT r = {x0, y0, x1 + 1, y1 + 1};
+    FillRect(hdc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    DrawGrid(hdc, x0, y0, x1, y1);
+    RedrawTrack(hdc, x0 + Map.ViewLeft - MARK_REACH, y0 + Map.ViewTop - MARK_REACH,
+                x1 + Map.ViewLeft + MARK_REACH, y1 + Map.ViewTop + MARK_REACH);
+}
+
+void SaveUnderCross(HDC hdc, int px, int py)
+{
+    const int r = Settings.MapCurrentRadius, d = Settings.MapCurrentDiameter + 1;
+    if (UnderCross) DeleteObject(UnderCross);
+    UnderCross = CreateCompatibleBitmap(hdc, d, d);
+    HDC mem = CreateCompatibleDC(hdc);
+    HGDIOBJ old = SelectObject(mem, UnderCross);
+    BitBlt(mem, 0, 0, d, d, hdc, px - r, py - r, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    Map.MarkerSaved = 1;
+}
+
+void RestoreUnderCross(HDC hdc)
+{
+    if (!Map.MarkerSaved || !UnderCross) return;
+    const int r = Settings.MapCurrentRadius, d = Settings.MapCurrentDiameter + 1;
+    HDC mem = CreateCompatibleDC(hdc);
+    HGDIOBJ old = SelectObject(mem, UnderCross);
+    BitBlt(hdc, Map.PrevX - r, Map.PrevY - r, d, d, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    Map.MarkerSaved = 0;
+}
+
+void DrawCross(HDC hdc, int px, int py)
+{
+    SaveUnderCross(hdc, px, py);
+    const int r = Settings.MapCurrentRadius;
+    Pen pen(Settings.MapCurrentColor, Screen.Class == 1 ? 1 : 2);
+    HGDIOBJ old = SelectObject(hdc, pen.Handle);
+    Line(hdc, px - r, py, px + r + 1, py);
+    Line(hdc, px, py - r, px, py + r + 1);
+    SelectObject(hdc, old);
+}
+
+void AntennaPixel(int32_t* x, int32_t* y)
+{
+    MapPixel(Map.AntennaNorthing, Map.AntennaEasting, Map.RefNorthing, Map.RefEasting,
+             Map.PixelsPerUnit, Map.CenterX, Map.CenterY, x, y);
+}
+
+void RedrawWhole(HDC hdc)
+{
+    RepaintRect(hdc, 0, 0, Map.SizePx, Map.SizePy);
+    Map.MarkerSaved = 0;
+    if (!Map.Started) return;
+    int32_t x, y;
+    AntennaPixel(&x, &y);
+    Map.PrevX = x - Map.ViewLeft;
+    Map.PrevY = y - Map.ViewTop;
+    DrawCross(hdc, Map.PrevX, Map.PrevY);
+}
+
+void CentreViewOn(int x, int y)
+{
+    Map.ViewLeft = x - Map.CenterX + 1;
+    Map.ViewRight = x + Map.CenterX - 1;
+    Map.ViewTop = y - Map.CenterY + 1;
+    Map.ViewBottom = y + Map.CenterY - 1;
+}
+
+// Scrolls the pane contents by (-dx, -dy) as the view moves by (dx, dy)
+// and repaints the uncovered stripes.
+void ScrollView(HDC hdc, int dx, int dy)
+{
+    const int w = Map.SizePx + 1, h = Map.SizePy + 1;
+    BitBlt(hdc, -dx, -dy, w, h, hdc, 0, 0, SRCCOPY);
+    if (dx > 0) RepaintRect(hdc, w - dx, 0, w - 1, h - 1);
+    if (dx < 0) RepaintRect(hdc, 0, 0, -dx - 1, h - 1);
+    if (dy > 0) RepaintRect(hdc, 0, h - dy, w - 1, h - 1);
+    if (dy < 0) RepaintRect(hdc, 0, 0, w - 1, -dy - 1);
+}
 
 } // namespace
 
-DEFINE_TABLE_WNDPROC(DisplayMapOptionsWndProc, DisplayMapOptionsTable)
+void ResetMapForRun()
+{
+    const int margin = Screen.Class == 1 ? 3 : 5;
+    Map.SizePx = Layout.ProfileWidth - margin;
+    Map.SizePy = Layout.ProfileHeight - margin;
+    Map.CenterX = Map.SizePx / 2;
+    Map.CenterY = Map.SizePy / 2;
+    Map.ViewLeft = Map.ViewTop = 0;
+    Map.ViewRight = Map.SizePx;
+    Map.ViewBottom = Map.SizePy;
+    Map.PixelsPerUnit = Map.PreviousPixelsPerUnit =
+        (double)((float)Map.SizePx / (float)Settings.MapScale);
+    Map.Started = Map.MarkerSaved = 0;
+    Map.Track.Count = 0;
+    Map.Track.Capacity = GpsLog.Capacity;
+}
 
-void PrepareMapGrid() {}
+void SetMapOrigin(double northing, double easting)
+{
+    Map.RefNorthing = northing;
+    Map.RefEasting = easting;
+}
 
-void CopyMapOptionsToWorking() {}
+void SetupMapGrid() { Map.GridInterval = Settings.MapGridInterval; }
 
-void UpdateMap(HWND, int32_t, double, double, double, double) {}
+void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double antennaEasting,
+               double sensorNorthing, double sensorEasting)
+{
+    HDC hdc = GetDC(pane);
+    Map.AntennaNorthing = antennaNorthing;
+    Map.AntennaEasting = antennaEasting;
+    int32_t x, y;
+    AntennaPixel(&x, &y);
+    if (!Map.Started) {
+        // The first position of the run: at the centre of a fresh pane.
+        Map.Started = 1;
+        Map.ViewLeft = x - Map.CenterX, Map.ViewRight = Map.ViewLeft + Map.SizePx;
+        Map.ViewTop = y - Map.CenterY, Map.ViewBottom = Map.ViewTop + Map.SizePy;
+        RepaintRect(hdc, 0, 0, Map.SizePx, Map.SizePy);
+    } else {
+        RestoreUnderCross(hdc);
+        const int margin = Settings.MapEdgeMarginPx, recenter = Settings.MapRecenterPx;
+        const int dx = FollowShift(x, Map.ViewLeft, Map.ViewRight, margin, recenter);
+        const int dy = FollowShift(y, Map.ViewTop, Map.ViewBottom, margin, recenter);
+        const int jumpX = std::abs(dx) >= Map.SizePx - recenter;
+        const int jumpY = std::abs(dy) >= Map.SizePy - recenter;
+        Map.ViewLeft += dx, Map.ViewRight += dx;
+        Map.ViewTop += dy, Map.ViewBottom += dy;
+        if (jumpX || jumpY) {
+            // Too far to scroll: a jump on both axes re-centres on the
+            // antenna; either way the pane is drawn anew at once.
+            if (jumpX && jumpY) CentreViewOn(x, y);
+            RepaintRect(hdc, 0, 0, Map.SizePx, Map.SizePy);
+        } else if (dx || dy) {
+            ScrollView(hdc, dx, dy);
+        }
+    }
+    const int px = x - Map.ViewLeft, py = y - Map.ViewTop;
+    if (fileState == FILE_RECORDING && GpsLog.Offset.State == OFFSET_APPLIED) {
+        int32_t sx, sy;
+        MapPixel(sensorNorthing, sensorEasting, Map.RefNorthing, Map.RefEasting, Map.PixelsPerUnit,
+                 Map.CenterX, Map.CenterY, &sx, &sy);
+        Pen pen(Settings.MapSavedColor);
+        Brush brush(Settings.MapSavedColor);
+        HGDIOBJ oldPen = SelectObject(hdc, pen.Handle), oldBrush = SelectObject(hdc, brush.Handle);
+        DrawMark(hdc, sx - Map.ViewLeft, sy - Map.ViewTop, Settings.MapSavedSize,
+                 Settings.MapSavedColor);
+        SelectObject(hdc, oldPen);
+        SelectObject(hdc, oldBrush);
+        // Standing still adds no entry: the mark is already there.
+        if (Map.Track.Count == 0 || px != Map.PrevX || py != Map.PrevY)
+            InsertPixel(&Map.Track, sx, sy);
+    }
+    DrawCross(hdc, px, py);
+    Map.PrevX = px;
+    Map.PrevY = py;
+    ReleaseDC(pane, hdc);
+}
+
+void RebuildTrackPixels(int mode)
+{
+    if (!GpsLog.StoreAllocated || GpsLog.StoreCount <= 0) return;
+    Map.Track.Count = 0;
+    const int n = std::min(GpsLog.StoreCount, GpsLog.MaxPositions);
+    int32_t x = 0, y = 0;
+    for (int i = 0; i < n; ++i) {
+        MapPixel(GpsLog.StoreNorthing[i], GpsLog.StoreEasting[i], Map.RefNorthing, Map.RefEasting,
+                 Map.PixelsPerUnit, Map.CenterX, Map.CenterY, &x, &y);
+        InsertPixel(&Map.Track, x, y);
+    }
+    const double lastN = GpsLog.StoreNorthing[n - 1], lastE = GpsLog.StoreEasting[n - 1];
+    if (mode == 1) {
+        int32_t ox, oy;
+        MapPixel(lastN, lastE, Map.RefNorthing, Map.RefEasting, Map.PreviousPixelsPerUnit,
+                 Map.CenterX, Map.CenterY, &ox, &oy);
+        Map.ViewLeft += x - ox, Map.ViewRight += x - ox;
+        Map.ViewTop += y - oy, Map.ViewBottom += y - oy;
+    } else if (x <= Map.ViewLeft || x >= Map.ViewRight || y <= Map.ViewTop || y >= Map.ViewBottom) {
+        CentreViewOn(x, y);
+    }
+    Map.MarkerSaved = 0;
+    // Redrawing takes a while: not a lost instrument connection.
+    Acq.LastDataTick = CeGetTickCount();
+}
+
+void PaintMap(HDC hdc) { RedrawWhole(hdc); }

@@ -20,6 +20,7 @@
 #include "display/display_state.h"
 #include "display/status_paint.h"
 #include "gps/gps_state.h"
+#include "gps/map_options_window.h"
 #include "gps/map_view.h"
 #include "instrument/acq.h"
 #include "instrument/reading_rules.h"
@@ -382,7 +383,9 @@ static void AfterDialog(int action, INT_PTR result)
         break;
     case ACT_SCALE_MAP:
         if (result == 1) {
-            if (Settings.MapGridInterval > 0) PrepareMapGrid();
+            // The last position keeps its place; the map is drawn anew.
+            SetupMapGrid();
+            RebuildTrackPixels(1);
             InvalidateRect(hCurveWnd, NULL, TRUE);
         }
         break;
@@ -440,6 +443,8 @@ static void ToggleView()
     if (LogView.ShowMap == 0) {
         LogView.ShowMap = 1;
         DrawStatus(Layout.FileRect, L"Please Wait...", Font.Normal);
+        // Positions stored while the profiles were shown join the track.
+        RebuildTrackPixels(2);
         RepaintPanes();
         UpdateWindow(hCurveWnd);
         MessageBeep(MB_ICONHAND);

@@ -185,7 +185,8 @@ INT_PTR CALLBACK MapScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
             CorrectMapFields(dialog);
             int scale = (int)GetNumber(dialog, IDC_MAP_SCALE);
             Settings.MapScale = scale < 1 ? 1 : scale;
-            Map.PixelsPerUnit = (double)((float)Map.RefView.right / (float)Settings.MapScale);
+            Map.PreviousPixelsPerUnit = Map.PixelsPerUnit;
+            Map.PixelsPerUnit = (double)((float)Map.SizePx / (float)Settings.MapScale);
             Settings.MapGridInterval = (float)GetNumber(dialog, IDC_MAP_GRID_INTERVAL);
             AccessConfigFile(CONFIG_SAVE);
             EndDialog(dialog, 1);

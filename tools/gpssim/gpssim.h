@@ -36,7 +36,8 @@ struct Epoch {
     double east, north; // metres from the origin
     double secondOfDay; // UTC
 };
-Epoch WalkAt(double t);
+// Where the walk is after `walked` metres, at t seconds.
+Epoch WalkAt(double t, double walked);
 // Fault names understood by BuildEpoch and MangleLine.
 bool IsFault(const std::string& name);
 // The lines of one epoch of the type, with the given faults, CR LF included.

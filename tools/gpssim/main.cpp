@@ -61,13 +61,15 @@ int Usage(int code)
         "  --heading DEG --spacing M --line-length M --speed M/S   the walk\n"
         "  --satellites N --dop X --quality Q                      the fix\n"
         "  --fault NAME        every --fault-every K epochs: badsum lower nodollar nostar long\n"
-        "                      nofix fewsats highdop jump random\n"
+        "                      nofix fewsats highdop jump (1500 m) hop (40 m NE) random\n"
         "  --replay FILE       send a capture's lines instead ('#' lines skipped) at --rate\n"
         "  --loop              replay again and again\n"
         "  --hold              send nothing until the \"go\" command\n"
         "  --raw-log F --line-log F --rx-log F   bytes sent, lines with times, bytes received\n"
         "  --link PATH         a symbolic link to the terminal\n"
-        "stdin commands: go | fault NAME [on|off] | silence SECONDS | xoff | xon | stats | quit\n");
+        "stdin commands: go | fault NAME [on|off] | silence SECONDS | speed M/S | xoff | xon | "
+        "stats |\n"
+        "                quit\n");
     return code;
 }
 
@@ -249,8 +251,10 @@ void Command(const std::string& line)
     std::istringstream in(line);
     std::string verb, name, state;
     in >> verb >> name >> state;
-    if (verb == "quit" || verb == "go" || verb == "silence" || verb == "xoff" || verb == "xon") {
+    if (verb == "quit" || verb == "go" || verb == "silence" || verb == "xoff" || verb == "xon" ||
+        verb == "speed") {
         if (verb == "quit") gStop = 1;
+        if (verb == "speed") Opt.speed = std::atof(name.c_str());
         if (verb == "go") Opt.hold = false;
         if (verb == "silence") gSilentUntil = Now() + std::atof(name.c_str());
         // The flow-control bytes of a receiver at a wrong baud rate.
@@ -313,7 +317,12 @@ bool NextEpoch(uint64_t epoch, double t)
     faults.insert(faults.end(), gAlways.begin(), gAlways.end());
     if (epoch % (uint64_t)Opt.faultEvery == (uint64_t)Opt.faultEvery - 1)
         faults.insert(faults.end(), Opt.faults.begin(), Opt.faults.end());
-    for (const std::string& l : BuildEpoch(WalkAt(t), faults)) Queue(l);
+    // The distance walked grows at the speed of the moment (the "speed"
+    // command changes it on the way).
+    static double walked = 0, lastT = t;
+    walked += Opt.speed * (t - lastT);
+    lastT = t;
+    for (const std::string& l : BuildEpoch(WalkAt(t, walked), faults)) Queue(l);
     return true;
 }
 

@@ -50,18 +50,18 @@ std::string Angle(double degrees, int degreeDigits, char positive, char negative
 
 bool IsFault(const std::string& name)
 {
-    static const char* const names[] = {"badsum", "lower",   "nodollar", "nostar", "long",
-                                        "nofix",  "fewsats", "highdop",  "jump",   "random"};
+    static const char* const names[] = {"badsum", "lower", "nodollar", "nostar",
+                                        "long",   "nofix", "fewsats",  "highdop",
+                                        "jump",   "hop",   "random"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
 }
 
-Epoch WalkAt(double t)
+Epoch WalkAt(double t, double walked)
 {
     // Line k runs along the heading (odd lines back), then a side step.
     const double leg = Opt.lineLength + Opt.spacing;
-    const double walked = t * Opt.speed;
     const int k = (int)(walked / leg);
     const double along = std::fmod(walked, leg);
     const double inLine = std::min(along, Opt.lineLength);
@@ -92,6 +92,7 @@ std::vector<std::string> BuildEpoch(const Epoch& e, const std::vector<std::strin
     }
     double east = e.east, north = e.north;
     if (Has(faults, "jump")) east += 1500.0;
+    if (Has(faults, "hop")) east += 40.0, north += 40.0; // off the map, not a glitch
     const int sats = Has(faults, "fewsats") ? 2 : Opt.satellites;
     const int quality = Has(faults, "nofix") ? 0 : Opt.quality;
     const double dop = Has(faults, "highdop") ? 25.0 : Opt.dop;

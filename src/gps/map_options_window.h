@@ -1,0 +1,6 @@
+// The map display options window (marker sizes and colours).
+#pragma once
+#include <windows.h>
+
+LRESULT CALLBACK DisplayMapOptionsWndProc(HWND, UINT, WPARAM, LPARAM);
+void CopyMapOptionsToWorking();

@@ -1,0 +1,126 @@
+#!/usr/bin/env python3
+"""The map in the profile pane (320x240, scale 10 m, grid 1.5 m), the
+simulated receiver walking east at 1 m/s, probed by pixels: the grid before
+the first position; the first position's cross at the pane centre with a
+grid line through it; while recording, the cross follows the walk to the
+edge margin and the pane scrolls, leaving the sensor's marks behind it on
+the same row; Toggle View away and back draws the same pixels; a new scale
+keeps the cross in place with the grid at the new spacing; a hop of 40 m
+on both axes re-centres; grid interval 0 draws no grid."""
+import sys
+import time
+
+from qorharness import Checks, Session, Survey
+
+T = Checks("test_map_view")
+BORDER, GRID, CROSS, MARK = (158, 158, 158), (192, 192, 192), (0, 0, 255), (255, 0, 0)
+
+
+class Pane:
+    """The map pane's client pixels in a screenshot (found by its border)."""
+
+    def __init__(self, img):
+        row = [img.pixel(x, img.height // 3) for x in range(img.width)]
+        left = row.index(BORDER)
+        right = row.index(BORDER, left + 1)
+        col = [img.pixel(left + 5, y) for y in range(img.height)]
+        top = col.index(BORDER)
+        bottom = col.index(BORDER, top + 1)
+        self.x0, self.y0, self.w, self.h = left + 1, top + 1, right - left - 1, bottom - top - 1
+        self.px = [[img.pixel(self.x0 + x, self.y0 + y) for x in range(self.w)] for y in range(self.h)]
+
+    def where(self, colour):
+        return [(x, y) for y in range(self.h) for x in range(self.w) if self.px[y][x] == colour]
+
+    def cross(self):
+        """The centre of the cross: its longest row and column."""
+        pts = self.where(CROSS)
+        if not pts:
+            return None
+        xs, ys = [p[0] for p in pts], [p[1] for p in pts]
+        return max(set(xs), key=xs.count), max(set(ys), key=ys.count)
+
+    def grid_columns(self):
+        return [x for x in range(self.w) if sum(self.px[y][x] == GRID for y in range(self.h)) > self.h // 2]
+
+
+def shot(s, label):
+    return Pane(s.screenshot(label))
+
+
+def even(columns, spacing):
+    steps = [b - a for a, b in zip(columns, columns[1:])]
+    return bool(steps) and all(abs(d - spacing) <= 1 for d in steps)
+
+
+def walk():
+    with Session("map-view", screen="320x240") as s:
+        gps = s.start_gpssim("--type", 1, "--rate", 1, "--quality", 2, "--hold", "--heading", 90,
+                             "--line-length", 1000, "--speed", 0)
+        run = Survey(s, sim_args=["--mode", "stream", "--seed", "3"], gps=gps)
+        run.launch()
+        p = shot(s, "before-position")
+        size = p.w - 3                                   # the map's extent, pane pixels 0..size
+        spacing = 1.5 * size / 10
+        T.check(not p.where(CROSS) and even(p.grid_columns(), spacing), "grid drawn before any position")
+        gps.control("go")
+        time.sleep(2.5)
+        p = shot(s, "first-position")
+        centre = (size // 2, (p.h - 3) // 2)
+        c = p.cross()
+        T.check(c is not None and abs(c[0] - centre[0]) <= 1 and abs(c[1] - centre[1]) <= 1,
+                f"first position: cross {c} at the centre {centre}")
+        cols = p.grid_columns()
+        T.check(c is not None and any(abs(x - c[0]) <= 1 for x in cols) and even(cols, spacing),
+                f"grid lines through it every {spacing:.1f} px {cols}")
+
+        run.create_file()
+        run.key("g")
+        gps.control("speed 1")
+        time.sleep(12)
+        p = shot(s, "walking-east")
+        margin = int(0.15 * (p.w + 2))                   # default edge margin: 15 % of the pane
+        step = size / 10                                 # 1 m a fix
+        c = p.cross()
+        T.check(c is not None and size - margin - 20 - step - 2 <= c[0] <= size - margin + 1,
+                f"walking east: the cross {c} keeps to the edge margin ({size - margin})")
+        marks = sorted({x for x, y in p.where(MARK) if c and abs(y - c[1]) <= 3})
+        T.check(len(marks) >= 5 and marks[-1] <= c[0] + 3, f"the sensor's marks behind it on its row ({len(marks)} columns)")
+
+        gps.control("speed 0")
+        time.sleep(2.5)
+        run.key("space")
+        time.sleep(1.0)
+        before = shot(s, "paused")
+        run.key("t")
+        time.sleep(1.5)
+        run.key("t")
+        time.sleep(2.0)
+        T.check(shot(s, "map-again").px == before.px, "Toggle View away and back: the same pixels")
+
+        run.key("s")
+        run.type_into("Enter Map Scale", "20")
+        time.sleep(1.5)
+        p = shot(s, "scale-20")
+        T.check(p.cross() == before.cross(), f"new scale: the cross stays at {before.cross()} ({p.cross()})")
+        T.check(even(p.grid_columns(), spacing / 2), "the grid at half the spacing")
+
+        gps.control("fault hop on")
+        time.sleep(2.5)
+        c = shot(s, "hop").cross()
+        T.check(c is not None and abs(c[0] - centre[0]) <= 2 and abs(c[1] - centre[1]) <= 2,
+                f"a hop off the pane on both axes re-centres ({c})")
+
+        run.key("s")
+        wid = s.wait_window("^Enter Map Scale$")
+        time.sleep(0.5)
+        s.key("Tab", window=wid)
+        s.x.type("0", window=wid)
+        s.answer("Enter Map Scale", "Return")
+        time.sleep(1.5)
+        T.check(not shot(s, "no-grid").grid_columns(), "grid interval 0: no grid")
+        run.exit_run()
+
+
+if __name__ == "__main__":
+    sys.exit(T.run(walk))
