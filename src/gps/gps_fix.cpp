@@ -229,10 +229,11 @@ void StopOnFullStore()
 }
 
 // Speed, the sensor position, the store and the map for a usable position
-// at time of day t (seconds).
-void TakePosition(HDC hdc, double northing, double easting, double t)
+// at time of day t (seconds), from a sentence that began at tick. Only a
+// sentence the file holds gives a stored position.
+void TakePosition(HDC hdc, double northing, double easting, double t, uint32_t tick)
 {
-    const int recording = LogRun.FileState == FILE_RECORDING;
+    const int recording = GpsSentenceInRun(tick);
     double dN = 0, dE = 0, d = 1.0;
     if (!GpsFix.Valid) {
         Track.Northing = Track.PrevNorthing = northing;
@@ -324,7 +325,8 @@ LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
     if (GpsFix.PositionOk && Fields.Geographic) ProjectGeographic(hdc, &northing, &easting);
     if (!GpsFix.PositionOk && !small) ShowNotAvailable(hdc);
     ShowActivityDot(hdc);
-    if (GpsFix.PositionOk) TakePosition(hdc, northing, easting, TimeOfDaySeconds(GpsSentence));
+    if (GpsFix.PositionOk)
+        TakePosition(hdc, northing, easting, TimeOfDaySeconds(GpsSentence), GpsSentenceTick);
     ReleaseDC(hLoggingWnd, hdc);
     GpsSentence[0] = 0;
     return 0;
@@ -360,7 +362,8 @@ LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM)
     if (!SmallPortrait()) ShowGridPair(hdc, northingMetres, eastingMetres, 1);
     ShowActivityDot(hdc);
     TakePosition(hdc, MetresToDistanceUnits(northingMetres, Settings.Units),
-                 MetresToDistanceUnits(eastingMetres, Settings.Units), RtsPosition.Tick / 1000.0);
+                 MetresToDistanceUnits(eastingMetres, Settings.Units), RtsPosition.Tick / 1000.0,
+                 RtsPosition.Tick);
     ReleaseDC(hLoggingWnd, hdc);
     return 0;
 }

@@ -26,10 +26,9 @@
 char GpsSentence[256]; // written by the reader, read inside the hand-over
 GpsFormatRecord GpsFormat = {"GGA", 0, {}, {}};
 RtsPositionRecord RtsPosition = {0.0, 0.0, 0};
+volatile uint32_t GpsSentenceTick;
 
 namespace {
-
-volatile uint32_t GpsSentenceTick; // tick of the sentence's '$'
 
 void Record(const char* text, char first, char continuation, char flag)
 {

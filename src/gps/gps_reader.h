@@ -9,6 +9,7 @@
 // The sentence being handed over and the table of the current type; valid
 // inside the handlers of 0x411, 0x40B and 0x410 only.
 extern char GpsSentence[256];
+extern volatile uint32_t GpsSentenceTick; // the tick of its '$'
 extern GpsFormatRecord GpsFormat;
 
 // The total station's last position (its own units) and its record's tick;
