@@ -112,6 +112,13 @@
 #define IDC_NEW_LINE_START_STATION  678
 #define IDC_NEW_LINE_STN_INCREMENT  679
 
+// Display Map Options: the size rows (current, saved, external; six sizes
+// each) and the push buttons (OK, Cancel, the three Color buttons).
+#define IDC_MAP_OPTIONS_OK          332
+#define IDC_MAP_SIZE_CURRENT        350
+#define IDC_MAP_SIZE_SAVED          360
+#define IDC_MAP_SIZE_EXTERNAL       370
+
 // Monitor GPS: the list, the command line, the buttons; its Send dialog.
 #define IDC_MONITOR_LIST            222
 #define IDC_MONITOR_MESSAGE         223

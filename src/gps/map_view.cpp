@@ -149,12 +149,7 @@ void RestoreUnderCross(HDC hdc)
 void DrawCross(HDC hdc, int px, int py)
 {
     SaveUnderCross(hdc, px, py);
-    const int r = Settings.MapCurrentRadius;
-    Pen pen(Settings.MapCurrentColor, Screen.Class == 1 ? 1 : 2);
-    HGDIOBJ old = SelectObject(hdc, pen.Handle);
-    Line(hdc, px - r, py, px + r + 1, py);
-    Line(hdc, px, py - r, px, py + r + 1);
-    SelectObject(hdc, old);
+    DrawMapCross(hdc, px, py, Settings.MapCurrentRadius, Settings.MapCurrentColor);
 }
 
 void AntennaPixel(int32_t* x, int32_t* y)
@@ -259,13 +254,8 @@ void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double ante
         int32_t sx, sy;
         MapPixel(sensorNorthing, sensorEasting, Map.RefNorthing, Map.RefEasting, Map.PixelsPerUnit,
                  Map.CenterX, Map.CenterY, &sx, &sy);
-        Pen pen(Settings.MapSavedColor);
-        Brush brush(Settings.MapSavedColor);
-        HGDIOBJ oldPen = SelectObject(hdc, pen.Handle), oldBrush = SelectObject(hdc, brush.Handle);
-        DrawMark(hdc, sx - Map.ViewLeft, sy - Map.ViewTop, Settings.MapSavedSize,
-                 Settings.MapSavedColor);
-        SelectObject(hdc, oldPen);
-        SelectObject(hdc, oldBrush);
+        DrawMapMark(hdc, sx - Map.ViewLeft, sy - Map.ViewTop, Settings.MapSavedSize,
+                    Settings.MapSavedColor);
         // Standing still adds no entry: the mark is already there.
         if (Map.Track.Count == 0 || px != Map.PrevX || py != Map.PrevY)
             InsertPixel(&Map.Track, sx, sy);
@@ -303,3 +293,22 @@ void RebuildTrackPixels(int mode)
 }
 
 void PaintMap(HDC hdc) { RedrawWhole(hdc); }
+
+void DrawMapMark(HDC hdc, int x, int y, int size, COLORREF colour)
+{
+    Pen pen(colour);
+    Brush brush(colour);
+    HGDIOBJ oldPen = SelectObject(hdc, pen.Handle), oldBrush = SelectObject(hdc, brush.Handle);
+    DrawMark(hdc, x, y, size, colour);
+    SelectObject(hdc, oldPen);
+    SelectObject(hdc, oldBrush);
+}
+
+void DrawMapCross(HDC hdc, int x, int y, int r, COLORREF colour)
+{
+    Pen pen(colour, Screen.Class == 1 ? 1 : 2);
+    HGDIOBJ old = SelectObject(hdc, pen.Handle);
+    Line(hdc, x - r, y, x + r + 1, y);
+    Line(hdc, x, y - r, x, y + r + 1);
+    SelectObject(hdc, old);
+}

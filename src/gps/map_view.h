@@ -42,3 +42,7 @@ void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double ante
 void RebuildTrackPixels(int mode);
 // The whole map: grid, marks and cross (the pane's WM_PAINT).
 void PaintMap(HDC hdc);
+// One position mark of size code 0..5 (one larger on the bigger screens).
+void DrawMapMark(HDC hdc, int x, int y, int size, COLORREF colour);
+// The current-position cross with arm r.
+void DrawMapCross(HDC hdc, int x, int y, int r, COLORREF colour);

@@ -6,7 +6,10 @@ grid line through it; while recording, the cross follows the walk to the
 edge margin and the pane scrolls, leaving the sensor's marks behind it on
 the same row; Toggle View away and back draws the same pixels; a new scale
 keeps the cross in place with the grid at the new spacing; a hop of 40 m
-on both axes re-centres; grid interval 0 draws no grid."""
+on both axes re-centres; grid interval 0 draws no grid. Map options by
+keys: Right on the current-position row at size 5 wraps to 0, Cancel
+keeps the file and the cross, OK stores size 0 (line 58 alone) and the
+cross shrinks."""
 import sys
 import time
 
@@ -119,6 +122,25 @@ def walk():
         s.answer("Enter Map Scale", "Return")
         time.sleep(1.5)
         T.check(not shot(s, "no-grid").grid_columns(), "grid interval 0: no grid")
+
+        config = s.path("KVTINI", "Q61MK2CX.INI")
+        before = open(config, "rb").read()
+        for last, label in (("c", "options-cancelled"), ("o", "options-ok")):
+            run.key("a")
+            time.sleep(1.0)
+            for key in ["Tab"] * 5 + ["Right", last]:
+                run.key(key)
+            time.sleep(1.5)
+            p = shot(s, label)
+            c = p.cross()
+            arm = c and sum(1 for x, y in p.where(CROSS) if y == c[1])
+            after = open(config, "rb").read()
+            changed = [n + 1 for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after.split(b"\r\n"))) if a != b]
+            if last == "c":
+                T.check(after == before and arm and arm >= 17, f"map options, Cancel: file kept, cross {arm} px")
+            else:
+                T.check(changed == [58] and after.split(b"\r\n")[57] == b"0" and arm and arm <= 9,
+                        f"map options, OK: line 58 = 0 alone ({changed}), cross {arm} px")
         run.exit_run()
 
 
