@@ -103,6 +103,12 @@
 #define IDC_NEW_STATION_VALUE       865
 #define IDC_SPEED_SCALE_MAX         903
 #define IDC_COORDINATES_DISPLAY     961
+#define IDC_ASCII_LON_LABEL         881
+#define IDC_ASCII_LAT_LABEL         882
+#define IDC_ASCII_COORDINATES       888
+#define IDC_ASCII_LON_COLUMN        889
+#define IDC_ASCII_LAT_COLUMN        890
+#define IDC_ASCII_DELIMITER         891
 #define IDC_NEW_LINE_CURRENT        651
 #define IDC_NEW_LINE_LAST_STATION   653
 #define IDC_NEW_LINE_VALUE          674

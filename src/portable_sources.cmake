@@ -20,4 +20,5 @@ list(APPEND QOR_PORTABLE_SOURCES
   gps/fix_readouts.cpp
   gps/label_exchange.cpp
   gps/map_geometry.cpp
+  gps/position_file.cpp
 )

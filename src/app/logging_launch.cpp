@@ -162,7 +162,7 @@ int PrepareMapAndPositionStore()
     if (Settings.GpsEnabled == 1 && GpsLog.StoreAllocated == 0) {
         MEMORYSTATUS status = {};
         status.dwLength = sizeof(status);
-        GlobalMemoryStatus(&status);
+        CeGlobalMemoryStatus(&status);
         r = SizePositionStore(status.dwAvailPhys, &GpsLog.MaxPositions, &GpsLog.Capacity);
         if (r > 6) return r;
         ApplyStoreLimitFromEnvironment();

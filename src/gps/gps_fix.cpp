@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/window_handles.h"
 #include "display/status_paint.h"
+#include "gps/external_positions.h"
 #include "gps/fix_readouts.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
@@ -240,6 +241,7 @@ void TakePosition(HDC hdc, double northing, double easting, double t, uint32_t t
         Track.Easting = Track.PrevEasting = easting;
         GpsFix.Valid = 1;
         SetMapOrigin(northing, easting);
+        RebuildExternalPixels(); // drawn around the new origin
         if (!Track.HasKept || !recording) {
             Track.KeptNorthing = northing;
             Track.KeptEasting = easting;

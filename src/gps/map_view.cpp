@@ -96,17 +96,18 @@ void DrawMark(HDC hdc, int x, int y, int size, COLORREF colour)
     if (a) Rectangle(hdc, x - a, y - a, x + a, y + a);
 }
 
-// The marks of the map pixel window [x0, x1] x [y0, y1], at their pane places.
-void RedrawTrack(HDC hdc, int x0, int y0, int x1, int y1)
+// The marks of a list in the map pixel window [x0, x1] x [y0, y1], at
+// their pane places.
+void RedrawList(HDC hdc, const PixelList& list, int size, COLORREF colour, int x0, int y0, int x1,
+                int y1)
 {
-    if (!Map.Track.Count) return;
-    Pen pen(Settings.MapSavedColor);
-    Brush brush(Settings.MapSavedColor);
+    if (!list.Count) return;
+    Pen pen(colour);
+    Brush brush(colour);
     HGDIOBJ oldPen = SelectObject(hdc, pen.Handle), oldBrush = SelectObject(hdc, brush.Handle);
-    for (int i = FirstRowAtOrBelow(Map.Track, y0); i < Map.Track.Count && Map.Track.Y[i] <= y1; ++i)
-        if (Map.Track.X[i] >= x0 && Map.Track.X[i] <= x1)
-            DrawMark(hdc, Map.Track.X[i] - Map.ViewLeft, Map.Track.Y[i] - Map.ViewTop,
-                     Settings.MapSavedSize, Settings.MapSavedColor);
+    for (int i = FirstRowAtOrBelow(list, y0); i < list.Count && list.Y[i] <= y1; ++i)
+        if (list.X[i] >= x0 && list.X[i] <= x1)
+            DrawMark(hdc, list.X[i] - Map.ViewLeft, list.Y[i] - Map.ViewTop, size, colour);
     SelectObject(hdc, oldPen);
     SelectObject(hdc, oldBrush);
 }
@@ -117,8 +118,10 @@ void RepaintRect(HDC hdc, int x0, int y0, int x1, int y1)
     RECT r = {x0, y0, x1 + 1, y1 + 1};
     FillRect(hdc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
     DrawGrid(hdc, x0, y0, x1, y1);
-    RedrawTrack(hdc, x0 + Map.ViewLeft - MARK_REACH, y0 + Map.ViewTop - MARK_REACH,
-                x1 + Map.ViewLeft + MARK_REACH, y1 + Map.ViewTop + MARK_REACH);
+    const int mx0 = x0 + Map.ViewLeft - MARK_REACH, my0 = y0 + Map.ViewTop - MARK_REACH;
+    const int mx1 = x1 + Map.ViewLeft + MARK_REACH, my1 = y1 + Map.ViewTop + MARK_REACH;
+    RedrawList(hdc, Map.Ext, Settings.MapExternalSize, Settings.MapExternalColor, mx0, my0, mx1, my1);
+    RedrawList(hdc, Map.Track, Settings.MapSavedSize, Settings.MapSavedColor, mx0, my0, mx1, my1);
 }
 
 void SaveUnderCross(HDC hdc, int px, int py)

@@ -20,6 +20,7 @@ struct MapRecord {
     int32_t MarkerSaved;                              // the pixels under the cross are saved
     int32_t Started;    // the cross has a place (a position came this run)
     PixelList Track;    // sensor marks drawn, sorted by y
+    PixelList Ext;      // an external file's positions to display, sorted by y
     float GridInterval; // working copy of Settings.MapGridInterval
     int32_t ExtLoaded;  // an external position file is shown (1) or an ASCII one (2)
 };

@@ -20,6 +20,7 @@
 #include "display/display_state.h"
 #include "display/status_paint.h"
 #include "gps/gps_state.h"
+#include "gps/external_positions.h"
 #include "gps/map_options_window.h"
 #include "gps/map_view.h"
 #include "instrument/acq.h"
@@ -386,6 +387,7 @@ static void AfterDialog(int action, INT_PTR result)
             // The last position keeps its place; the map is drawn anew.
             SetupMapGrid();
             RebuildTrackPixels(1);
+            RebuildExternalPixels();
             InvalidateRect(hCurveWnd, NULL, TRUE);
         }
         break;
@@ -458,15 +460,23 @@ static void ToggleView()
     LogView.LiveDraw = 1;
 }
 
-static void PositionFileCommand()
+// External and ASCII position files are drawn around the run's origin,
+// so they wait for the first position. An ASCII file's columns are asked
+// first.
+static void PositionFileCommand(int kind)
 {
-    if (Settings.GpsEnabled == 1 && !GpsFix.Valid) {
+    if (Map.ExtLoaded != kind && Settings.GpsEnabled == 1 && !GpsFix.Valid) {
         wchar_t text[128];
         swprintf(text, 128, L"%ls\r\n%ls", L"Valid GPS position must be ",
                  L"received to use this option.");
         MessageBoxW(hLoggingWnd, text, L"WARNING", MB_OK);
+    } else if (kind == EXTERNAL_ASCII_FILE && Map.ExtLoaded != kind) {
+        if (RunDialogTemplate(hLoggingWnd, L"GetAsciiFileSetup", AsciiFileDlgProc, 0) == 1)
+            ExternalFileAction(hLoggingWnd, kind);
+    } else {
+        ExternalFileAction(hLoggingWnd, kind);
     }
-    // Loading external position files is not part of this build.
+    RepaintPanes();
     LogView.LiveDraw = 1;
 }
 
@@ -497,8 +507,8 @@ static void RunAction(int action)
     case ACT_MAP_OPTIONS: ShowMapOptions(); return;
     case ACT_PROFILE_OPTIONS: ShowProfileOptions(); return;
     case ACT_TOGGLE_VIEW: ToggleView(); return;
-    case ACT_EXTERNAL_FILE:
-    case ACT_ASCII_FILE: PositionFileCommand(); return;
+    case ACT_EXTERNAL_FILE: PositionFileCommand(EXTERNAL_DATA_FILE); return;
+    case ACT_ASCII_FILE: PositionFileCommand(EXTERNAL_ASCII_FILE); return;
     case ACT_HIDE_MENU:
         RepaintPanes();
         LogView.LiveDraw = 1;

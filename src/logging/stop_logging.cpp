@@ -8,6 +8,7 @@
 #include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "display/profile_replay.h"
+#include "gps/external_positions.h"
 #include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
@@ -95,6 +96,7 @@ static void FinishTeardown()
     InvalidateRect(hLoggingWnd, NULL, TRUE);
     LogRun.Launched = 0;
     // The GPS position store stays allocated: the next launch reuses it.
+    RemoveExternalPositions();
     LogView.LiveDraw = 1;
     ShowWindow(hLoggingWnd, SW_HIDE);
 }

@@ -188,6 +188,14 @@ BOOL CeBringWindowToFront(HWND hwnd)
     return SetForegroundWindow(popup ? popup : hwnd);
 }
 
+void CeGlobalMemoryStatus(MEMORYSTATUS* status)
+{
+    GlobalMemoryStatus(status);
+    char text[32];
+    const DWORD n = GetEnvironmentVariableA("QOR_AVAIL_PHYS", text, sizeof text);
+    if (n > 0 && n < sizeof text) status->dwAvailPhys = (SIZE_T)std::strtoull(text, nullptr, 10);
+}
+
 FARPROC CeLoadChooseColor()
 {
     HMODULE lib = LoadLibraryW(L"COMMDLG.DLL");

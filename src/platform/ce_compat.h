@@ -66,6 +66,10 @@ void CeInitDeviceRoot();
 // SetForegroundWindow with the handle's lowest bit set).
 BOOL CeBringWindowToFront(HWND hwnd);
 
+// The device's memory. QOR_AVAIL_PHYS (tools/qor-run --avail-phys) stands
+// for a hand-held with that much free physical memory.
+void CeGlobalMemoryStatus(MEMORYSTATUS* status);
+
 // The colour chooser ("ChooseColor" of "COMMDLG.DLL" on the hand-held,
 // ChooseColorW of comdlg32 on the desktop); NULL when neither is there.
 // Call it as BOOL WINAPI (CHOOSECOLORW*).

@@ -309,3 +309,59 @@ INT_PTR CALLBACK CoordinatesDisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam,
     }
     return FALSE;
 }
+
+// ---- ASCII File Parameters ---------------------------------------------
+
+static void ShowAsciiColumnLabels(HWND dialog)
+{
+    const int geographic = ComboChoice(dialog, IDC_ASCII_COORDINATES) == 0;
+    SetDlgItemTextW(dialog, IDC_ASCII_LON_LABEL, geographic ? L"Longitude" : L"Easting");
+    SetDlgItemTextW(dialog, IDC_ASCII_LAT_LABEL, geographic ? L"Latitude" : L"Northing");
+}
+
+INT_PTR CALLBACK AsciiFileDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    static const wchar_t* const kinds[] = {L"Lat/Lon degrees", L"UTM meters", L"UTM feet",
+                                           L"UTM US feet"};
+    static const wchar_t* const columns[] = {L"Column 1", L"Column 2", L"Column 3", L"Column 4",
+                                             L"Column 5", L"Column 6", L"Column 7", L"Column 8",
+                                             L"Column 9", L"Column 10"};
+    static const wchar_t* const delimiters[] = {L"Space", L"Comma", L"Tab", L"Semicolon"};
+    const struct {
+        int Id;
+        int32_t* Setting;
+        const wchar_t* const* Items;
+        int Count;
+    } combos[] = {
+        {IDC_ASCII_COORDINATES, &Settings.AsciiCoordinates, kinds, 4},
+        {IDC_ASCII_LON_COLUMN, &Settings.AsciiLonColumn, columns, 10},
+        {IDC_ASCII_LAT_COLUMN, &Settings.AsciiLatColumn, columns, 10},
+        {IDC_ASCII_DELIMITER, &Settings.AsciiDelimiter, delimiters, 4},
+    };
+    switch (msg) {
+    case WM_INITDIALOG:
+        for (const auto& c : combos) FillCombo(dialog, c.Id, c.Items, c.Count, *c.Setting);
+        ShowAsciiColumnLabels(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_ASCII_COORDINATES && HIWORD(wParam) == CBN_SELCHANGE) {
+            ShowAsciiColumnLabels(dialog);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDOK) {
+            for (const auto& c : combos) {
+                const int choice = ComboChoice(dialog, c.Id);
+                if (choice >= 0) *c.Setting = choice;
+            }
+            AccessConfigFile(CONFIG_SAVE);
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}

@@ -1,5 +1,6 @@
 // The entry dialogs of the logging window: new line, new station, comment,
-// the map, profile and speed-bar scales and the coordinates shown. Run
+// the map, profile and speed-bar scales, the coordinates shown and the
+// columns of an ASCII position file. Run
 // them with RunDialogTemplate (app/dialog_template.h).
 #pragma once
 #include <windows.h>
@@ -11,3 +12,4 @@ INT_PTR CALLBACK MapScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK SpeedScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK CoordinatesDisplayDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK AsciiFileDlgProc(HWND, UINT, WPARAM, LPARAM);

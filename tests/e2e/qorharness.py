@@ -616,7 +616,8 @@ class Session:
         return sim
 
     # -- the program
-    def start(self, screen=None, com=None, uptime_ms=3600000, exe=None, args=(), max_positions=None):
+    def start(self, screen=None, com=None, uptime_ms=3600000, exe=None, args=(), max_positions=None,
+              avail_phys=None):
         """Starts the program in the device root. com maps port numbers to
         device paths ({1: pty.path}). uptime_ms: the device's uptime at
         start (default one hour, well clear of the tick-count wrap)."""
@@ -631,6 +632,8 @@ class Session:
             argv += ["--uptime-ms", str(int(uptime_ms))]
         if max_positions:
             argv += ["--max-positions", str(max_positions)]
+        if avail_phys:
+            argv += ["--avail-phys", str(avail_phys)]
         if args:
             argv += ["--"] + [str(a) for a in args]
         log = os.path.join(self.out_dir, f"qor-run-{len(self.programs) + 1}.log")

@@ -9,7 +9,12 @@ keeps the cross in place with the grid at the new spacing; a hop of 40 m
 on both axes re-centres; grid interval 0 draws no grid. Map options by
 keys: Right on the current-position row at size 5 wraps to 0, Cancel
 keeps the file and the cross, OK stores size 0 (line 58 alone) and the
-cross shrinks."""
+cross shrinks. External positions: an ASCII file of 5000 points 5 cm apart
+on a device with 500 kB free is thinned to every third point (single
+pixels, at most one column in two), removed again, and a file without a
+position gives "Format not supported"."""
+import math
+import os
 import sys
 import time
 
@@ -17,6 +22,8 @@ from qorharness import Checks, Session, Survey
 
 T = Checks("test_map_view")
 BORDER, GRID, CROSS, MARK = (158, 158, 158), (192, 192, 192), (0, 0, 255), (255, 0, 0)
+EXTERNAL = (0, 255, 0)
+ORIGIN = (48.1173, 11.516667)   # where the simulated receiver starts
 
 
 class Pane:
@@ -56,11 +63,41 @@ def even(columns, spacing):
     return bool(steps) and all(abs(d - spacing) <= 1 for d in steps)
 
 
+def open_ascii(s, run, path):
+    """'i', the column dialog as it is, the file by its Windows path."""
+    run.key("i")
+    s.answer("ASCII File Parameters", "Return")
+    wid = s.wait_window("^ASCII File$")
+    time.sleep(0.5)
+    s.x.type("Z:" + path.replace("/", "\\"), window=wid)
+    s.answer("ASCII File", "Return")
+
+
+def external_files(s, run):
+    metre_lon = 1 / (111320 * math.cos(math.radians(ORIGIN[0])))
+    lines = [f"{ORIGIN[1] + (i * 0.05 - 100) * metre_lon:.9f} {ORIGIN[0] + 2 / 111320:.9f}"
+             for i in range(5000)]
+    points = s.put_file("points.txt", "\r\n".join(lines) + "\r\n")
+    open_ascii(s, run, points)
+    s.answer("INFORMATION", "Return")
+    time.sleep(1.5)
+    cols = sorted({x for x, y in shot(s, "ascii-file").where(EXTERNAL)})
+    T.check(len(cols) > 40 and all(b - a >= 2 for a, b in zip(cols, cols[1:])),
+            f"ASCII file thinned: {len(cols)} single-pixel columns, none adjacent")
+    run.key("i")                                     # shown: the same action removes it
+    time.sleep(1.5)
+    T.check(not shot(s, "ascii-removed").where(EXTERNAL), "removed: no external position left")
+    open_ascii(s, run, s.put_file("nothing.txt", "no positions here\r\n"))
+    s.answer("FILE ERROR", "Return")
+    T.check(not shot(s, "format-not-supported").where(EXTERNAL), "a file without positions: nothing shown")
+
+
 def walk():
     with Session("map-view", screen="320x240") as s:
         gps = s.start_gpssim("--type", 1, "--rate", 1, "--quality", 2, "--hold", "--heading", 90,
                              "--line-length", 1000, "--speed", 0)
-        run = Survey(s, sim_args=["--mode", "stream", "--seed", "3"], gps=gps)
+        run = Survey(s, config={60: "0"}, sim_args=["--mode", "stream", "--seed", "3"], gps=gps,
+                     avail_phys=500000)
         run.launch()
         p = shot(s, "before-position")
         size = p.w - 3                                   # the map's extent, pane pixels 0..size
@@ -76,6 +113,8 @@ def walk():
         cols = p.grid_columns()
         T.check(c is not None and any(abs(x - c[0]) <= 1 for x in cols) and even(cols, spacing),
                 f"grid lines through it every {spacing:.1f} px {cols}")
+
+        external_files(s, run)
 
         run.create_file()
         run.key("g")

@@ -106,7 +106,8 @@ def openers():
         for opener, fmt, want in cases:
             r = run_driver(s, pty.path, "--opener", opener, "--format", fmt, port=10)
             got = tuple(r.get(k) for k in ("baud", "stop", "outx", "inx"))
-            T.check(r.get("open") == "1" and got == want and r.get("timeouts") == "10,0,10,0,0",
+            # Writes are bounded: a receiver's XOFF must not hang a Send.
+            T.check(r.get("open") == "1" and got == want and r.get("timeouts") == "10,0,10,10,1000",
                     f"opener: {opener} with {fmt}: baud, stop, XON/XOFF {got}, time-outs {r.get('timeouts')}")
         # A port that cannot be opened (a folder stands in for the missing
         # device): the GPS opener tells the operator itself.
