@@ -22,6 +22,9 @@ namespace {
 
 const COLORREF GridColour = RGB(0xC0, 0xC0, 0xC0);
 enum { MARK_REACH = 7 }; // the largest mark reaches this far from its pixel
+// The cross's 2-pixel pen draws round ends a pixel past the arms: the
+// pixels saved under it reach that far too.
+enum { CROSS_PEN_REACH = 2 };
 
 HBITMAP UnderCross; // the pixels under the cross
 
@@ -120,13 +123,14 @@ void RepaintRect(HDC hdc, int x0, int y0, int x1, int y1)
     DrawGrid(hdc, x0, y0, x1, y1);
     const int mx0 = x0 + Map.ViewLeft - MARK_REACH, my0 = y0 + Map.ViewTop - MARK_REACH;
     const int mx1 = x1 + Map.ViewLeft + MARK_REACH, my1 = y1 + Map.ViewTop + MARK_REACH;
-    RedrawList(hdc, Map.Ext, Settings.MapExternalSize, Settings.MapExternalColor, mx0, my0, mx1, my1);
+    RedrawList(hdc, Map.Ext, Settings.MapExternalSize, Settings.MapExternalColor, mx0, my0, mx1,
+               my1);
     RedrawList(hdc, Map.Track, Settings.MapSavedSize, Settings.MapSavedColor, mx0, my0, mx1, my1);
 }
 
 void SaveUnderCross(HDC hdc, int px, int py)
 {
-    const int r = Settings.MapCurrentRadius, d = Settings.MapCurrentDiameter + 1;
+    const int r = Settings.MapCurrentRadius + CROSS_PEN_REACH, d = 2 * r + 2;
     if (UnderCross) DeleteObject(UnderCross);
     UnderCross = CreateCompatibleBitmap(hdc, d, d);
     HDC mem = CreateCompatibleDC(hdc);
@@ -140,7 +144,7 @@ void SaveUnderCross(HDC hdc, int px, int py)
 void RestoreUnderCross(HDC hdc)
 {
     if (!Map.MarkerSaved || !UnderCross) return;
-    const int r = Settings.MapCurrentRadius, d = Settings.MapCurrentDiameter + 1;
+    const int r = Settings.MapCurrentRadius + CROSS_PEN_REACH, d = 2 * r + 2;
     HDC mem = CreateCompatibleDC(hdc);
     HGDIOBJ old = SelectObject(mem, UnderCross);
     BitBlt(hdc, Map.PrevX - r, Map.PrevY - r, d, d, mem, 0, 0, SRCCOPY);

@@ -22,6 +22,7 @@
 #include "resource_ids.h"
 #include "serial/delay_events.h"
 #include "serial/serial_ports.h"
+#include "settings/dialog_controls.h"
 #include "settings/settings.h"
 
 namespace {
@@ -181,23 +182,19 @@ void Pause()
     ShowRunState(0);
 }
 
+INT_PTR TakeMessage(HWND dialog)
+{
+    GetDlgItemTextW(dialog, IDC_GPS_MESSAGE_TEXT, Monitor.Message, MESSAGE_CHARS + 1);
+    return 1;
+}
+
 INT_PTR CALLBACK GpsMessageDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
-    switch (msg) {
-    case WM_INITDIALOG: SetDlgItemTextW(dialog, IDC_GPS_MESSAGE_TEXT, Monitor.Message); return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            GetDlgItemTextW(dialog, IDC_GPS_MESSAGE_TEXT, Monitor.Message, MESSAGE_CHARS + 1);
-            EndDialog(dialog, 1);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        break;
+    if (msg == WM_INITDIALOG) {
+        SetDlgItemTextW(dialog, IDC_GPS_MESSAGE_TEXT, Monitor.Message);
+        return TRUE;
     }
-    return FALSE;
+    return msg == WM_COMMAND ? CloseOnOkOrCancel(dialog, wParam, TakeMessage) : FALSE;
 }
 
 // The command line and CR LF, with the reader held so that one thread

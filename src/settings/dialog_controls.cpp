@@ -34,3 +34,16 @@ void ShowControl(HWND dialog, int id, int shown)
 {
     ShowWindow(GetDlgItem(dialog, id), shown ? SW_SHOW : SW_HIDE);
 }
+
+INT_PTR CloseOnOkOrCancel(HWND dialog, WPARAM wParam, INT_PTR (*accept)(HWND))
+{
+    if (LOWORD(wParam) == IDOK) {
+        EndDialog(dialog, accept(dialog));
+        return TRUE;
+    }
+    if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    return FALSE;
+}

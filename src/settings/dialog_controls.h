@@ -10,3 +10,6 @@ void FillCombo(HWND dialog, int id, const wchar_t* const* items, int count, int 
 int ComboChoice(HWND dialog, int id);
 // Shows or hides a control.
 void ShowControl(HWND dialog, int id, int shown);
+// The end of a dialog: OK runs accept and ends with what it returns, Cancel
+// ends with 0. FALSE for any other command.
+INT_PTR CloseOnOkOrCancel(HWND dialog, WPARAM wParam, INT_PTR (*accept)(HWND));

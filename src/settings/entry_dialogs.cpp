@@ -319,7 +319,15 @@ static void ShowAsciiColumnLabels(HWND dialog)
     SetDlgItemTextW(dialog, IDC_ASCII_LAT_LABEL, geographic ? L"Latitude" : L"Northing");
 }
 
-INT_PTR CALLBACK AsciiFileDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+// The choices of the four lists.
+struct AsciiCombo {
+    int Id;
+    int32_t* Setting;
+    const wchar_t* const* Items;
+    int Count;
+};
+
+static const AsciiCombo* AsciiCombos()
 {
     static const wchar_t* const kinds[] = {L"Lat/Lon degrees", L"UTM meters", L"UTM feet",
                                            L"UTM US feet"};
@@ -327,20 +335,33 @@ INT_PTR CALLBACK AsciiFileDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
                                              L"Column 5", L"Column 6", L"Column 7", L"Column 8",
                                              L"Column 9", L"Column 10"};
     static const wchar_t* const delimiters[] = {L"Space", L"Comma", L"Tab", L"Semicolon"};
-    const struct {
-        int Id;
-        int32_t* Setting;
-        const wchar_t* const* Items;
-        int Count;
-    } combos[] = {
+    static const AsciiCombo combos[4] = {
         {IDC_ASCII_COORDINATES, &Settings.AsciiCoordinates, kinds, 4},
         {IDC_ASCII_LON_COLUMN, &Settings.AsciiLonColumn, columns, 10},
         {IDC_ASCII_LAT_COLUMN, &Settings.AsciiLatColumn, columns, 10},
         {IDC_ASCII_DELIMITER, &Settings.AsciiDelimiter, delimiters, 4},
     };
+    return combos;
+}
+
+static INT_PTR AcceptAsciiFile(HWND dialog)
+{
+    for (int i = 0; i < 4; ++i) {
+        const int choice = ComboChoice(dialog, AsciiCombos()[i].Id);
+        if (choice >= 0) *AsciiCombos()[i].Setting = choice;
+    }
+    AccessConfigFile(CONFIG_SAVE);
+    return 1;
+}
+
+INT_PTR CALLBACK AsciiFileDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
     switch (msg) {
     case WM_INITDIALOG:
-        for (const auto& c : combos) FillCombo(dialog, c.Id, c.Items, c.Count, *c.Setting);
+        for (int i = 0; i < 4; ++i) {
+            const AsciiCombo& c = AsciiCombos()[i];
+            FillCombo(dialog, c.Id, c.Items, c.Count, *c.Setting);
+        }
         ShowAsciiColumnLabels(dialog);
         return TRUE;
     case WM_COMMAND:
@@ -348,20 +369,7 @@ INT_PTR CALLBACK AsciiFileDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
             ShowAsciiColumnLabels(dialog);
             return TRUE;
         }
-        if (LOWORD(wParam) == IDOK) {
-            for (const auto& c : combos) {
-                const int choice = ComboChoice(dialog, c.Id);
-                if (choice >= 0) *c.Setting = choice;
-            }
-            AccessConfigFile(CONFIG_SAVE);
-            EndDialog(dialog, 1);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        break;
+        return CloseOnOkOrCancel(dialog, wParam, AcceptAsciiFile);
     }
     return FALSE;
 }

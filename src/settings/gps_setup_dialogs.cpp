@@ -141,16 +141,18 @@ void AcceptPortSetup(HWND dialog)
     AcceptWarningMask(dialog);
 }
 
-INT_PTR CloseOn(HWND dialog, WPARAM wParam, void (*accept)(HWND))
+INT_PTR SavePortSetup(HWND dialog)
 {
-    if (LOWORD(wParam) == IDOK) {
-        accept(dialog);
-        AccessConfigFile(CONFIG_SAVE);
-    } else if (LOWORD(wParam) != IDCANCEL) {
-        return FALSE;
-    }
-    EndDialog(dialog, 0);
-    return TRUE;
+    AcceptPortSetup(dialog);
+    AccessConfigFile(CONFIG_SAVE);
+    return 0;
+}
+
+INT_PTR SaveWarningMask(HWND dialog)
+{
+    AcceptWarningMask(dialog);
+    AccessConfigFile(CONFIG_SAVE);
+    return 0;
 }
 
 } // namespace
@@ -167,7 +169,7 @@ INT_PTR CALLBACK GpsPortSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARA
             ShowTypeLabels(dialog, type, 0);
             return TRUE;
         }
-        return CloseOn(dialog, wParam, AcceptPortSetup);
+        return CloseOnOkOrCancel(dialog, wParam, SavePortSetup);
     }
     return FALSE;
 }
@@ -176,7 +178,7 @@ INT_PTR CALLBACK GpsWarningMaskDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPA
 {
     switch (msg) {
     case WM_INITDIALOG: InitWarningMask(dialog, 1); return TRUE;
-    case WM_COMMAND: return CloseOn(dialog, wParam, AcceptWarningMask);
+    case WM_COMMAND: return CloseOnOkOrCancel(dialog, wParam, SaveWarningMask);
     }
     return FALSE;
 }

@@ -80,7 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 
     LARGE_INTEGER f, a, b;
     QueryPerformanceFrequency(&f);
-    std::vector<double> update, whole;
+    std::vector<double> update;
     for (int i = FULL - 1000; i < FULL; ++i) {
         WalkedPosition(i, &north[i], &east[i]);
         GpsLog.StoreCount = i + 1;
@@ -92,14 +92,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     Report("map_update_full_store", update);
 
     HDC hdc = GetDC(pane);
-    for (int i = 0; i < 20; ++i) {
-        QueryPerformanceCounter(&a);
-        PaintMap(hdc);
-        GdiFlush();
-        QueryPerformanceCounter(&b);
-        whole.push_back(Ms(a, b, f));
-    }
-    Report("map_redraw_full_store", whole);
+    auto redraws = [&](const char* name) {
+        std::vector<double> whole;
+        for (int i = 0; i < 20; ++i) {
+            QueryPerformanceCounter(&a);
+            PaintMap(hdc);
+            GdiFlush();
+            QueryPerformanceCounter(&b);
+            whole.push_back(Ms(a, b, f));
+        }
+        Report(name, whole);
+    };
+    redraws("map_redraw_full_store");
 
     // 100,000 external points over the same ground, 2 decimals of a metre.
     wchar_t path[MAX_PATH];
@@ -113,15 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     long count = 0, step = 0;
     const int loaded = LoadExternalPositions(EXTERNAL_ASCII_FILE, path, &count, &step);
     std::fprintf(Out, "external_points=%ld\nexternal_step=%ld\n", loaded ? count : 0L, step);
-    whole.clear();
-    for (int i = 0; i < 20; ++i) {
-        QueryPerformanceCounter(&a);
-        PaintMap(hdc);
-        GdiFlush();
-        QueryPerformanceCounter(&b);
-        whole.push_back(Ms(a, b, f));
-    }
-    Report("map_redraw_full_store_and_100k_external", whole);
+    redraws("map_redraw_full_store_and_100k_external");
     DeleteFileW(path);
     ReleaseDC(pane, hdc);
     std::fclose(Out);

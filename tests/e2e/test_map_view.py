@@ -12,11 +12,13 @@ keeps the file and the cross, OK stores size 0 (line 58 alone) and the
 cross shrinks. External positions: an ASCII file of 5000 points 5 cm apart
 on a device with 500 kB free is thinned to every third point (single
 pixels, at most one column in two), removed again, and a file without a
-position gives "Format not supported"."""
+position gives "Format not supported"; an earlier data file's recorded
+positions are shown on their row."""
 import math
 import os
 import sys
 import time
+from functools import reduce
 
 from qorharness import Checks, Session, Survey
 
@@ -90,6 +92,32 @@ def external_files(s, run):
     open_ascii(s, run, s.put_file("nothing.txt", "no positions here\r\n"))
     s.answer("FILE ERROR", "Return")
     T.check(not shot(s, "format-not-supported").where(EXTERNAL), "a file without positions: nothing shown")
+
+    # An earlier survey's data file: GGA record groups along a row 2 m south.
+    records = b""
+    for i in range(40):
+        body = (f"GPGGA,1200{i:02d}.00,{4807.038 - 2 / 111320 * 60:.6f},N,"
+                f"{1131.0 + (i * 0.25 - 5) * metre_lon * 60:012.6f},E,2,09,1.2,512.3,M,47.0,M,,")
+        line = f"${body}*{reduce(lambda a, c: a ^ ord(c), body, 0):02X}".encode()
+        chunks = [line[k:k + 25].ljust(25) for k in range(0, len(line), 25)]
+        records += b"".join((b"@" if k == 0 else b"#") + c + b"\n" for k, c in enumerate(chunks))
+        records += b"!" + b"%06dp" % i + b" " * 18 + b"\n"
+    earlier = s.put_file("earlier.P61", b"X$STARTED1" + b" " * 16 + b"\n" + records)
+    run.key("e")
+    wid = s.wait_window("^External File$")
+    time.sleep(0.5)
+    s.x.type("Z:" + earlier.replace("/", "\\"), window=wid)
+    s.answer("External File", "Return")
+    s.answer("INFORMATION", "Return")
+    time.sleep(1.5)
+    p = shot(s, "external-data-file")
+    green, c = p.where(EXTERNAL), p.cross()
+    rows = sorted(y for x, y in green)
+    # 2 m south of the cross; a parallel slopes a little on the UTM grid.
+    T.check(len(green) >= 20 and rows[-1] - rows[0] <= 8 and
+            abs(rows[len(rows) // 2] - (c[1] + 2 * (p.w - 3) / 10)) <= 3,
+            f"an earlier data file's positions 2 m south of the cross (rows {rows[0]}..{rows[-1]})")
+    run.key("e")                                     # and removed
 
 
 def walk():
@@ -180,6 +208,7 @@ def walk():
             else:
                 T.check(changed == [58] and after.split(b"\r\n")[57] == b"0" and arm and arm <= 9,
                         f"map options, OK: line 58 = 0 alone ({changed}), cross {arm} px")
+
         run.exit_run()
 
 
