@@ -45,10 +45,6 @@
 #define IDC_MENU_PROFILE_OPTIONS 425
 #define IDC_MENU_EXIT            426
 
-// Placeholder dialogs and windows.
-#define IDC_PLACEHOLDER_TEXT     900
-#define IDC_PLACEHOLDER_CLOSE    901
-
 // Popup menus of the logging window (resource ids) and their commands.
 #define IDR_LOG_MENU_RUN            40
 #define IDR_LOG_MENU_IDLE           70
@@ -117,6 +113,34 @@
 #define IDC_NEW_LINE_DIRECTION      677
 #define IDC_NEW_LINE_START_STATION  678
 #define IDC_NEW_LINE_STN_INCREMENT  679
+
+// Survey Setup, System Setup and Logger Setup: labels and their controls.
+#define IDC_SURVEY_MODE_LABEL       600
+#define IDC_SURVEY_RATE_LABEL       601
+#define IDC_SURVEY_INCREMENT_LABEL  609
+#define IDC_SURVEY_MODE             620
+#define IDC_SURVEY_RATE             621
+#define IDC_SURVEY_LINE             624
+#define IDC_SURVEY_LINE_INCREMENT   625
+#define IDC_SURVEY_SEQUENCE         626
+#define IDC_SURVEY_DIRECTION        627
+#define IDC_SURVEY_START_STATION    628
+#define IDC_SURVEY_INCREMENT        629
+#define IDC_LOGGER_RESET            800
+#define IDC_LOGGER_PORT             810
+#define IDC_LOGGER_UNITS            811
+#define IDC_LOGGER_SPEED_UNITS      812
+#define IDC_LOGGER_AUDIO            813
+#define IDC_LOGGER_PAUSE_KEY        814
+#define IDC_LOGGER_SOFT_MARKER      817
+#define IDC_LOGGER_SOFT_KEYBOARD    818
+#define IDC_LOGGER_COORDINATES      958
+#define IDC_SYSTEM_SENSOR_LABEL     822
+#define IDC_SYSTEM_INSTRUMENT       830
+#define IDC_SYSTEM_TYPE             831
+#define IDC_SYSTEM_SENSOR           832
+#define IDC_SYSTEM_OFFSET_X         833
+#define IDC_SYSTEM_OFFSET_Y         834
 
 // Display Map Options: the size rows (current, saved, external; six sizes
 // each) and the push buttons (OK, Cancel, the three Color buttons).

@@ -11,17 +11,3 @@ INT_PTR RunDialogTemplate(HWND owner, const wchar_t* name, DLGPROC proc, LPARAM 
     const DLGTEMPLATE* templ = (const DLGTEMPLATE*)LockResource(loaded);
     return DialogBoxIndirectParamW(App.hInstance, templ, owner, proc, param);
 }
-
-INT_PTR CALLBACK PlaceholderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
-{
-    switch (msg) {
-    case WM_INITDIALOG: return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-}

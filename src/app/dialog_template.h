@@ -5,7 +5,3 @@
 // Runs the template `name` (resource type 5) modally; returns the
 // EndDialog value, or -1 when the template is missing.
 INT_PTR RunDialogTemplate(HWND owner, const wchar_t* name, DLGPROC proc, LPARAM param);
-
-// Dialog procedure of the setup dialogs still to come: OK and Cancel close
-// with 0 and change nothing.
-INT_PTR CALLBACK PlaceholderDialogProc(HWND, UINT, WPARAM, LPARAM);

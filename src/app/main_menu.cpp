@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "gps/gps_reader.h"
 #include "settings/gps_setup_dialogs.h"
+#include "settings/setup_dialogs.h"
 #include "gps/monitor_gps.h"
 #include "gps/gps_state.h"
 #include "gps/map_options_window.h"
@@ -77,9 +78,9 @@ struct SetupDialogEntry {
 };
 
 const SetupDialogEntry SetupDialogs[] = {
-    {ACTION_SURVEY_SETUP, L"GetSurveySetup61H", L"GetSurveySetup61V", true, PlaceholderDialogProc},
-    {ACTION_SYSTEM_SETUP, L"GetSystemSetup", L"GetSystemSetup", true, PlaceholderDialogProc},
-    {ACTION_LOGGER_SETUP, L"GetLoggerSetup", L"GetLoggerSetupV", false, PlaceholderDialogProc},
+    {ACTION_SURVEY_SETUP, L"GetSurveySetup61H", L"GetSurveySetup61V", true, SurveySetupDlgProc},
+    {ACTION_SYSTEM_SETUP, L"GetSystemSetup", L"GetSystemSetup", true, SystemSetupDlgProc},
+    {ACTION_LOGGER_SETUP, L"GetLoggerSetup", L"GetLoggerSetupV", false, LoggerSetupDlgProc},
     {ACTION_GPS_PORT_SETUP, L"GetGPSPortSetup", L"GetGPSPortSetupV", true, GpsPortSetupDlgProc},
 };
 

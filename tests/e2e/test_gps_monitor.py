@@ -4,7 +4,9 @@ fills with the receiver's lines and stands still while paused; Send puts
 the command line on the wire; after the receiver's XOFF, Send says it
 could not send instead of hanging, and after XON it gets through again.
 Then GPS Port Setup by keys: Escape changes no byte of the configuration
-file, Up and Return change its first line (GPS input) alone."""
+file, Up and Return change its first line (GPS input) alone; and Logger
+Setup's reset deletes the file and ends the program."""
+import os
 import sys
 import time
 
@@ -68,8 +70,14 @@ def monitor():
         after = open(config, "rb").read().split(b"\r\n")
         changed = [n + 1 for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b]
         T.check(changed == [37] and after[36] == b"0", f"Up, Return: GPS input off, nothing else ({changed})")
-        s.key("x", window=main)
-        T.check(app.wait(20) == 0, "Exit, then the program ends")
+
+        # Logger Setup's "Reset to Default Settings", answered Yes.
+        s.key("o", window=main)
+        wid = s.wait_window("^Logger Setup$")
+        time.sleep(0.5)
+        s.key(*["Tab"] * 8, "space", window=wid)
+        s.answer("Reset to Default Settings", "y")
+        T.check(app.wait(20) == 0 and not os.path.exists(config), "reset: file deleted, program ended")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
-// GPS Port Setup and GPS Warning Mask on their real templates: the labels
-// and the RTS units list follow the chosen type, OK changes exactly the
-// configuration lines the dialog owns, Cancel changes no byte.
+// The setup dialogs on their real templates: what follows a choice (the
+// GPS labels and RTS units list, Survey Setup's fields of each logging
+// mode), OK changes exactly the configuration lines the dialog owns,
+// Cancel changes no byte.
 #include <windows.h>
 
 #include <string>
@@ -10,7 +11,9 @@
 #include "platform/ce_compat.h"
 #include "resource_ids.h"
 #include "settings/config_file.h"
+#include "settings/derived_values.h"
 #include "settings/gps_setup_dialogs.h"
+#include "settings/setup_dialogs.h"
 #include "settings/settings.h"
 #include "test_check.h"
 
@@ -130,6 +133,68 @@ void TestWarningMask()
     CHECK_EQ(Settings.GpsWarnPdop, 0.0f); // not a number
 }
 
+void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
+
+// Closes with OK and returns the lines that changed.
+std::vector<int> Confirm(HWND dialog, const std::vector<std::string>& before)
+{
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return Changed(before, ConfigLines());
+}
+
+void TestSurveySetup(const wchar_t* name)
+{
+    std::vector<std::string> before = ConfigLines();
+    HWND d = Open(name, SurveySetupDlgProc); // Auto, 5 readings/s, increments 1.0 / 0.2 / 2.0
+    CHECK_STR(Text(d, IDC_SURVEY_MODE_LABEL), "EM61-MK2 Mode");
+    CHECK_STR(Text(d, IDC_SURVEY_RATE), "5.00");
+    Choose(d, IDC_SURVEY_MODE, 1);
+    CHECK_STR(Text(d, IDC_SURVEY_RATE), "Not Available");
+    CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "0.200");
+    Type(d, IDC_SURVEY_INCREMENT, L"0.5");
+    Choose(d, IDC_SURVEY_MODE, 0);
+    CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "1.000"); // each mode its own
+    Type(d, IDC_SURVEY_INCREMENT, L"0");
+    CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "1.000"); // 0 is no increment
+    Choose(d, IDC_SURVEY_MODE, 2);
+    CHECK_STR(Text(d, IDC_SURVEY_RATE_LABEL), "Sample/Rdg");
+    Choose(d, IDC_SURVEY_MODE, 1);
+    CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "0.500");
+    CHECK(Confirm(d, before) == std::vector<int>({47, 49})); // Wheel, its increment alone
+    CHECK_EQ(Settings.StationIncrement, 0.5);
+
+    before = ConfigLines();
+    d = Open(name, SurveySetupDlgProc);
+    Choose(d, IDC_SURVEY_MODE, 0);
+    Type(d, IDC_SURVEY_RATE, L"-3");
+    CHECK(Confirm(d, before) == std::vector<int>({47, 51})); // Auto, 1 reading/s
+    CHECK_EQ(Settings.ReadingIntervalMs, 1000);
+    before = ConfigLines();
+    d = Open(name, SurveySetupDlgProc);
+    Type(d, IDC_SURVEY_RATE, L"4");
+    Type(d, IDC_SURVEY_LINE, L"L7");
+    SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+    CHECK(Changed(before, ConfigLines()).empty());
+}
+
+void TestSystemAndLoggerSetup()
+{
+    std::vector<std::string> before = ConfigLines();
+    HWND d = Open(L"GetSystemSetup", SystemSetupDlgProc);
+    Choose(d, IDC_SYSTEM_TYPE, 1); // High Power lasts until the program ends
+    Type(d, IDC_SYSTEM_OFFSET_X, L"1.25");
+    Type(d, IDC_SYSTEM_OFFSET_Y, L"-0.5");
+    CHECK(Confirm(d, before) == std::vector<int>({74, 75}));
+    CHECK(Settings.Em61Mk2Type == 1 && Settings.GpsOffsetX == 1.25f &&
+          Settings.GpsOffsetY == -0.5f);
+
+    before = ConfigLines();
+    d = Open(Screen.Portrait ? L"GetLoggerSetupV" : L"GetLoggerSetup", LoggerSetupDlgProc);
+    Choose(d, IDC_LOGGER_UNITS, 1);
+    Choose(d, IDC_LOGGER_SOFT_MARKER, 2);
+    CHECK(Confirm(d, before) == std::vector<int>({4, 76}));
+}
+
 } // namespace
 
 int main()
@@ -145,9 +210,16 @@ int main()
         TestPortSetup(name);
     }
     TestWarningMask();
+    for (const wchar_t* name : {L"GetSurveySetup61H", L"GetSurveySetup61V"}) {
+        Settings = defaults;
+        ComputeStationValues(); // the increment in effect: the mode's own
+        AccessConfigFile(CONFIG_SAVE);
+        TestSurveySetup(name);
+    }
+    TestSystemAndLoggerSetup();
     AccessConfigFile(CONFIG_DELETE);
     wchar_t folder[MAX_PATH];
     CeDevicePath(L"\\KVTINI", folder, MAX_PATH);
     RemoveDirectoryW(folder);
-    return TestSummary("test_gps_setup_dialogs");
+    return TestSummary("test_setup_dialogs");
 }

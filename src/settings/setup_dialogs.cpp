@@ -1,0 +1,294 @@
+// The setup dialogs. Survey Setup keeps each logging mode's station
+// increment while it is open, so switching modes back and forth shows each
+// mode's own value; only the chosen mode's is kept on OK.
+#include "settings/setup_dialogs.h"
+
+#include <cmath>
+#include <cwchar>
+
+#include "app/app_state.h"
+#include "logging/log_run.h"
+#include "resource_ids.h"
+#include "settings/config_file.h"
+#include "settings/derived_values.h"
+#include "settings/dialog_controls.h"
+#include "settings/settings.h"
+
+namespace {
+
+#define LIST(a) a, (int)(sizeof a / sizeof a[0])
+enum { MODE_AUTO = 0, MODE_WHEEL = 1, MODE_MANUAL = 2 };
+
+// ---- Survey Setup ----------------------------------------------------------
+
+struct SurveyLocals {
+    float Rate;            // readings per second shown in Auto mode
+    double Increment[3];   // each mode's station increment
+    double ShownIncrement; // the increment in the field
+    int Mode;              // the mode whose values are shown
+    int Filling;           // our own writes to the fields are no edits
+};
+SurveyLocals Local;
+
+double* ModeIncrement(int mode)
+{
+    double* increments[3] = {&Settings.AutoStationIncrement, &Settings.WheelIncrement,
+                             &Settings.ManualStationIncrement};
+    return increments[mode >= 0 && mode < 3 ? mode : 0];
+}
+
+void SetFieldQuietly(HWND dialog, int id, const wchar_t* text)
+{
+    Local.Filling = 1;
+    SetDlgItemTextW(dialog, id, text);
+    Local.Filling = 0;
+}
+
+// The rate field and the labels that follow the mode.
+void ShowModeFields(HWND dialog, int relabelIncrement)
+{
+    const int portrait = Screen.Portrait != 0;
+    SetDlgItemTextW(dialog, IDC_SURVEY_RATE_LABEL,
+                    Local.Mode == MODE_MANUAL ? L"Sample/Rdg" : L"Readings/s");
+    if (Local.Mode == MODE_AUTO) {
+        wchar_t text[32];
+        swprintf(text, 32, L"%.2f", (double)Local.Rate);
+        SetFieldQuietly(dialog, IDC_SURVEY_RATE, text);
+    } else {
+        SetFieldQuietly(dialog, IDC_SURVEY_RATE, L"Not Available");
+    }
+    SendDlgItemMessageW(dialog, IDC_SURVEY_RATE, EM_SETREADONLY, Local.Mode != MODE_AUTO, 0);
+    if (relabelIncrement)
+        SetDlgItemTextW(dialog, IDC_SURVEY_INCREMENT_LABEL,
+                        Local.Mode == MODE_WHEEL ? (portrait ? L"Wheel I." : L"Wheel Inc.")
+                                                 : (portrait ? L"Stn Increment" : L"Stn Incr."));
+    wchar_t text[32];
+    swprintf(text, 32, L"%.3f", Local.ShownIncrement);
+    SetFieldQuietly(dialog, IDC_SURVEY_INCREMENT, text);
+}
+
+void InitSurveySetup(HWND dialog)
+{
+    static const wchar_t* const Modes[] = {L"Auto", L"Wheel", L"Manual"};
+    static const wchar_t* const Sequences[] = {L"Alternate", L"One Way"};
+    static const wchar_t* const Directions[] = {L"West", L"South", L"North", L"East"};
+    Local = {};
+    Local.Rate = Settings.ReadingInterval > 0 ? 1.0f / Settings.ReadingInterval : 1.0f;
+    for (int m = 0; m < 3; ++m) Local.Increment[m] = *ModeIncrement(m);
+    Local.ShownIncrement = Settings.StationIncrement;
+    Local.Mode = Settings.LoggingMode;
+    SetDlgItemTextW(dialog, IDC_SURVEY_MODE_LABEL, L"EM61-MK2 Mode");
+    FillCombo(dialog, IDC_SURVEY_MODE, LIST(Modes), Settings.LoggingMode);
+    SendDlgItemMessageW(dialog, IDC_SURVEY_LINE, EM_LIMITTEXT, 23, 0);
+    SetDlgItemTextW(dialog, IDC_SURVEY_LINE, Settings.SurveyLine);
+    SetNumber(dialog, IDC_SURVEY_LINE_INCREMENT, L"%.2f", Settings.LineIncrement);
+    SetNumber(dialog, IDC_SURVEY_START_STATION, L"%.3f", Settings.StartStation);
+    FillCombo(dialog, IDC_SURVEY_SEQUENCE, LIST(Sequences), Settings.LineSequence);
+    FillCombo(dialog, IDC_SURVEY_DIRECTION, LIST(Directions), Settings.LineDirection);
+    ShowModeFields(dialog, 0);
+}
+
+void SurveyModeChanged(HWND dialog)
+{
+    const int m = ComboChoice(dialog, IDC_SURVEY_MODE);
+    if (m < 0 || m > 2 || m == Local.Mode) return;
+    Local.Increment[Local.Mode] = Local.ShownIncrement;
+    Local.ShownIncrement = Local.Increment[m];
+    Local.Mode = m;
+    ShowModeFields(dialog, 1);
+}
+
+void SurveyRateEdited(HWND dialog)
+{
+    if (Local.Filling || Local.Mode != MODE_AUTO) return;
+    float r = (float)GetNumber(dialog, IDC_SURVEY_RATE, 127);
+    Local.Rate = r > 0 ? r : 1.0f;
+}
+
+void SurveyIncrementEdited(HWND dialog)
+{
+    if (Local.Filling) return;
+    double v = (double)(float)GetNumber(dialog, IDC_SURVEY_INCREMENT);
+    if (v == 0) {
+        v = 1.0;
+        SetFieldQuietly(dialog, IDC_SURVEY_INCREMENT, L"1.000");
+    }
+    Local.ShownIncrement = Local.Increment[Local.Mode] = v;
+}
+
+INT_PTR AcceptSurveySetup(HWND dialog)
+{
+    const int mode = ComboChoice(dialog, IDC_SURVEY_MODE);
+    if (mode >= 0) Settings.LoggingMode = mode;
+    LogRun.Mode = Settings.LoggingMode;
+    if (Settings.LoggingMode == MODE_AUTO) {
+        float r = (float)GetNumber(dialog, IDC_SURVEY_RATE);
+        if (!(r > 0)) r = 1.0f;
+        Settings.ReadingInterval = 1.0f / r;
+        Settings.ReadingIntervalMs = (int32_t)(Settings.ReadingInterval * 1000);
+        ComputeReadingRates();
+    }
+    LogRun.StationStarted = 0;
+    GetDlgItemTextW(dialog, IDC_SURVEY_LINE, Settings.SurveyLine, 24);
+    LogRun.LineValue = wcstod(Settings.SurveyLine, nullptr);
+    Settings.LineIncrement = GetNumber(dialog, IDC_SURVEY_LINE_INCREMENT);
+    const int sequence = ComboChoice(dialog, IDC_SURVEY_SEQUENCE);
+    const int direction = ComboChoice(dialog, IDC_SURVEY_DIRECTION);
+    if (sequence >= 0) Settings.LineSequence = sequence;
+    if (direction >= 0) Settings.LineDirection = direction;
+    Settings.StartStation = LogRun.Station = GetNumber(dialog, IDC_SURVEY_START_STATION);
+    Settings.StationIncrement = (double)(float)GetNumber(dialog, IDC_SURVEY_INCREMENT);
+    *ModeIncrement(Settings.LoggingMode) = Settings.StationIncrement;
+    AccessConfigFile(CONFIG_SAVE);
+    return 0;
+}
+
+// ---- System Setup ----------------------------------------------------------
+
+const wchar_t* const SensorSizes[] = {L"1 x 0.5 m", L"1 x 1 m", L"0.5 x 0.5 m"};
+
+void InitSystemSetup(HWND dialog)
+{
+    static const wchar_t* const OffOn[] = {L"Disabled", L"Enabled"};
+    static const wchar_t* const Types[] = {L"Standard", L"High Power", L"Standard NCC",
+                                           L"High Power NCC"};
+    FillCombo(dialog, IDC_SYSTEM_INSTRUMENT, LIST(OffOn), Settings.InstrumentEnabled);
+    FillCombo(dialog, IDC_SYSTEM_TYPE, LIST(Types), Settings.Em61Mk2Type);
+    FillCombo(dialog, IDC_SYSTEM_SENSOR, LIST(SensorSizes), Settings.SensorSize);
+    SetNumber(dialog, IDC_SYSTEM_OFFSET_X, L"%.2f", Settings.GpsOffsetX);
+    SetNumber(dialog, IDC_SYSTEM_OFFSET_Y, L"%.2f", Settings.GpsOffsetY);
+}
+
+void Take(HWND dialog, int id, int32_t* setting)
+{
+    const int choice = ComboChoice(dialog, id);
+    if (choice >= 0) *setting = choice;
+}
+
+INT_PTR AcceptSystemSetup(HWND dialog)
+{
+    Take(dialog, IDC_SYSTEM_INSTRUMENT, &Settings.InstrumentEnabled);
+    Take(dialog, IDC_SYSTEM_TYPE, &Settings.Em61Mk2Type);
+    Take(dialog, IDC_SYSTEM_SENSOR, &Settings.SensorSize);
+    Settings.GpsOffsetX = (float)GetNumber(dialog, IDC_SYSTEM_OFFSET_X, 127);
+    Settings.GpsOffsetY = (float)GetNumber(dialog, IDC_SYSTEM_OFFSET_Y, 127);
+    AccessConfigFile(CONFIG_SAVE);
+    return 0;
+}
+
+// ---- Logger Setup ----------------------------------------------------------
+
+struct LoggerCombo {
+    int Id;
+    int32_t* Setting;
+    const wchar_t* const* Items;
+    int Count;
+};
+
+const LoggerCombo* LoggerCombos(int* count)
+{
+    static const wchar_t* Ports[18];
+    static wchar_t names[18][8];
+    for (int i = 0; i < 18; ++i) {
+        swprintf(names[i], 8, L"COM%d:", i + 1);
+        Ports[i] = names[i];
+    }
+    static const wchar_t* const Units[] = {L"meters", L"feet", L"US Survey Feet"};
+    static const wchar_t* const Speeds[] = {L"meters/s", L"feet/s", L"km/h", L"mph"};
+    static const wchar_t* const NoYes[] = {L"No", L"Yes"};
+    static const wchar_t* const PauseKeys[] = {L"any non numeric key", L"<Space Bar>", L"<Enter>",
+                                               L"<S>"};
+    static const wchar_t* const OffOn[] = {L"Disabled", L"Enabled"};
+    static const wchar_t* const Coordinates[] = {L"Geodetic", L"UTM meters", L"UTM feet",
+                                                 L"UTM US S. Feet"};
+    static const wchar_t* const Markers[] = {L"Disabled", L"any numeric key", L"any arrow key"};
+    static const LoggerCombo combos[] = {
+        {IDC_LOGGER_PORT, &Settings.InstrumentPort, LIST(Ports)},
+        {IDC_LOGGER_SOFT_MARKER, &Settings.SoftMarker, LIST(Markers)},
+        {IDC_LOGGER_UNITS, &Settings.Units, LIST(Units)},
+        {IDC_LOGGER_SPEED_UNITS, &Settings.SpeedUnits, LIST(Speeds)},
+        {IDC_LOGGER_AUDIO, &Settings.Audio, LIST(NoYes)},
+        {IDC_LOGGER_PAUSE_KEY, &Settings.PauseKey, LIST(PauseKeys)},
+        {IDC_LOGGER_SOFT_KEYBOARD, &Settings.SoftKeyboard, LIST(OffOn)},
+        {IDC_LOGGER_COORDINATES, &Settings.CoordinatesDisplay, LIST(Coordinates)},
+    };
+    *count = (int)(sizeof combos / sizeof combos[0]);
+    return combos;
+}
+
+void InitLoggerSetup(HWND dialog)
+{
+    int n;
+    const LoggerCombo* combos = LoggerCombos(&n);
+    for (int i = 0; i < n; ++i)
+        FillCombo(dialog, combos[i].Id, combos[i].Items, combos[i].Count, *combos[i].Setting);
+}
+
+INT_PTR AcceptLoggerSetup(HWND dialog)
+{
+    int n;
+    const LoggerCombo* combos = LoggerCombos(&n);
+    for (int i = 0; i < n; ++i) Take(dialog, combos[i].Id, combos[i].Setting);
+    AccessConfigFile(CONFIG_SAVE);
+    return 0;
+}
+
+void OfferReset(HWND dialog)
+{
+    if (MessageBoxW(dialog,
+                    L"Press YES to reset to program default settings, the program will close.",
+                    L"Reset to Default Settings", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return;
+    AccessConfigFile(CONFIG_DELETE);
+    EndDialog(dialog, 1);
+}
+
+} // namespace
+
+INT_PTR CALLBACK SurveySetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (msg == WM_INITDIALOG) {
+        InitSurveySetup(dialog);
+        return TRUE;
+    }
+    if (msg != WM_COMMAND) return FALSE;
+    const int id = LOWORD(wParam), code = HIWORD(wParam);
+    if (id == IDC_SURVEY_MODE && code == CBN_SELCHANGE)
+        SurveyModeChanged(dialog);
+    else if (id == IDC_SURVEY_RATE && code == EN_CHANGE)
+        SurveyRateEdited(dialog);
+    else if (id == IDC_SURVEY_INCREMENT && code == EN_CHANGE)
+        SurveyIncrementEdited(dialog);
+    else
+        return CloseOnOkOrCancel(dialog, wParam, AcceptSurveySetup);
+    return TRUE;
+}
+
+INT_PTR CALLBACK SystemSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (msg == WM_INITDIALOG) {
+        InitSystemSetup(dialog);
+        return TRUE;
+    }
+    if (msg != WM_COMMAND) return FALSE;
+    if (LOWORD(wParam) == IDC_SYSTEM_TYPE && HIWORD(wParam) == CBN_SELCHANGE) {
+        FillCombo(dialog, IDC_SYSTEM_SENSOR, LIST(SensorSizes), Settings.SensorSize);
+        SetDlgItemTextW(dialog, IDC_SYSTEM_SENSOR_LABEL, L"Sensor Size");
+        return TRUE;
+    }
+    return CloseOnOkOrCancel(dialog, wParam, AcceptSystemSetup);
+}
+
+INT_PTR CALLBACK LoggerSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (msg == WM_INITDIALOG) {
+        InitLoggerSetup(dialog);
+        return TRUE;
+    }
+    if (msg != WM_COMMAND) return FALSE;
+    if (LOWORD(wParam) == IDC_LOGGER_RESET) {
+        OfferReset(dialog);
+        return TRUE;
+    }
+    return CloseOnOkOrCancel(dialog, wParam, AcceptLoggerSetup);
+}
