@@ -181,13 +181,75 @@ LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM)
     return 0;
 }
 
-// Start screen. The pictures and brackets come later; what matters now is
-// the keyboard focus for the menu keys, the hidden task bar and the uptime
-// stop.
+// The start screen: two brackets that follow the bowed button column, the
+// three pictures and the version text.
+void DrawBracket(HDC hdc, int left, double dx, double dy, double step)
+{
+    static const int Bend[9] = {0, 5, 8, 10, 11, 10, 8, 5, 0};
+    POINT p[9];
+    for (int i = 0; i < 9; ++i) {
+        const double x = left ? 175 + Bend[i] + dx : 314 - Bend[i] + dx;
+        p[i] = {ScaleTrunc(x, Screen.ScaleX), ScaleTrunc(15 + i * step + dy, Screen.ScaleY)};
+    }
+    Polyline(hdc, p, 9);
+    const int r = Screen.Class == 1 ? 3 : 4;
+    Ellipse(hdc, p[0].x - r, p[0].y - r, p[0].x + r, p[0].y + r);
+    Ellipse(hdc, p[8].x - r, p[8].y - r, p[8].x + r, p[8].y + r);
+}
+
+void DrawPicture(HDC hdc, const wchar_t* name, double x, double y)
+{
+    HBITMAP picture = LoadBitmapW(App.hInstance, name);
+    if (!picture) return;
+    BITMAP info;
+    GetObjectW(picture, sizeof info, &info);
+    HDC mem = CreateCompatibleDC(hdc);
+    HGDIOBJ old = SelectObject(mem, picture);
+    BitBlt(hdc, ScaleTrunc(x, Screen.ScaleX), ScaleTrunc(y, Screen.ScaleY), info.bmWidth,
+           info.bmHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(picture);
+}
+
+void PaintStartScreen(HDC hdc)
+{
+    const int portrait = Screen.Portrait != 0, small = Screen.Class == 1;
+    HBRUSH brush = CreateSolidBrush(RGB(0xC0, 0xC0, 0xC0));
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x40, 0x40, 0x40));
+    HGDIOBJ oldBrush = SelectObject(hdc, brush), oldPen = SelectObject(hdc, pen);
+    const double dx = portrait ? -79 : 0, dy = portrait ? 53 : 0, step = portrait ? 27 : 26;
+    DrawBracket(hdc, 1, dx, dy, step);
+    DrawBracket(hdc, 0, dx, dy, step);
+    SelectObject(hdc, oldBrush);
+    SelectObject(hdc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+
+    wchar_t name[40];
+    swprintf(name, 40, L"STATICQOR61MK2%ls_%ls", portrait ? L"VER" : L"HOR", small ? L"Q" : L"VGA");
+    DrawPicture(hdc, name, portrait ? 1 : 2, portrait ? 70 : 46);
+    swprintf(name, 40, L"STATICCOMPANY_%ls%ls", small ? L"Q" : L"VGA", portrait ? L"V" : L"H");
+    DrawPicture(hdc, name, portrait ? 5 : 2, portrait ? 305 : 222);
+    swprintf(name, 40, L"STATICPLK_%ls%ls", small ? L"Q" : L"VGA", portrait ? L"V" : L"H");
+    DrawPicture(hdc, name, portrait ? 5 : 2, 3);
+
+    const char version[] = "V 3.30qx";
+    wchar_t text[16];
+    for (size_t i = 0; i < sizeof version; ++i) text[i] = (wchar_t)version[i];
+    SetBkMode(hdc, TRANSPARENT);
+    ExtTextOutW(hdc, ScaleTrunc(portrait ? 5 : 60, Screen.ScaleX),
+                ScaleTrunc(portrait ? 284 : 190, Screen.ScaleY), 0, nullptr, text,
+                (UINT)wcslen(text), nullptr);
+}
+
+// Then the keyboard focus for the menu keys, the hidden task bar and the
+// uptime stop.
 LRESULT OnMainPaint(HWND hwnd, UINT, WPARAM, LPARAM)
 {
     PAINTSTRUCT ps;
-    BeginPaint(hwnd, &ps);
+    HDC hdc = BeginPaint(hwnd, &ps);
+    PaintStartScreen(hdc);
     EndPaint(hwnd, &ps);
     SetFocus(hwnd);
     UpdateWindow(hwnd);
