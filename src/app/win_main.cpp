@@ -4,6 +4,7 @@
 #include "app/screen_geometry.h"
 #include "app/shell.h"
 #include "app/window_classes.h"
+#include "app/window_handles.h"
 #include "platform/ce_compat.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -33,6 +34,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     MSG msg = {};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The profile display options window is driven by keys like a dialog.
+        if (hDisplayOptionsWnd && IsDialogMessageW(hDisplayOptionsWnd, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -4,3 +4,4 @@
 HWND hLoggingWnd = NULL;
 HWND hCurveWnd = NULL, hSpeedbarWnd = NULL, hBarsWnd = NULL, hBarQWnd = NULL, hBarIWnd = NULL;
 HWND hMonitorGpsWnd = NULL, hDisplayMapOptionsWnd = NULL;
+HWND hDisplayOptionsWnd = NULL;

@@ -8,3 +8,5 @@
 extern HWND hLoggingWnd;
 extern HWND hCurveWnd, hSpeedbarWnd, hBarsWnd, hBarQWnd, hBarIWnd;
 extern HWND hMonitorGpsWnd, hDisplayMapOptionsWnd;
+// The profile display options window while it is open.
+extern HWND hDisplayOptionsWnd;

@@ -1,31 +1,49 @@
-// The profile display options window: which channels are drawn and whether
-// the profiles are linear or compressed. OK stores, saves and redraws;
-// Cancel changes nothing.
+// The profile display options window: for each channel whether it is
+// drawn, its pen width and colour; the amplitude range; linear or
+// compressed profiles. OK stores, saves, rebuilds the pens and grids and
+// replays the profiles; Cancel changes nothing. It is driven by keys like
+// a dialog (Tab, arrows, Enter, Escape, the underlined letters): the
+// message loop hands it IsDialogMessage.
+#include "display/display_options_window.h"
+
+#include <commdlg.h>
+
+#include <cwchar>
+
+#include "app/app_state.h"
+#include "app/message_table.h"
+#include "app/window_classes.h"
+#include "app/window_handles.h"
 #include "display/display_state.h"
 #include "display/gdi_objects.h"
 #include "display/pane_windows.h"
 #include "display/profile_pane.h"
 #include "display/profile_replay.h"
-#include "display/display_options_window.h"
-#include "app/app_state.h"
-#include "app/message_table.h"
-#include "app/window_handles.h"
 #include "settings/config_file.h"
+#include "settings/dialog_controls.h"
+#include "settings/entry_rules.h"
 #include "settings/settings.h"
 
+namespace {
+
+enum { CHANNELS = 4 };
 enum {
     ID_SHOW_CHANNEL = 601, // 601..604
-    ID_LINEAR = 611,
-    ID_COMPRESSED = 612,
-    ID_OK = 621,
-    ID_CANCEL = 622,
+    ID_PEN_WIDTH = 605,    // 605..608
+    ID_COLOUR = 609,       // 609..612
+    ID_LINEAR = 613,
+    ID_COMPRESSED = 614,
+    ID_SCALE_MIN = 615,
+    ID_SCALE_MAX = 616,
 };
 
-static int sx(double n) { return ScaleTrunc(n, Screen.ScaleX); }
-static int sy(double n) { return ScaleTrunc(n, Screen.ScaleY); }
+COLORREF Colour[CHANNELS]; // working colours until OK
 
-static HWND AddControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x,
-                       int y, int w, int h, int id)
+int sx(double n) { return ScaleTrunc(n, Screen.ScaleX); }
+int sy(double n) { return ScaleTrunc(n, Screen.ScaleY); }
+
+HWND AddControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y,
+                int w, int h, int id)
 {
     HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, sx(x), sy(y), sx(w),
                                    sy(h), parent, (HMENU)(INT_PTR)id, App.hInstance, nullptr);
@@ -33,32 +51,71 @@ static HWND AddControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWO
     return control;
 }
 
-static LRESULT CreateOptionControls(HWND hwnd, UINT, WPARAM, LPARAM)
+RECT Swatch(int i) { return RECT{sx(196), sy(30 + 20 * i), sx(214), sy(44 + 20 * i)}; }
+
+LRESULT CreateOptionControls(HWND hwnd, UINT, WPARAM, LPARAM)
 {
-    static const wchar_t* const names[4] = {L"Channel &1", L"Channel &2", L"Channel &3",
-                                            L"Channel &4"};
-    AddControl(hwnd, L"STATIC", L"Channels shown:", SS_LEFT, 10, 8, 200, 16, -1);
-    for (int i = 0; i < 4; ++i) {
-        HWND box = AddControl(hwnd, L"BUTTON", names[i], BS_AUTOCHECKBOX | WS_TABSTOP, 20,
-                              28 + 20 * i, 150, 18, ID_SHOW_CHANNEL + i);
+    hDisplayOptionsWnd = hwnd;
+    static const wchar_t* const names[CHANNELS] = {L"Channel &1", L"Channel &2", L"Channel &3",
+                                                   L"Channel &4"};
+    static const wchar_t* const widths[] = {L"1", L"2", L"3", L"4", L"5"};
+    AddControl(hwnd, L"STATIC", L"Shown, pen width, colour:", SS_LEFT, 10, 8, 220, 16, -1);
+    for (int i = 0; i < CHANNELS; ++i) {
+        const int y = 28 + 20 * i;
+        HWND box = AddControl(hwnd, L"BUTTON", names[i], BS_AUTOCHECKBOX | WS_TABSTOP, 10, y, 84,
+                              18, ID_SHOW_CHANNEL + i);
         SendMessageW(box, BM_SETCHECK, Settings.ChannelShown[i] == 1 ? BST_CHECKED : BST_UNCHECKED,
                      0);
+        AddControl(hwnd, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 98, y, 40,
+                   120, ID_PEN_WIDTH + i);
+        FillCombo(hwnd, ID_PEN_WIDTH + i, widths, 5, Settings.ChannelPenWidth[i] - 1);
+        AddControl(hwnd, L"BUTTON", L"Color", BS_PUSHBUTTON | WS_TABSTOP, 142, y, 50, 18,
+                   ID_COLOUR + i);
+        Colour[i] = Settings.ChannelColor[i];
     }
+    AddControl(hwnd, L"STATIC", L"Mi&nimum", SS_LEFT, 10, 112, 60, 16, -1);
+    AddControl(hwnd, L"EDIT", L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 72, 110, 70, 18,
+               ID_SCALE_MIN);
+    AddControl(hwnd, L"STATIC", L"Ma&ximum", SS_LEFT, 10, 134, 60, 16, -1);
+    AddControl(hwnd, L"EDIT", L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 72, 132, 70, 18,
+               ID_SCALE_MAX);
+    SetNumber(hwnd, ID_SCALE_MIN, L"%.0f", Settings.ProfileScaleMin);
+    SetNumber(hwnd, ID_SCALE_MAX, L"%.0f", Settings.ProfileScaleMax);
     HWND linear =
-        AddControl(hwnd, L"BUTTON", L"Linear Profiles", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
-                   20, 116, 180, 18, ID_LINEAR);
-    HWND compressed = AddControl(hwnd, L"BUTTON", L"Compressed Profiles", BS_AUTORADIOBUTTON, 20,
-                                 136, 180, 18, ID_COMPRESSED);
+        AddControl(hwnd, L"BUTTON", L"&Linear Profiles", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
+                   10, 156, 180, 18, ID_LINEAR);
+    HWND compressed = AddControl(hwnd, L"BUTTON", L"Co&mpressed Profiles", BS_AUTORADIOBUTTON, 10,
+                                 176, 180, 18, ID_COMPRESSED);
     SendMessageW(Settings.CompressedProfiles == 1 ? compressed : linear, BM_SETCHECK, BST_CHECKED,
                  0);
-    AddControl(hwnd, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 20, 170, 70, 22,
-               ID_OK);
-    AddControl(hwnd, L"BUTTON", L"&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 110, 170, 70, 22,
-               ID_CANCEL);
+    AddControl(hwnd, L"BUTTON", L"&OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 20, 202, 70, 22,
+               IDOK);
+    AddControl(hwnd, L"BUTTON", L"&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 110, 202, 70, 22, IDCANCEL);
     return 0;
 }
 
-static void CloseOptions(HWND hwnd)
+LRESULT PaintOptions(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    for (int i = 0; i < CHANNELS; ++i) {
+        RECT r = Swatch(i);
+        HBRUSH brush = CreateSolidBrush(Colour[i]);
+        FillRect(hdc, &r, brush);
+        FrameRect(hdc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        DeleteObject(brush);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+LRESULT ForgetWindow(HWND, UINT, WPARAM, LPARAM)
+{
+    hDisplayOptionsWnd = nullptr;
+    return 0;
+}
+
+void CloseOptions(HWND hwnd)
 {
     DestroyWindow(hwnd);
     if (hLoggingWnd && IsWindowVisible(hLoggingWnd))
@@ -67,13 +124,42 @@ static void CloseOptions(HWND hwnd)
         SetFocus(App.hMainWnd);
 }
 
-static void AcceptOptions(HWND hwnd)
+void ChooseChannelColour(HWND hwnd, int i)
 {
-    for (int i = 0; i < 4; ++i)
+    if (!ChooseColorEntry) return; // no chooser: the colour stays
+    COLORREF custom[16] = {};
+    CHOOSECOLORW cc = {};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = hwnd;
+    cc.rgbResult = Colour[i];
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT;
+    auto choose =
+        reinterpret_cast<BOOL(WINAPI*)(CHOOSECOLORW*)>(reinterpret_cast<void*>(ChooseColorEntry));
+    if (choose(&cc)) Colour[i] = cc.rgbResult;
+    RECT r = Swatch(i);
+    InvalidateRect(hwnd, &r, TRUE);
+}
+
+void AcceptOptions(HWND hwnd)
+{
+    for (int i = 0; i < CHANNELS; ++i) {
         Settings.ChannelShown[i] =
             SendDlgItemMessageW(hwnd, ID_SHOW_CHANNEL + i, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        const int width = ComboChoice(hwnd, ID_PEN_WIDTH + i);
+        if (width >= 0) Settings.ChannelPenWidth[i] = width + 1;
+        Settings.ChannelColor[i] = Colour[i];
+    }
     Settings.CompressedProfiles =
         SendDlgItemMessageW(hwnd, ID_COMPRESSED, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    // The range as the Profile Scale dialog takes it; one the file could
+    // not keep is not taken.
+    const float minimum = (float)GetNumber(hwnd, ID_SCALE_MIN);
+    const float maximum = CorrectProfileMaximum(minimum, (float)GetNumber(hwnd, ID_SCALE_MAX));
+    if (ProfileScaleStorable(minimum, maximum)) {
+        Settings.ProfileScaleMin = minimum;
+        Settings.ProfileScaleMax = maximum;
+    }
     AccessConfigFile(CONFIG_SAVE);
     CreateSharedPensAndBrushes();
     RebuildPaneScales();
@@ -82,38 +168,43 @@ static void AcceptOptions(HWND hwnd)
     CloseOptions(hwnd);
     if (hLoggingWnd && IsWindowVisible(hLoggingWnd)) {
         if (hBarsWnd) InvalidateRect(hBarsWnd, nullptr, TRUE);
+        if (hCurveWnd) InvalidateRect(hCurveWnd, nullptr, TRUE);
         ReplayProfilesFromFile();
     }
 }
 
-static LRESULT HandleOptionCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM)
+LRESULT HandleOptionCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM)
 {
-    switch (LOWORD(wParam)) {
-    case ID_OK: AcceptOptions(hwnd); break;
-    case ID_CANCEL: CloseOptions(hwnd); break;
-    }
-    return 0;
-}
-
-static LRESULT HandleOptionKey(HWND hwnd, UINT, WPARAM wParam, LPARAM)
-{
-    if (wParam == L'\r' || wParam == L'o' || wParam == L'O')
+    const int id = LOWORD(wParam);
+    if (id == IDOK)
         AcceptOptions(hwnd);
-    else if (wParam == 27 || wParam == L'c' || wParam == L'C')
+    else if (id == IDCANCEL)
         CloseOptions(hwnd);
+    else if (id >= ID_COLOUR && id < ID_COLOUR + CHANNELS)
+        ChooseChannelColour(hwnd, id - ID_COLOUR);
     return 0;
 }
 
-static LRESULT PaintOptionBackground(HWND, UINT, WPARAM, LPARAM)
+// Labels, check boxes and radio buttons on the window's light grey.
+LRESULT PaintOptionBackground(HWND, UINT, WPARAM wParam, LPARAM)
 {
+    SetBkColor((HDC)wParam, RGB(0xC0, 0xC0, 0xC0));
     return (LRESULT)GetStockObject(LTGRAY_BRUSH);
 }
 
-static const MessageEntry DisplayOptionsMessages[] = {
-    {WM_CREATE, CreateOptionControls},
-    {WM_COMMAND, HandleOptionCommand},
-    {WM_CHAR, HandleOptionKey},
-    {WM_CTLCOLORSTATIC, PaintOptionBackground},
+// The first control takes the keys when the window opens.
+LRESULT TakeFocus(HWND hwnd, UINT, WPARAM, LPARAM)
+{
+    SetFocus(GetDlgItem(hwnd, ID_SHOW_CHANNEL));
+    return 0;
+}
+
+const MessageEntry DisplayOptionsMessages[] = {
+    {WM_CREATE, CreateOptionControls}, {WM_PAINT, PaintOptions},
+    {WM_COMMAND, HandleOptionCommand}, {WM_CTLCOLORSTATIC, PaintOptionBackground},
+    {WM_SETFOCUS, TakeFocus},          {WM_DESTROY, ForgetWindow},
 };
+
+} // namespace
 
 DEFINE_TABLE_WNDPROC(DisplayOptionsWndProc, DisplayOptionsMessages)

@@ -69,6 +69,21 @@ def check_screen(w, h):
         check(first.wait(30) == 0, f"{label}: \"E&xit\" key ends with exit code 0")
 
 
+def check_display_options(s, main, config):
+    """Profile Options by keys: Escape keeps the file; Tab to channel 1's
+    pen width, Down, Return stores width 3 on line 18 alone."""
+    before = file_bytes(config)
+    for keys in (["Escape"], ["Tab", "Down", "Return"]):
+        s.key("p", window=main)
+        window = s.wait_window("^Display Options$")
+        time.sleep(0.8)
+        s.key(*keys, window=window)
+        s.wait_window("^Display Options$", gone=True)
+    after = file_bytes(config).split(b"\r\n")
+    changed = [n + 1 for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b]
+    check(changed == [18] and after[17] == b"3", f"Display Options: Escape, then width 3 for channel 1 ({changed})")
+
+
 def check_storage_folder_and_highlight_wrap():
     """A device with a "Storage" folder keeps its settings in
     "Storage\\KVTINI". From the initial highlight ("&Survey Setup") Left
@@ -82,6 +97,7 @@ def check_storage_folder_and_highlight_wrap():
         check(written == DEFAULT_CONFIG, "with \"Storage\": defaults written to Storage\\KVTINI")
         check(not os.path.exists(s.path("KVTINI")), "with \"Storage\": no \\KVTINI folder made")
         time.sleep(1.0)
+        check_display_options(s, main, config)
         s.key("Left", window=main)
         s.key("Left", window=main)
         s.key("Return", window=main)
