@@ -6,8 +6,6 @@
 // message loop hands it IsDialogMessage.
 #include "display/display_options_window.h"
 
-#include <commdlg.h>
-
 #include <cwchar>
 
 #include "app/app_state.h"
@@ -126,17 +124,7 @@ void CloseOptions(HWND hwnd)
 
 void ChooseChannelColour(HWND hwnd, int i)
 {
-    if (!ChooseColorEntry) return; // no chooser: the colour stays
-    COLORREF custom[16] = {};
-    CHOOSECOLORW cc = {};
-    cc.lStructSize = sizeof cc;
-    cc.hwndOwner = hwnd;
-    cc.rgbResult = Colour[i];
-    cc.lpCustColors = custom;
-    cc.Flags = CC_RGBINIT;
-    auto choose =
-        reinterpret_cast<BOOL(WINAPI*)(CHOOSECOLORW*)>(reinterpret_cast<void*>(ChooseColorEntry));
-    if (choose(&cc)) Colour[i] = cc.rgbResult;
+    ChooseColourFor(hwnd, &Colour[i]);
     RECT r = Swatch(i);
     InvalidateRect(hwnd, &r, TRUE);
 }

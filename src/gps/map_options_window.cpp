@@ -5,8 +5,6 @@
 // and its stylus must behave alike.
 #include "gps/map_options_window.h"
 
-#include <commdlg.h>
-
 #include <cwchar>
 
 #include "app/app_state.h"
@@ -169,18 +167,8 @@ void ShowLoggingAgain(HWND hwnd)
 
 void ChooseRowColour(HWND hwnd, int row)
 {
-    if (!ChooseColorEntry) return; // no chooser: the colours stay
-    COLORREF custom[16] = {};
-    CHOOSECOLORW cc = {};
-    cc.lStructSize = sizeof cc;
-    cc.hwndOwner = hwnd;
-    cc.hInstance = (HWND)App.hInstance;
-    cc.rgbResult = *ColourSetting(row);
-    cc.lpCustColors = custom;
-    cc.Flags = CC_RGBINIT;
-    auto choose =
-        reinterpret_cast<BOOL(WINAPI*)(CHOOSECOLORW*)>(reinterpret_cast<void*>(ChooseColorEntry));
-    if (choose(&cc)) *ColourSetting(row) = cc.rgbResult;
+    COLORREF colour = *ColourSetting(row);
+    if (ChooseColourFor(hwnd, &colour)) *ColourSetting(row) = colour;
 }
 
 void Perform(HWND hwnd, int code)
