@@ -30,6 +30,24 @@ int ComboChoice(HWND dialog, int id)
     return (int)SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
 }
 
+void TakeComboChoice(HWND dialog, int id, int32_t* setting, int offset)
+{
+    const int choice = ComboChoice(dialog, id);
+    if (choice >= 0) *setting = choice + offset;
+}
+
+const wchar_t* const* ComPortNames()
+{
+    static wchar_t names[COM_PORT_NAMES][8];
+    static const wchar_t* list[COM_PORT_NAMES];
+    if (!list[0])
+        for (int i = 0; i < COM_PORT_NAMES; ++i) {
+            swprintf(names[i], 8, L"COM%d:", i + 1);
+            list[i] = names[i];
+        }
+    return list;
+}
+
 void ShowControl(HWND dialog, int id, int shown)
 {
     ShowWindow(GetDlgItem(dialog, id), shown ? SW_SHOW : SW_HIDE);

@@ -346,10 +346,8 @@ static const AsciiCombo* AsciiCombos()
 
 static INT_PTR AcceptAsciiFile(HWND dialog)
 {
-    for (int i = 0; i < 4; ++i) {
-        const int choice = ComboChoice(dialog, AsciiCombos()[i].Id);
-        if (choice >= 0) *AsciiCombos()[i].Setting = choice;
-    }
+    for (int i = 0; i < 4; ++i)
+        TakeComboChoice(dialog, AsciiCombos()[i].Id, AsciiCombos()[i].Setting);
     AccessConfigFile(CONFIG_SAVE);
     return 1;
 }

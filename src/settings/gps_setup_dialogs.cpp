@@ -9,14 +9,13 @@
 #include "logging/log_run.h"
 #include "resource_ids.h"
 #include "settings/config_file.h"
+#include "settings/derived_values.h"
 #include "settings/dialog_controls.h"
 #include "settings/settings.h"
 
 namespace {
 
 enum { GPS_TYPE_RTS_GGA = 7, GPS_TYPE_RTS_LABELS = 8, FEWEST_SATELLITES = 3 };
-
-#define LIST(a) a, (int)(sizeof a / sizeof a[0])
 
 const wchar_t* const OffOn[] = {L"Disabled", L"Enabled"};
 const wchar_t* const Qualities[] = {L"AGPS (Raw)", L"DGPS",  L"RTK 3", L"RTK 4", L"RTK 5",
@@ -61,31 +60,23 @@ void InitWarningMask(HWND dialog, int maskDialog)
 {
     static const wchar_t* const MatchShort[] = {L"Eq./Above", L"Equal"};
     static const wchar_t* const MatchLong[] = {L"Equal/Above", L"Equal only"};
-    FillCombo(dialog, IDC_GPS_WARNING, LIST(OffOn), Settings.GpsWarning);
-    FillCombo(dialog, IDC_GPS_QUALITY, LIST(Qualities), Settings.GpsWarnQuality);
+    FillCombo(dialog, IDC_GPS_WARNING, OffOn, Settings.GpsWarning);
+    FillCombo(dialog, IDC_GPS_QUALITY, Qualities, Settings.GpsWarnQuality);
     FillCombo(dialog, IDC_GPS_MATCH, maskDialog ? MatchLong : MatchShort, 2,
               Settings.GpsWarnQualityMatch);
     SetNumber(dialog, IDC_GPS_DOP, L"%.1f", Settings.GpsWarnPdop);
-    FillCombo(dialog, IDC_GPS_SATELLITES, LIST(Satellites),
+    FillCombo(dialog, IDC_GPS_SATELLITES, Satellites,
               Settings.GpsWarnSatellites - FEWEST_SATELLITES);
     ShowTypeLabels(dialog, Settings.GpsType, maskDialog);
 }
 
-// A combo without a choice (a value from the file outside its list) keeps
-// the setting as it was.
-void TakeChoice(HWND dialog, int id, int32_t* setting, int offset = 0)
-{
-    const int choice = ComboChoice(dialog, id);
-    if (choice >= 0) *setting = choice + offset;
-}
-
 void AcceptWarningMask(HWND dialog)
 {
-    TakeChoice(dialog, IDC_GPS_WARNING, &Settings.GpsWarning);
-    TakeChoice(dialog, IDC_GPS_QUALITY, &Settings.GpsWarnQuality);
-    TakeChoice(dialog, IDC_GPS_MATCH, &Settings.GpsWarnQualityMatch);
+    TakeComboChoice(dialog, IDC_GPS_WARNING, &Settings.GpsWarning);
+    TakeComboChoice(dialog, IDC_GPS_QUALITY, &Settings.GpsWarnQuality);
+    TakeComboChoice(dialog, IDC_GPS_MATCH, &Settings.GpsWarnQualityMatch);
     Settings.GpsWarnPdop = (float)GetNumber(dialog, IDC_GPS_DOP);
-    TakeChoice(dialog, IDC_GPS_SATELLITES, &Settings.GpsWarnSatellites, FEWEST_SATELLITES);
+    TakeComboChoice(dialog, IDC_GPS_SATELLITES, &Settings.GpsWarnSatellites, FEWEST_SATELLITES);
 }
 
 // The RTS units list belongs to the two total-station types only.
@@ -93,51 +84,45 @@ void ShowRtsUnits(HWND dialog, int type)
 {
     const int shown = type == GPS_TYPE_RTS_GGA || type == GPS_TYPE_RTS_LABELS;
     if (type == GPS_TYPE_RTS_GGA)
-        FillCombo(dialog, IDC_GPS_RTS_UNITS, LIST(RtsUnits7), Settings.RtsUnits);
+        FillCombo(dialog, IDC_GPS_RTS_UNITS, RtsUnits7, Settings.RtsUnits);
     if (type == GPS_TYPE_RTS_LABELS)
-        FillCombo(dialog, IDC_GPS_RTS_UNITS, LIST(RtsUnits8), Settings.RtsUnits3);
+        FillCombo(dialog, IDC_GPS_RTS_UNITS, RtsUnits8, Settings.RtsUnits3);
     ShowControl(dialog, IDC_GPS_RTS_UNITS_LABEL, shown);
     ShowControl(dialog, IDC_GPS_RTS_UNITS, shown);
 }
 
 void InitPortSetup(HWND dialog)
 {
-    static const wchar_t* Ports[24];
-    static wchar_t names[24][8];
-    for (int i = 0; i < 24; ++i) {
-        swprintf(names[i], 8, L"COM%d:", i + 1);
-        Ports[i] = names[i];
-    }
-    FillCombo(dialog, IDC_GPS_INPUT, LIST(OffOn), Settings.GpsEnabled);
-    FillCombo(dialog, IDC_GPS_TYPE, LIST(GpsTypes), Settings.GpsType);
-    FillCombo(dialog, IDC_GPS_PORT, LIST(Ports), Settings.GpsPort);
-    FillCombo(dialog, IDC_GPS_BAUD, LIST(Bauds), Settings.GpsBaudRate);
-    FillCombo(dialog, IDC_GPS_PARITY, LIST(Parities), Settings.GpsParity);
-    FillCombo(dialog, IDC_GPS_DATA_BITS, LIST(DataBits), Settings.GpsDataBits);
-    FillCombo(dialog, IDC_GPS_STOP_BITS, LIST(StopBits), Settings.GpsStopBits);
-    FillCombo(dialog, IDC_GPS_MAX_DISPLAY, LIST(Rates), Settings.MaxGpsDisplay);
+    FillCombo(dialog, IDC_GPS_INPUT, OffOn, Settings.GpsEnabled);
+    FillCombo(dialog, IDC_GPS_TYPE, GpsTypes, Settings.GpsType);
+    FillCombo(dialog, IDC_GPS_PORT, ComPortNames(), COM_PORT_NAMES, Settings.GpsPort);
+    FillCombo(dialog, IDC_GPS_BAUD, Bauds, Settings.GpsBaudRate);
+    FillCombo(dialog, IDC_GPS_PARITY, Parities, Settings.GpsParity);
+    FillCombo(dialog, IDC_GPS_DATA_BITS, DataBits, Settings.GpsDataBits);
+    FillCombo(dialog, IDC_GPS_STOP_BITS, StopBits, Settings.GpsStopBits);
+    FillCombo(dialog, IDC_GPS_MAX_DISPLAY, Rates, Settings.MaxGpsDisplay);
     ShowRtsUnits(dialog, Settings.GpsType);
     InitWarningMask(dialog, 0);
 }
 
 void AcceptPortSetup(HWND dialog)
 {
-    TakeChoice(dialog, IDC_GPS_INPUT, &Settings.GpsEnabled);
+    TakeComboChoice(dialog, IDC_GPS_INPUT, &Settings.GpsEnabled);
     LogView.ShowMap = Settings.GpsEnabled == 1 ? 1 : 0;
-    TakeChoice(dialog, IDC_GPS_TYPE, &Settings.GpsType);
+    TakeComboChoice(dialog, IDC_GPS_TYPE, &Settings.GpsType);
     if (Settings.GpsType < GPS_TYPE_RTS_LABELS) InitGpsSentenceSet(Settings.GpsType);
     if (Settings.GpsType == GPS_TYPE_RTS_GGA)
-        TakeChoice(dialog, IDC_GPS_RTS_UNITS, &Settings.RtsUnits);
+        TakeComboChoice(dialog, IDC_GPS_RTS_UNITS, &Settings.RtsUnits);
     if (Settings.GpsType == GPS_TYPE_RTS_LABELS)
-        TakeChoice(dialog, IDC_GPS_RTS_UNITS, &Settings.RtsUnits3);
-    TakeChoice(dialog, IDC_GPS_PORT, &Settings.GpsPort);
+        TakeComboChoice(dialog, IDC_GPS_RTS_UNITS, &Settings.RtsUnits3);
+    TakeComboChoice(dialog, IDC_GPS_PORT, &Settings.GpsPort);
     if (Settings.GpsType != GPS_TYPE_RTS_GGA) Settings.Gps2Enabled = Settings.Gps3Enabled = 0;
-    TakeChoice(dialog, IDC_GPS_BAUD, &Settings.GpsBaudRate);
-    TakeChoice(dialog, IDC_GPS_PARITY, &Settings.GpsParity);
-    TakeChoice(dialog, IDC_GPS_DATA_BITS, &Settings.GpsDataBits);
-    TakeChoice(dialog, IDC_GPS_STOP_BITS, &Settings.GpsStopBits);
-    TakeChoice(dialog, IDC_GPS_MAX_DISPLAY, &Settings.MaxGpsDisplay);
-    Settings.GpsDisplayIntervalMs = 910 - 500 * Settings.MaxGpsDisplay;
+    TakeComboChoice(dialog, IDC_GPS_BAUD, &Settings.GpsBaudRate);
+    TakeComboChoice(dialog, IDC_GPS_PARITY, &Settings.GpsParity);
+    TakeComboChoice(dialog, IDC_GPS_DATA_BITS, &Settings.GpsDataBits);
+    TakeComboChoice(dialog, IDC_GPS_STOP_BITS, &Settings.GpsStopBits);
+    TakeComboChoice(dialog, IDC_GPS_MAX_DISPLAY, &Settings.MaxGpsDisplay);
+    ComputeGpsDisplayInterval();
     AcceptWarningMask(dialog);
 }
 

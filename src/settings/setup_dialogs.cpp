@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cwchar>
+#include <iterator>
 
 #include "app/app_state.h"
 #include "logging/log_run.h"
@@ -16,8 +17,8 @@
 
 namespace {
 
-#define LIST(a) a, (int)(sizeof a / sizeof a[0])
 enum { MODE_AUTO = 0, MODE_WHEEL = 1, MODE_MANUAL = 2 };
+enum { INSTRUMENT_PORT_CHOICES = 18 }; // "COM1:" .. "COM18:"
 
 // ---- Survey Setup ----------------------------------------------------------
 
@@ -78,13 +79,13 @@ void InitSurveySetup(HWND dialog)
     Local.ShownIncrement = Settings.StationIncrement;
     Local.Mode = Settings.LoggingMode;
     SetDlgItemTextW(dialog, IDC_SURVEY_MODE_LABEL, L"EM61-MK2 Mode");
-    FillCombo(dialog, IDC_SURVEY_MODE, LIST(Modes), Settings.LoggingMode);
+    FillCombo(dialog, IDC_SURVEY_MODE, Modes, Settings.LoggingMode);
     SendDlgItemMessageW(dialog, IDC_SURVEY_LINE, EM_LIMITTEXT, 23, 0);
     SetDlgItemTextW(dialog, IDC_SURVEY_LINE, Settings.SurveyLine);
     SetNumber(dialog, IDC_SURVEY_LINE_INCREMENT, L"%.2f", Settings.LineIncrement);
     SetNumber(dialog, IDC_SURVEY_START_STATION, L"%.3f", Settings.StartStation);
-    FillCombo(dialog, IDC_SURVEY_SEQUENCE, LIST(Sequences), Settings.LineSequence);
-    FillCombo(dialog, IDC_SURVEY_DIRECTION, LIST(Directions), Settings.LineDirection);
+    FillCombo(dialog, IDC_SURVEY_SEQUENCE, Sequences, Settings.LineSequence);
+    FillCombo(dialog, IDC_SURVEY_DIRECTION, Directions, Settings.LineDirection);
     ShowModeFields(dialog, 0);
 }
 
@@ -118,24 +119,20 @@ void SurveyIncrementEdited(HWND dialog)
 
 INT_PTR AcceptSurveySetup(HWND dialog)
 {
-    const int mode = ComboChoice(dialog, IDC_SURVEY_MODE);
-    if (mode >= 0) Settings.LoggingMode = mode;
+    TakeComboChoice(dialog, IDC_SURVEY_MODE, &Settings.LoggingMode);
     LogRun.Mode = Settings.LoggingMode;
     if (Settings.LoggingMode == MODE_AUTO) {
         float r = (float)GetNumber(dialog, IDC_SURVEY_RATE);
         if (!(r > 0)) r = 1.0f;
         Settings.ReadingInterval = 1.0f / r;
-        Settings.ReadingIntervalMs = (int32_t)(Settings.ReadingInterval * 1000);
-        ComputeReadingRates();
+        ComputeReadingInterval();
     }
     LogRun.StationStarted = 0;
     GetDlgItemTextW(dialog, IDC_SURVEY_LINE, Settings.SurveyLine, 24);
     LogRun.LineValue = wcstod(Settings.SurveyLine, nullptr);
     Settings.LineIncrement = GetNumber(dialog, IDC_SURVEY_LINE_INCREMENT);
-    const int sequence = ComboChoice(dialog, IDC_SURVEY_SEQUENCE);
-    const int direction = ComboChoice(dialog, IDC_SURVEY_DIRECTION);
-    if (sequence >= 0) Settings.LineSequence = sequence;
-    if (direction >= 0) Settings.LineDirection = direction;
+    TakeComboChoice(dialog, IDC_SURVEY_SEQUENCE, &Settings.LineSequence);
+    TakeComboChoice(dialog, IDC_SURVEY_DIRECTION, &Settings.LineDirection);
     Settings.StartStation = LogRun.Station = GetNumber(dialog, IDC_SURVEY_START_STATION);
     Settings.StationIncrement = (double)(float)GetNumber(dialog, IDC_SURVEY_INCREMENT);
     *ModeIncrement(Settings.LoggingMode) = Settings.StationIncrement;
@@ -152,24 +149,18 @@ void InitSystemSetup(HWND dialog)
     static const wchar_t* const OffOn[] = {L"Disabled", L"Enabled"};
     static const wchar_t* const Types[] = {L"Standard", L"High Power", L"Standard NCC",
                                            L"High Power NCC"};
-    FillCombo(dialog, IDC_SYSTEM_INSTRUMENT, LIST(OffOn), Settings.InstrumentEnabled);
-    FillCombo(dialog, IDC_SYSTEM_TYPE, LIST(Types), Settings.Em61Mk2Type);
-    FillCombo(dialog, IDC_SYSTEM_SENSOR, LIST(SensorSizes), Settings.SensorSize);
+    FillCombo(dialog, IDC_SYSTEM_INSTRUMENT, OffOn, Settings.InstrumentEnabled);
+    FillCombo(dialog, IDC_SYSTEM_TYPE, Types, Settings.Em61Mk2Type);
+    FillCombo(dialog, IDC_SYSTEM_SENSOR, SensorSizes, Settings.SensorSize);
     SetNumber(dialog, IDC_SYSTEM_OFFSET_X, L"%.2f", Settings.GpsOffsetX);
     SetNumber(dialog, IDC_SYSTEM_OFFSET_Y, L"%.2f", Settings.GpsOffsetY);
 }
 
-void Take(HWND dialog, int id, int32_t* setting)
-{
-    const int choice = ComboChoice(dialog, id);
-    if (choice >= 0) *setting = choice;
-}
-
 INT_PTR AcceptSystemSetup(HWND dialog)
 {
-    Take(dialog, IDC_SYSTEM_INSTRUMENT, &Settings.InstrumentEnabled);
-    Take(dialog, IDC_SYSTEM_TYPE, &Settings.Em61Mk2Type);
-    Take(dialog, IDC_SYSTEM_SENSOR, &Settings.SensorSize);
+    TakeComboChoice(dialog, IDC_SYSTEM_INSTRUMENT, &Settings.InstrumentEnabled);
+    TakeComboChoice(dialog, IDC_SYSTEM_TYPE, &Settings.Em61Mk2Type);
+    TakeComboChoice(dialog, IDC_SYSTEM_SENSOR, &Settings.SensorSize);
     Settings.GpsOffsetX = (float)GetNumber(dialog, IDC_SYSTEM_OFFSET_X, 127);
     Settings.GpsOffsetY = (float)GetNumber(dialog, IDC_SYSTEM_OFFSET_Y, 127);
     AccessConfigFile(CONFIG_SAVE);
@@ -187,12 +178,6 @@ struct LoggerCombo {
 
 const LoggerCombo* LoggerCombos(int* count)
 {
-    static const wchar_t* Ports[18];
-    static wchar_t names[18][8];
-    for (int i = 0; i < 18; ++i) {
-        swprintf(names[i], 8, L"COM%d:", i + 1);
-        Ports[i] = names[i];
-    }
     static const wchar_t* const Units[] = {L"meters", L"feet", L"US Survey Feet"};
     static const wchar_t* const Speeds[] = {L"meters/s", L"feet/s", L"km/h", L"mph"};
     static const wchar_t* const NoYes[] = {L"No", L"Yes"};
@@ -203,14 +188,15 @@ const LoggerCombo* LoggerCombos(int* count)
                                                  L"UTM US S. Feet"};
     static const wchar_t* const Markers[] = {L"Disabled", L"any numeric key", L"any arrow key"};
     static const LoggerCombo combos[] = {
-        {IDC_LOGGER_PORT, &Settings.InstrumentPort, LIST(Ports)},
-        {IDC_LOGGER_SOFT_MARKER, &Settings.SoftMarker, LIST(Markers)},
-        {IDC_LOGGER_UNITS, &Settings.Units, LIST(Units)},
-        {IDC_LOGGER_SPEED_UNITS, &Settings.SpeedUnits, LIST(Speeds)},
-        {IDC_LOGGER_AUDIO, &Settings.Audio, LIST(NoYes)},
-        {IDC_LOGGER_PAUSE_KEY, &Settings.PauseKey, LIST(PauseKeys)},
-        {IDC_LOGGER_SOFT_KEYBOARD, &Settings.SoftKeyboard, LIST(OffOn)},
-        {IDC_LOGGER_COORDINATES, &Settings.CoordinatesDisplay, LIST(Coordinates)},
+        {IDC_LOGGER_PORT, &Settings.InstrumentPort, ComPortNames(), INSTRUMENT_PORT_CHOICES},
+        {IDC_LOGGER_SOFT_MARKER, &Settings.SoftMarker, Markers, (int)std::size(Markers)},
+        {IDC_LOGGER_UNITS, &Settings.Units, Units, (int)std::size(Units)},
+        {IDC_LOGGER_SPEED_UNITS, &Settings.SpeedUnits, Speeds, (int)std::size(Speeds)},
+        {IDC_LOGGER_AUDIO, &Settings.Audio, NoYes, (int)std::size(NoYes)},
+        {IDC_LOGGER_PAUSE_KEY, &Settings.PauseKey, PauseKeys, (int)std::size(PauseKeys)},
+        {IDC_LOGGER_SOFT_KEYBOARD, &Settings.SoftKeyboard, OffOn, (int)std::size(OffOn)},
+        {IDC_LOGGER_COORDINATES, &Settings.CoordinatesDisplay, Coordinates,
+         (int)std::size(Coordinates)},
     };
     *count = (int)(sizeof combos / sizeof combos[0]);
     return combos;
@@ -228,7 +214,7 @@ INT_PTR AcceptLoggerSetup(HWND dialog)
 {
     int n;
     const LoggerCombo* combos = LoggerCombos(&n);
-    for (int i = 0; i < n; ++i) Take(dialog, combos[i].Id, combos[i].Setting);
+    for (int i = 0; i < n; ++i) TakeComboChoice(dialog, combos[i].Id, combos[i].Setting);
     AccessConfigFile(CONFIG_SAVE);
     return 0;
 }
@@ -272,7 +258,7 @@ INT_PTR CALLBACK SystemSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     }
     if (msg != WM_COMMAND) return FALSE;
     if (LOWORD(wParam) == IDC_SYSTEM_TYPE && HIWORD(wParam) == CBN_SELCHANGE) {
-        FillCombo(dialog, IDC_SYSTEM_SENSOR, LIST(SensorSizes), Settings.SensorSize);
+        FillCombo(dialog, IDC_SYSTEM_SENSOR, SensorSizes, Settings.SensorSize);
         SetDlgItemTextW(dialog, IDC_SYSTEM_SENSOR_LABEL, L"Sensor Size");
         return TRUE;
     }
