@@ -47,7 +47,7 @@ void ClearValueBox(HDC hdc, const RECT& rect)
     FillRect(hdc, &rect, brush);
 }
 
-static void ClearReadout(HDC hdc, const RECT& rect)
+void ClearReadout(HDC hdc, const RECT& rect)
 {
     FillRect(hdc, &rect, (HBRUSH)GetStockObject(LTGRAY_BRUSH));
 }

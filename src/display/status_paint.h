@@ -9,6 +9,8 @@ LRESULT PaintLoggingWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void InitStatusArea(HWND hwnd);
 // Draws text into a read-out: clears rect (light grey) and draws clipped.
 void DrawReadout(HDC hdc, const RECT& rect, const wchar_t* text);
+// Clears a read-out (light grey) and draws nothing.
+void ClearReadout(HDC hdc, const RECT& rect);
 // Clears a channel value box: green while recording, else light grey.
 void ClearValueBox(HDC hdc, const RECT& rect);
 // The speed read-out text ("Speed:%5.2f m/s" ...) of a speed in the distance

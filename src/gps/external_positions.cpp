@@ -19,7 +19,6 @@
 #include "gps/map_view.h"
 #include "gps/nmea_sentence.h"
 #include "gps/position_file.h"
-#include "gps/utm.h"
 #include "platform/ce_compat.h"
 #include "resource_ids.h"
 #include "settings/settings.h"
@@ -78,8 +77,6 @@ int ForEachRecord(const wchar_t* path, F record)
     return 1;
 }
 
-double ToDistanceUnits(double metres) { return MetresToDistanceUnits(metres, Settings.Units); }
-
 // A position of an ASCII line in distance units, by the coordinate type.
 int AsciiLinePosition(const char* line, double* northing, double* easting)
 {
@@ -87,21 +84,17 @@ int AsciiLinePosition(const char* line, double* northing, double* easting)
     if (!AsciiPosition(line, Settings.AsciiLatColumn, Settings.AsciiLonColumn,
                        Settings.AsciiDelimiter, &a, &b))
         return 0;
-    static const double ToMetres[4] = {0, 1.0, 0.3048, 0.304800609601219};
     const int type = Settings.AsciiCoordinates >= 0 && Settings.AsciiCoordinates < 4
                          ? Settings.AsciiCoordinates
                          : 0;
-    if (type == 0) {
+    if (type == 0) { // latitude and longitude
         if (!(a >= -90 && a <= 90 && b >= -180 && b <= 180)) return 0;
-        int32_t zone;
-        double n, e;
-        LatLonToUtm(a, b, &zone, &n, &e);
-        a = n, b = e;
-    } else {
-        a *= ToMetres[type], b *= ToMetres[type];
+        GeographicToDistanceUnits(a, b, Settings.Units, northing, easting);
+        return 1;
     }
-    *northing = ToDistanceUnits(a);
-    *easting = ToDistanceUnits(b);
+    // UTM in metres, feet or US feet: types 1 to 3 count like units 0 to 2.
+    *northing = MetresToDistanceUnits(DistanceUnitsToMetres(a, type - 1), Settings.Units);
+    *easting = MetresToDistanceUnits(DistanceUnitsToMetres(b, type - 1), Settings.Units);
     return 1;
 }
 
@@ -117,12 +110,8 @@ int SentencePosition(const char* sentence, double* northing, double* easting)
                          &f);
     if (!f.PositionOk) return 0;
     *northing = f.First, *easting = f.Second;
-    if (f.Geographic) {
-        int32_t zone;
-        double n, e;
-        LatLonToUtm(f.First, f.Second, &zone, &n, &e);
-        *northing = ToDistanceUnits(n), *easting = ToDistanceUnits(e);
-    }
+    if (f.Geographic)
+        GeographicToDistanceUnits(f.First, f.Second, Settings.Units, northing, easting);
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "gps/nmea_sentence.h"
+#include "gps/utm.h"
 
 double TimeOfDaySeconds(const char* sentence)
 {
@@ -83,7 +84,26 @@ void FormatMetresReadout(double metres, int coordinatesDisplay, int units, int w
         swprintf(out, outChars, L"%-12.2f", value);
 }
 
+namespace {
+const double FootMetres = 0.3048, UsFootMetres = 0.304800609601219;
+}
+
 double MetresToDistanceUnits(double metres, int units)
 {
-    return units == 1 ? metres / 0.3048 : units == 2 ? metres / 0.304800609601219 : metres;
+    return units == 1 ? metres / FootMetres : units == 2 ? metres / UsFootMetres : metres;
+}
+
+double DistanceUnitsToMetres(double value, int units)
+{
+    return units == 1 ? value * FootMetres : units == 2 ? value * UsFootMetres : value;
+}
+
+void GeographicToDistanceUnits(double latitude, double longitude, int units, double* northing,
+                               double* easting)
+{
+    int32_t zone;
+    double n, e;
+    LatLonToUtm(latitude, longitude, &zone, &n, &e);
+    *northing = MetresToDistanceUnits(n, units);
+    *easting = MetresToDistanceUnits(e, units);
 }

@@ -33,3 +33,9 @@ void FormatMetresReadout(double metres, int coordinatesDisplay, int units, int w
 // Metres to the distance unit (0 m, 1 ft, 2 US survey ft), as projected
 // positions are converted.
 double MetresToDistanceUnits(double metres, int units);
+// A value in units 0 m, 1 ft, 2 US survey ft, in metres.
+double DistanceUnitsToMetres(double value, int units);
+// Latitude and longitude (signed degrees) projected to UTM, in the
+// distance unit.
+void GeographicToDistanceUnits(double latitude, double longitude, int units, double* northing,
+                               double* easting);

@@ -33,11 +33,11 @@ namespace {
 enum { JUMP_LIMIT = 1000 }; // distance units between consecutive positions
 const double SecondsPerDay = 86400.0;
 
-// Positions in distance units, with the time of day they were taken.
+// The last accepted position (distance units) and its time of day, and
+// the last position seen while not recording.
 struct FixTrackRecord {
-    double Northing, Easting;
     double PrevNorthing, PrevEasting, PrevTime;
-    double KeptNorthing, KeptEasting; // last seen while not recording
+    double KeptNorthing, KeptEasting;
     int32_t HasKept;
 };
 FixTrackRecord Track;
@@ -45,17 +45,10 @@ PositionFields Fields = {};
 
 int SmallPortrait() { return Screen.Portrait == 1 && Screen.Class < 3; }
 
-void Readout(HDC hdc, const RECT& rect, const wchar_t* text) { DrawReadout(hdc, rect, text); }
-
-void ClearRect(HDC hdc, const RECT& rect)
-{
-    FillRect(hdc, &rect, (HBRUSH)GetStockObject(LTGRAY_BRUSH));
-}
-
 void Letter(HDC hdc, const RECT& rect, wchar_t c)
 {
     const wchar_t text[2] = {c, 0};
-    Readout(hdc, rect, text);
+    DrawReadout(hdc, rect, text);
 }
 
 // The field of the given kind in the type's table, "" when the table has none.
@@ -73,26 +66,26 @@ void ShowPdop(HDC hdc)
 {
     wchar_t text[24];
     swprintf(text, 24, GpsFix.Pdop < 10.0f ? L"P:%3.1f" : L"P:%3.0f", (double)GpsFix.Pdop);
-    Readout(hdc, Layout.PdopRect, text);
+    DrawReadout(hdc, Layout.PdopRect, text);
 }
 
 void ShowQuality(HDC hdc)
 {
     if (!Fields.QualityChar) {
-        ClearRect(hdc, Layout.FixRect);
+        ClearReadout(hdc, Layout.FixRect);
         return;
     }
     const char* label = QualityLabel(Fields.QualityChar);
     wchar_t text[16];
     swprintf(text, 16, L"%hs", label);
-    Readout(hdc, Layout.FixRect, text);
+    DrawReadout(hdc, Layout.FixRect, text);
 }
 
 void ShowSatellites(HDC hdc)
 {
     wchar_t text[24];
     swprintf(text, 24, L"Sat: %2d", GpsFix.Satellites);
-    Readout(hdc, Layout.GpsInfoRect, text);
+    DrawReadout(hdc, Layout.GpsInfoRect, text);
 }
 
 // Latitude and longitude as degrees, minutes and seconds.
@@ -103,8 +96,8 @@ void ShowGeographic(HDC hdc)
     const uint32_t hemispheres[2] = {FIELD_LAT_HEMISPHERE, FIELD_LON_HEMISPHERE};
     const uint32_t coordinates[2] = {FIELD_LATITUDE, FIELD_LONGITUDE};
     for (int i = 0; i < 2; ++i) {
-        ClearRect(hdc, *labels[i]);
-        ClearRect(hdc, *values[i]);
+        ClearReadout(hdc, *labels[i]);
+        ClearReadout(hdc, *values[i]);
         if (!GpsFix.PositionOk) continue;
         char field[GPS_FIELD_CHARS + 1];
         FieldOfKind(GpsSentence, hemispheres[i], field);
@@ -112,7 +105,7 @@ void ShowGeographic(HDC hdc)
         FieldOfKind(GpsSentence, coordinates[i], field);
         wchar_t text[40];
         (i == 0 ? FormatLatitudeDms : FormatLongitudeDms)(field, text, 40);
-        Readout(hdc, *values[i], text);
+        DrawReadout(hdc, *values[i], text);
     }
 }
 
@@ -121,17 +114,17 @@ void ShowGridPair(HDC hdc, double northingMetres, double eastingMetres, int east
     wchar_t text[48];
     Letter(hdc, Layout.NorthLabelRect, L'N');
     FormatMetresReadout(northingMetres, Settings.CoordinatesDisplay, Settings.Units, 1, text, 48);
-    Readout(hdc, Layout.NorthRect, text);
+    DrawReadout(hdc, Layout.NorthRect, text);
     Letter(hdc, Layout.EastLabelRect, L'E');
     FormatMetresReadout(eastingMetres, Settings.CoordinatesDisplay, Settings.Units, eastingUnit,
                         text, 48);
-    Readout(hdc, Layout.EastRect, text);
+    DrawReadout(hdc, Layout.EastRect, text);
 }
 
 void ShowNotAvailable(HDC hdc)
 {
-    Readout(hdc, Layout.EastRect, L"     N/A     ");
-    Readout(hdc, Layout.NorthRect, L"     N/A     ");
+    DrawReadout(hdc, Layout.EastRect, L"     N/A     ");
+    DrawReadout(hdc, Layout.NorthRect, L"     N/A     ");
 }
 
 // Projects a geographic fix and shows it in UTM when that is chosen;
@@ -145,7 +138,7 @@ void ProjectGeographic(HDC hdc, double* northing, double* easting)
         ShowGridPair(hdc, n, e, 0);
         wchar_t text[16];
         swprintf(text, 16, L"Z%-2d", (int)zone);
-        Readout(hdc, Layout.ZoneRect, text);
+        DrawReadout(hdc, Layout.ZoneRect, text);
     }
     *northing = MetresToDistanceUnits(n, Settings.Units);
     *easting = MetresToDistanceUnits(e, Settings.Units);
@@ -167,7 +160,7 @@ void ShowActivityDot(HDC hdc)
     const COLORREF colours[2] = {good ? RGB(0, 255, 0) : RGB(255, 0, 0), RGB(255, 255, 255)};
     const RECT* boxes[2] = {&statusBox, &otherBox};
     for (int i = 0; i < 2; ++i) {
-        ClearRect(hdc, *boxes[i]);
+        ClearReadout(hdc, *boxes[i]);
         HPEN pen = CreatePen(PS_SOLID, 1, colours[i]);
         HBRUSH brush = CreateSolidBrush(colours[i]);
         HGDIOBJ oldPen = SelectObject(hdc, pen);
@@ -188,7 +181,7 @@ void ShowSpeed(HDC hdc)
     wchar_t text[40];
     const double shown =
         FormatSpeedText(text, 40, GpsFix.Speed, Settings.Units, Settings.SpeedUnits);
-    Readout(hdc, Layout.SpeedRect, text);
+    DrawReadout(hdc, Layout.SpeedRect, text);
     if (!hSpeedbarWnd) return;
     RECT pane;
     GetClientRect(hSpeedbarWnd, &pane);
@@ -217,11 +210,8 @@ void StopOnFullStore()
     }
     LogRun.FileState = FILE_NONE;
     LogView.LiveDraw = 0;
+    WriteRunTotals();
     wchar_t text[160];
-    swprintf(text, 16, L"$F %6ld", (long)GpsLog.FixCount);
-    WriteTextRecord(text, 'X');
-    swprintf(text, 16, L"$P %6d", (int)GpsLog.PositionCount);
-    WriteTextRecord(text, 'X');
     swprintf(text, 160, L"%ls\r\n%ls\r\n%ls", L"Maximum number of GPS positions reached.",
              L"Current data file is saved.", L"Press OK to end program.");
     MessageBoxW(hLoggingWnd, text, L"STOP", MB_ICONEXCLAMATION);
@@ -236,38 +226,30 @@ void TakePosition(HDC hdc, double northing, double easting, double t, uint32_t t
 {
     const int recording = GpsSentenceInRun(tick);
     double dN = 0, dE = 0, d = 1.0;
+    // Where the walked track starts for the sensor behind the antenna.
+    if (!recording || !Track.HasKept) {
+        Track.KeptNorthing = northing;
+        Track.KeptEasting = easting;
+        Track.HasKept = 1;
+    }
     if (!GpsFix.Valid) {
-        Track.Northing = Track.PrevNorthing = northing;
-        Track.Easting = Track.PrevEasting = easting;
         GpsFix.Valid = 1;
         SetMapOrigin(northing, easting);
         RebuildExternalPixels(); // drawn around the new origin
-        if (!Track.HasKept || !recording) {
-            Track.KeptNorthing = northing;
-            Track.KeptEasting = easting;
-            Track.HasKept = 1;
-        }
     } else {
-        if (!recording) {
-            Track.KeptNorthing = northing;
-            Track.KeptEasting = easting;
-            Track.HasKept = 1;
-        }
         dN = northing - Track.PrevNorthing;
         dE = easting - Track.PrevEasting;
         d = std::sqrt(dE * dE + dN * dN);
         // A jump is a receiver's glitch: the next fix is compared with the
         // position before it.
         if (!(d <= JUMP_LIMIT)) return;
-        Track.Northing = northing;
-        Track.Easting = easting;
         double dt = t - Track.PrevTime;
         if (dt < 0) dt += SecondsPerDay; // walked past midnight (UTC)
         GpsFix.Speed = dt == 0 ? 0.0f : (float)(d / dt);
         ShowSpeed(hdc);
     }
-    Track.PrevNorthing = Track.Northing;
-    Track.PrevEasting = Track.Easting;
+    Track.PrevNorthing = northing;
+    Track.PrevEasting = easting;
     Track.PrevTime = t;
 
     if (!recording) {
@@ -288,7 +270,7 @@ void TakePosition(HDC hdc, double northing, double easting, double t, uint32_t t
         UpdateMap(hCurveWnd, LogRun.FileState, northing, easting, sensorN, sensorE);
     wchar_t count[24];
     swprintf(count, 24, L"%6ld", (long)GpsLog.FixCount);
-    Readout(hdc, Layout.FixCountRect, count);
+    DrawReadout(hdc, Layout.FixCountRect, count);
     if (GpsLog.PositionCount >= GpsLog.MaxPositions) StopOnFullStore();
 }
 
@@ -338,12 +320,12 @@ LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM)
 {
     char field[GPS_FIELD_CHARS + 1];
     HDC hdc = BeginReadouts();
-    ClearRect(hdc, Layout.PdopRect);
+    ClearReadout(hdc, Layout.PdopRect);
     if (GetField(GpsSentence, 16, ',', field) && field[0]) {
         GpsFix.Pdop = (float)std::fabs(std::strtod(field, nullptr));
         wchar_t text[24];
         swprintf(text, 24, L"P:%3.1f", (double)GpsFix.Pdop);
-        Readout(hdc, Layout.PdopRect, text);
+        DrawReadout(hdc, Layout.PdopRect, text);
     }
     ReleaseDC(hLoggingWnd, hdc);
     GpsSentence[0] = 0;
@@ -354,13 +336,12 @@ LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM)
 // fix of its own kind, timed by the tick of its record.
 LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM)
 {
-    static const double ToMetres[3] = {1.0, 0.3048, 0.304800609601219};
-    const int unit = Settings.RtsUnits3 >= 0 && Settings.RtsUnits3 <= 2 ? Settings.RtsUnits3 : 0;
-    const double northingMetres = RtsPosition.Northing * ToMetres[unit];
-    const double eastingMetres = RtsPosition.Easting * ToMetres[unit];
+    // The RTS units count like the distance units: metres, feet, US feet.
+    const double northingMetres = DistanceUnitsToMetres(RtsPosition.Northing, Settings.RtsUnits3);
+    const double eastingMetres = DistanceUnitsToMetres(RtsPosition.Easting, Settings.RtsUnits3);
     HDC hdc = BeginReadouts();
     GpsFix.PositionOk = 1;
-    Readout(hdc, Layout.FixRect, L"RTS");
+    DrawReadout(hdc, Layout.FixRect, L"RTS");
     if (!SmallPortrait()) ShowGridPair(hdc, northingMetres, eastingMetres, 1);
     ShowActivityDot(hdc);
     TakePosition(hdc, MetresToDistanceUnits(northingMetres, Settings.Units),

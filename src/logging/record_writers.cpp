@@ -1,6 +1,8 @@
 // Record writers: each assembles one or more 27-byte records from the
 // process-wide records and appends them to the open data file.
 #include "logging/record_writers.h"
+
+#include <cwchar>
 #include "app/window_handles.h"
 
 #include "app/app_state.h"
@@ -189,6 +191,15 @@ void WriteNullRecords(int kind, int withPrevious, const float newOffsets[4],
                            withPrevious ? previousOffsets[i] : 0.0f);
         AppendRecord(rec);
     }
+}
+
+void WriteRunTotals()
+{
+    wchar_t text[16];
+    swprintf(text, 16, L"$F %6ld", (long)GpsLog.FixCount);
+    WriteTextRecord(text, 'X');
+    swprintf(text, 16, L"$P %6d", (int)GpsLog.PositionCount);
+    WriteTextRecord(text, 'X');
 }
 
 int GpsSentenceInRun(uint32_t tick)

@@ -26,6 +26,9 @@ void WriteNullRecords(int kind, int withPrevious, const float newOffsets[4],
 // its tick is not before the last Go.
 void WriteGpsRecord(const char* text, uint32_t tick, char first, char continuation, char trailer,
                     char flag);
+// The run's totals: "$F" the position sentences recorded, "$P" the
+// positions stored.
+void WriteRunTotals();
 // 1 while recording for a sentence that began after the last Go: the
 // sentences the position total counts are those the file holds.
 int GpsSentenceInRun(uint32_t tick);

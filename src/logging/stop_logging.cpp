@@ -22,15 +22,6 @@
 
 enum { GPS_READER_WAIT_MS = 5001 };
 
-static void WriteRunTotals()
-{
-    wchar_t text[16];
-    swprintf(text, 16, L"$F %6ld", (long)GpsLog.FixCount);
-    WriteTextRecord(text, 'X');
-    swprintf(text, 16, L"$P %6d", (int)GpsLog.PositionCount);
-    WriteTextRecord(text, 'X');
-}
-
 // Closing the port ends the GPS reader; it is the only reader waited for.
 static void StopGpsInput()
 {

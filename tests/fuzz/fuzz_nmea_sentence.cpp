@@ -3,7 +3,7 @@
 // the position decoding and read-out texts of every GPS type, and the same
 // bytes as the total station's label records; fields never pass 19
 // characters.
-// Sources: gps/nmea_sentence.cpp gps/fix_readouts.cpp gps/label_exchange.cpp
+// Sources: gps/nmea_sentence.cpp gps/fix_readouts.cpp gps/label_exchange.cpp gps/utm.cpp
 #include "gps/fix_readouts.h"
 #include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
