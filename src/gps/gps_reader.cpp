@@ -53,32 +53,41 @@ void AcceptPosition(const char* text)
     }
 }
 
-} // namespace
-
-void InitGpsSentenceSet(int gpsType) { LoadGpsFormat(gpsType, &GpsFormat); }
-
-DWORD WINAPI NmeaReaderThread(LPVOID)
+// The readers' loop: one-byte reads after each EV_RXCHAR until the
+// teardown closes the port; every byte goes to onByte.
+template <typename F>
+void ReadGpsPort(F onByte)
 {
     GpsReaderRunning = 1;
-    SetCommMask(hGpsPort, EV_RXCHAR);
-    SentenceCutter cutter = {};
-    uint32_t startTick = 0;
+    if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
     while (hGpsPort != INVALID_HANDLE_VALUE) {
         DWORD events = 0;
         if (!WaitCommEvent(hGpsPort, &events, nullptr)) Sleep(10); // a failing port: back off
         unsigned char byte;
         DWORD got = 0;
         while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr) &&
-               got == 1) {
-            const CutResult cut = FeedSentenceByte(&cutter, byte, GpsSentence);
-            if (cut == CUT_STARTED) startTick = CeGetTickCount();
-            if (cut != CUT_SENTENCE) continue;
-            GpsSentenceTick = startTick;
-            SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
-        }
+               got == 1)
+            onByte(byte);
         if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
     }
     GpsReaderRunning = 0;
+}
+
+} // namespace
+
+void InitGpsSentenceSet(int gpsType) { LoadGpsFormat(gpsType, &GpsFormat); }
+
+DWORD WINAPI NmeaReaderThread(LPVOID)
+{
+    SentenceCutter cutter = {};
+    uint32_t startTick = 0;
+    ReadGpsPort([&](unsigned char byte) {
+        const CutResult cut = FeedSentenceByte(&cutter, byte, GpsSentence);
+        if (cut == CUT_STARTED) startTick = CeGetTickCount();
+        if (cut != CUT_SENTENCE) return;
+        GpsSentenceTick = startTick;
+        SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
+    });
     return 0;
 }
 
@@ -112,40 +121,29 @@ LRESULT HandleGpsSentence(HWND, UINT, WPARAM, LPARAM)
 // pair is posted, so the reader does not wait for the fix handling.
 DWORD WINAPI TotalStationReader(LPVOID)
 {
-    GpsReaderRunning = 1;
     Sleep(100);
-    if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
     LabelRecordCutter cutter = {};
     LabelExchange labels = {};
     uint32_t recordTick = CeGetTickCount();
     char record[sizeof cutter.Text];
-    while (hGpsPort != INVALID_HANDLE_VALUE) {
-        DWORD events = 0;
-        if (!WaitCommEvent(hGpsPort, &events, nullptr)) Sleep(10);
-        unsigned char byte;
-        DWORD got = 0;
-        while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr) &&
-               got == 1) {
-            const int wasStarted = cutter.Started;
-            switch (FeedLabelByte(&cutter, &labels, byte, record, sizeof record)) {
-            case LABEL_RECORD_DONE:
-                std::memcpy(GpsSentence, record, sizeof record);
-                GpsSentenceTick = recordTick;
-                SendMessageW(hLoggingWnd, WM_QOR_RTS_RECORD, 0, 0);
-                break;
-            case LABEL_POSITION_DONE:
-                RtsPosition.Northing = labels.Northing;
-                RtsPosition.Easting = labels.Easting;
-                RtsPosition.Tick = recordTick;
-                PostMessageW(hLoggingWnd, WM_QOR_RTS_POSITION, 0, 0);
-                break;
-            default: break;
-            }
-            if (byte == '>' || !wasStarted) recordTick = CeGetTickCount();
+    ReadGpsPort([&](unsigned char byte) {
+        const int wasStarted = cutter.Started;
+        switch (FeedLabelByte(&cutter, &labels, byte, record, sizeof record)) {
+        case LABEL_RECORD_DONE:
+            std::memcpy(GpsSentence, record, sizeof record);
+            GpsSentenceTick = recordTick;
+            SendMessageW(hLoggingWnd, WM_QOR_RTS_RECORD, 0, 0);
+            break;
+        case LABEL_POSITION_DONE:
+            RtsPosition.Northing = labels.Northing;
+            RtsPosition.Easting = labels.Easting;
+            RtsPosition.Tick = recordTick;
+            PostMessageW(hLoggingWnd, WM_QOR_RTS_POSITION, 0, 0);
+            break;
+        default: break;
         }
-        if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
-    }
-    GpsReaderRunning = 0;
+        if (byte == '>' || !wasStarted) recordTick = CeGetTickCount();
+    });
     return 0;
 }
 
