@@ -18,3 +18,9 @@ void SetSipState(HWND window, int up)
     if (App.StorageMode == STORAGE_C_DRIVE || Settings.SoftKeyboard != 1) return;
     CeSipPreference(window, up ? 0 : 2);
 }
+
+void ReclaimKeyboardFocus(HWND child)
+{
+    if (IsWindowVisible(child) && GetActiveWindow() == App.hMainWnd && GetFocus() != child)
+        SetFocus(child);
+}

@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/message_table.h"
+#include "app/shell.h"
 #include "app/window_classes.h"
 #include "app/window_handles.h"
 #include "gps/map_view.h"
@@ -150,8 +151,7 @@ LRESULT OnPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     DrawMapCross(hdc, frame.right - 2 * step, mid + sy(6), r, *ColourSetting(0));
     SelectObject(hdc, oldFont);
     EndPaint(hwnd, &ps);
-    // The main window takes the focus when it paints; the keys are ours.
-    if (GetActiveWindow() == App.hMainWnd && GetFocus() != hwnd) SetFocus(hwnd);
+    ReclaimKeyboardFocus(hwnd);
     return 0;
 }
 

@@ -142,20 +142,12 @@ LRESULT OnCreate(HWND hwnd, UINT, WPARAM, LPARAM)
     return 0;
 }
 
-// The main window takes the focus when it paints; the monitor takes it
-// back, unless a dialog of ours is up.
-void KeepFocus(HWND hwnd)
-{
-    if (IsWindowVisible(hwnd) && GetActiveWindow() == App.hMainWnd && GetFocus() != hwnd)
-        SetFocus(hwnd);
-}
-
 LRESULT OnLine(HWND hwnd, UINT, WPARAM, LPARAM)
 {
     if (Settings.GpsEnabled != 1) return 0;
     const LRESULT at = SendMessageW(Monitor.List, LB_ADDSTRING, 0, (LPARAM)Monitor.Line);
     if (at != LB_ERR && at != LB_ERRSPACE) SendMessageW(Monitor.List, LB_SETTOPINDEX, at, 0);
-    KeepFocus(hwnd);
+    ReclaimKeyboardFocus(hwnd);
     return 0;
 }
 
@@ -164,7 +156,7 @@ LRESULT OnPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     PAINTSTRUCT ps;
     BeginPaint(hwnd, &ps);
     EndPaint(hwnd, &ps);
-    KeepFocus(hwnd);
+    ReclaimKeyboardFocus(hwnd);
     return 0;
 }
 
