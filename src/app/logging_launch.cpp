@@ -22,6 +22,7 @@
 #include "serial/serial_ports.h"
 #include "serial/probe.h"
 #include "serial/delay_events.h"
+#include "settings/derived_values.h"
 #include "settings/settings.h"
 #include <cstdlib>
 #include <cwchar>
@@ -171,8 +172,7 @@ int PrepareMapAndPositionStore()
     }
 
     ResetMapForRun();
-    Settings.SpeedPixelsPerUnit =
-        (float)Layout.ProfileWidth / (Settings.SpeedScaleMax - Settings.SpeedScaleMin);
+    ComputeSpeedScaleValues();
     if (Settings.MapGridInterval > 0) SetupMapGrid();
     SetOffsetMode(&GpsLog.Offset, Settings.GpsOffsetY);
     return r;

@@ -209,11 +209,17 @@ void ResetMapForRun()
     Map.ViewLeft = Map.ViewTop = 0;
     Map.ViewRight = Map.SizePx;
     Map.ViewBottom = Map.SizePy;
-    Map.PixelsPerUnit = Map.PreviousPixelsPerUnit =
-        (double)((float)Map.SizePx / (float)Settings.MapScale);
+    ApplyMapScale();
+    Map.PreviousPixelsPerUnit = Map.PixelsPerUnit;
     Map.Started = Map.MarkerSaved = 0;
     Map.Track.Count = 0;
     Map.Track.Capacity = GpsLog.Capacity;
+}
+
+void ApplyMapScale()
+{
+    Map.PreviousPixelsPerUnit = Map.PixelsPerUnit;
+    Map.PixelsPerUnit = (double)((float)Map.SizePx / (float)Settings.MapScale);
 }
 
 void SetMapOrigin(double northing, double easting)

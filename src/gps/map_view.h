@@ -28,6 +28,9 @@ extern MapRecord Map;
 
 // Pane extent, scale and view for a new run (the launch).
 void ResetMapForRun();
+// Pixels per distance unit from Settings.MapScale; the value before is
+// kept for RebuildTrackPixels(1).
+void ApplyMapScale();
 // The run's first usable position becomes the map's origin.
 void SetMapOrigin(double northing, double easting);
 // Grid settings changed (start-up, map scale): nothing to keep, the grid

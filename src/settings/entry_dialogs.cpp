@@ -185,8 +185,7 @@ INT_PTR CALLBACK MapScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
             CorrectMapFields(dialog);
             int scale = (int)GetNumber(dialog, IDC_MAP_SCALE);
             Settings.MapScale = scale < 1 ? 1 : scale;
-            Map.PreviousPixelsPerUnit = Map.PixelsPerUnit;
-            Map.PixelsPerUnit = (double)((float)Map.SizePx / (float)Settings.MapScale);
+            ApplyMapScale();
             Settings.MapGridInterval = (float)GetNumber(dialog, IDC_MAP_GRID_INTERVAL);
             AccessConfigFile(CONFIG_SAVE);
             EndDialog(dialog, 1);
@@ -254,8 +253,7 @@ INT_PTR CALLBACK SpeedScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
                 return TRUE;
             }
             Settings.SpeedScaleMax = maximum;
-            Settings.SpeedPixelsPerUnit =
-                Layout.ProfileWidth / (Settings.SpeedScaleMax - Settings.SpeedScaleMin);
+            ComputeSpeedScaleValues();
             AccessConfigFile(CONFIG_SAVE);
             EndDialog(dialog, 1);
             return TRUE;
