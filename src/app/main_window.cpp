@@ -10,6 +10,7 @@
 #include "app/screen_geometry.h"
 #include "app/shell.h"
 #include "app/uptime_stop.h"
+#include "display/display_state.h"
 #include "display/gdi_objects.h"
 #include "display/pane_windows.h"
 #include "gps/gps_reader.h"
@@ -215,16 +216,13 @@ void DrawPicture(HDC hdc, const wchar_t* name, double x, double y)
 void PaintStartScreen(HDC hdc)
 {
     const int portrait = Screen.Portrait != 0, small = Screen.Class == 1;
-    HBRUSH brush = CreateSolidBrush(RGB(0xC0, 0xC0, 0xC0));
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x40, 0x40, 0x40));
-    HGDIOBJ oldBrush = SelectObject(hdc, brush), oldPen = SelectObject(hdc, pen);
+    HGDIOBJ oldBrush = SelectObject(hdc, Gdi.LightGreyBrush);
+    HGDIOBJ oldPen = SelectObject(hdc, Gdi.DarkGreyPen);
     const double dx = portrait ? -79 : 0, dy = portrait ? 53 : 0, step = portrait ? 27 : 26;
     DrawBracket(hdc, 1, dx, dy, step);
     DrawBracket(hdc, 0, dx, dy, step);
     SelectObject(hdc, oldBrush);
     SelectObject(hdc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
 
     wchar_t name[40];
     swprintf(name, 40, L"STATICQOR61MK2%ls_%ls", portrait ? L"VER" : L"HOR", small ? L"Q" : L"VGA");

@@ -10,6 +10,7 @@
 
 #include "app/app_state.h"
 #include "app/window_handles.h"
+#include "display/display_state.h"
 #include "display/status_paint.h"
 #include "gps/external_positions.h"
 #include "gps/fix_readouts.h"
@@ -157,19 +158,16 @@ void ShowActivityDot(HDC hdc)
         FixMeetsWarningMask(mask, Settings.GpsType, GpsFix.Satellites, GpsFix.Pdop, GpsFix.Quality);
     const RECT& statusBox = phase == '/' ? Layout.GpsBox1Rect : Layout.GpsBox2Rect;
     const RECT& otherBox = phase == '/' ? Layout.GpsBox2Rect : Layout.GpsBox1Rect;
-    const COLORREF colours[2] = {good ? RGB(0, 255, 0) : RGB(255, 0, 0), RGB(255, 255, 255)};
+    const HPEN pens[2] = {good ? Gdi.GreenPen : Gdi.RedPen, Gdi.WhitePen};
+    const HBRUSH brushes[2] = {good ? Gdi.GreenBrush : Gdi.RedBrush, Gdi.WhiteBrush};
     const RECT* boxes[2] = {&statusBox, &otherBox};
     for (int i = 0; i < 2; ++i) {
         ClearReadout(hdc, *boxes[i]);
-        HPEN pen = CreatePen(PS_SOLID, 1, colours[i]);
-        HBRUSH brush = CreateSolidBrush(colours[i]);
-        HGDIOBJ oldPen = SelectObject(hdc, pen);
-        HGDIOBJ oldBrush = SelectObject(hdc, brush);
+        HGDIOBJ oldPen = SelectObject(hdc, pens[i]);
+        HGDIOBJ oldBrush = SelectObject(hdc, brushes[i]);
         Ellipse(hdc, boxes[i]->left, boxes[i]->top + 1, boxes[i]->right, boxes[i]->bottom);
         SelectObject(hdc, oldPen);
         SelectObject(hdc, oldBrush);
-        DeleteObject(pen);
-        DeleteObject(brush);
     }
 }
 

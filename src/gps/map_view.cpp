@@ -10,6 +10,7 @@
 
 #include "app/app_state.h"
 #include "app/window_handles.h"
+#include "display/display_state.h"
 #include "gps/gps_state.h"
 #include "instrument/acq.h"
 #include "logging/log_run.h"
@@ -20,7 +21,6 @@ MapRecord Map;
 
 namespace {
 
-const COLORREF GridColour = RGB(0xC0, 0xC0, 0xC0);
 enum { MARK_REACH = 7 }; // the largest mark reaches this far from its pixel
 // The cross's 2-pixel pen draws round ends a pixel past the arms: the
 // pixels saved under it reach that far too.
@@ -69,8 +69,7 @@ void HorizontalLine(int y, void* c)
 void DrawGrid(HDC hdc, int x0, int y0, int x1, int y1)
 {
     if (Settings.MapGridInterval <= 0) return;
-    Pen pen(GridColour);
-    HGDIOBJ old = SelectObject(hdc, pen.Handle);
+    HGDIOBJ old = SelectObject(hdc, Gdi.GridPen);
     GridStripe vertical = {hdc, y0, y1}, horizontal = {hdc, x0, x1};
     ForEachGridLine(Map.CenterX - Map.ViewLeft, GridSpacingPx(), x0, x1, VerticalLine, &vertical);
     ForEachGridLine(Map.CenterY - Map.ViewTop, GridSpacingPx(), y0, y1, HorizontalLine,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "display/gdi_objects.h"
 #include "gps/external_positions.h"
 #include "gps/gps_state.h"
 #include "gps/map_view.h"
@@ -60,6 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     Layout.ProfileWidth = 215;
     Layout.ProfileHeight = 200;
     ComputeDerivedValues();
+    CreateSharedPensAndBrushes(); // the grid pen among them
     Settings.MapScale = 100;
     enum { FULL = 14400 };
     GpsLog.MaxPositions = FULL;
