@@ -4,6 +4,7 @@
 #include "display/pane_windows.h"
 #include "gps/map_view.h"
 #include "display/profile_pane.h"
+#include "display/profile_replay.h"
 #include "display/bars_pane.h"
 #include "settings/derived_values.h"
 #include "app/app_state.h"
@@ -35,14 +36,17 @@ static LRESULT PaintCurvePane(HWND hwnd, UINT, WPARAM, LPARAM)
 {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
-    // The map is drawn whole from its track list. The profile history
-    // lives only in the pixels and is rebuilt from the data file by whoever
-    // asked for the repaint.
-    if (LogView.ShowMap == 1)
+    // The map is drawn whole from its track list, the profiles from the
+    // data file: whatever covered the pane (a menu, a dialog, the map), the
+    // lines come back as they were.
+    if (LogView.ShowMap == 1) {
         PaintMap(hdc);
-    else
-        DrawProfileFrame(hdc, 1, Settings.ProfileScaleMin, Settings.ProfileScaleMax);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    DrawProfileFrame(hdc, 1, Settings.ProfileScaleMin, Settings.ProfileScaleMax);
     EndPaint(hwnd, &ps);
+    ReplayProfiles(hwnd);
     return 0;
 }
 

@@ -77,6 +77,19 @@ static float PreviousOffset(const unsigned char* record, int length)
     return (float)wcstod(text + 11, nullptr);
 }
 
+// Hands the stretch collected so far to draw(), oldest point first: the
+// polylines then run in the direction live drawing ran, so that they land
+// on the same pixels.
+static void DrawStretch(std::vector<POINT> (&lists)[4], int capacity, int count,
+                        ReplayDrawFunction draw, void* context)
+{
+    if (count == 0) return;
+    const POINT* const oldestFirst[4] = {
+        lists[0].data() + capacity - count, lists[1].data() + capacity - count,
+        lists[2].data() + capacity - count, lists[3].data() + capacity - count};
+    draw(context, oldestFirst, count);
+}
+
 void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float startOffsets[4],
                         ReplayDrawFunction draw, void* context)
 {
@@ -84,8 +97,6 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
     const int capacity = startX / 2 + 1;
     std::vector<POINT> lists[4];
     for (auto& list : lists) list.resize(capacity);
-    const POINT* const listPointers[4] = {lists[0].data(), lists[1].data(), lists[2].data(),
-                                          lists[3].data()};
     std::vector<unsigned char> record(recordLength + 1);
     float offsets[4] = {startOffsets[0], startOffsets[1], startOffsets[2], startOffsets[3]};
 
@@ -99,7 +110,7 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
         if (tag == 'Z') break;
         if (tag == 'S') {
             x -= 2;
-            if (count > 0) draw(context, listPointers, count);
+            DrawStretch(lists, capacity, count, draw, context);
             count = 0;
             continue;
         }
@@ -124,16 +135,18 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
                        &shown[3]);
         int profileY[4], barY[4];
         ChannelsToPixels(shown[0], shown[1], shown[2], shown[3], profileY, barY);
+        // Collected from the newest backwards, stored from the end forwards.
         if (count < capacity) {
             for (int i = 0; i < 4; ++i)
-                if (Settings.ChannelShown[i] == 1) lists[i][count] = POINT{x, profileY[i]};
+                if (Settings.ChannelShown[i] == 1)
+                    lists[i][capacity - 1 - count] = POINT{x, profileY[i]};
             ++count;
         }
         x -= 2;
         if (x < 0) break;
     }
     SetFilePointer(file, (LONG)start, nullptr, FILE_BEGIN);
-    if (count > 0) draw(context, listPointers, count);
+    DrawStretch(lists, capacity, count, draw, context);
 }
 
 void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2, const POINT* list3,
@@ -145,7 +158,13 @@ void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2, c
     for (int i = 0; i < 4; ++i) {
         if (Settings.ChannelShown[i] != 1) continue;
         SelectObject(hdc, Gdi.ChannelPen[i]);
-        Polyline(hdc, lists[i], count);
+        if (count == 1) {
+            // A lone reading is a dot, as live drawing starts a line.
+            POINT dot[2] = {lists[i][0], {lists[i][0].x + 1, lists[i][0].y}};
+            Polyline(hdc, dot, 2);
+        } else {
+            Polyline(hdc, lists[i], count);
+        }
     }
     SelectObject(hdc, oldPen);
     ReleaseDC(window, hdc);
@@ -166,7 +185,6 @@ void ReplayProfiles(HWND window)
 void ReplayProfilesFromFile()
 {
     if (!hCurveWnd || LogView.ShowMap == 1) return;
-    // Start from a clean pane: background, grid and labels, then the lines.
+    // The pane's paint draws the frame and replays the lines.
     RedrawWindow(hCurveWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    ReplayProfiles(hCurveWnd);
 }

@@ -5,11 +5,11 @@
 // the file named on its command line.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "app/app_state.h"
+#include "bench_report.h"
 #include "display/gdi_objects.h"
 #include "gps/external_positions.h"
 #include "gps/gps_state.h"
@@ -21,18 +21,6 @@
 namespace {
 
 FILE* Out = stdout;
-
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f)
-{
-    return (b.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart;
-}
-
-void Report(const char* name, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    std::fprintf(Out, "%s_median_ms=%.3f\n%s_p99_ms=%.3f\n", name, ms[ms.size() / 2], name,
-                 ms[ms.size() * 99 / 100]);
-}
 
 // A lawnmower walk: lines of 60 m, 1 m apart, a position every 0.5 m.
 void WalkedPosition(int i, double* n, double* e)
@@ -91,7 +79,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         QueryPerformanceCounter(&b);
         update.push_back(Ms(a, b, f));
     }
-    Report("map_update_full_store", update);
+    Report(Out, "map_update_full_store", update);
 
     HDC hdc = GetDC(pane);
     auto redraws = [&](const char* name) {
@@ -103,7 +91,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
             QueryPerformanceCounter(&b);
             whole.push_back(Ms(a, b, f));
         }
-        Report(name, whole);
+        Report(Out, name, whole);
     };
     redraws("map_redraw_full_store");
 

@@ -47,6 +47,7 @@ DEFAULT_CONFIG = ("Ver3.30 1 0 0 0 0 1 0 1 1 1 1 1 1 1 1 1 2 3 4 1 2 4 3 1 16711
                   "1.000000 0.200000 2.000000 0.200000 0 1.000000 0 1 0.000000 0 5 4 3 16711680 255 65280 1 "
                   "0 0 1.500000 10 1 1 1 5 4.000000 0.000000 0.000000 0 1 0 0").encode().replace(b" ", b"\r\n") + b"\r\n"
 RECORD = 27
+PANE_BORDER = (158, 158, 158)
 
 
 class HarnessError(AssertionError):
@@ -217,6 +218,41 @@ class Image:
             raise HarnessError(f"pixel ({x}, {y}) outside the {self.width}x{self.height} image {self.path}")
         i = 3 * (y * self.width + x)
         return tuple(self.data[i:i + 3])
+
+
+class Pane:
+    """The logging screen's profile or map pane in a screenshot: its client
+    pixels (.px[y][x]), found by its border."""
+
+    def __init__(self, img):
+        row = [img.pixel(x, img.height // 3) for x in range(img.width)]
+        left = row.index(PANE_BORDER)
+        right = row.index(PANE_BORDER, left + 1)
+        col = [img.pixel(left + 5, y) for y in range(img.height)]
+        top = col.index(PANE_BORDER)
+        bottom = col.index(PANE_BORDER, top + 1)
+        self.x0, self.y0, self.w, self.h = left + 1, top + 1, right - left - 1, bottom - top - 1
+        self.px = [[img.pixel(self.x0 + x, self.y0 + y) for x in range(self.w)] for y in range(self.h)]
+
+    def where(self, colour):
+        return [(x, y) for y in range(self.h) for x in range(self.w) if self.px[y][x] == colour]
+
+    def differences(self, other):
+        """Pixels (x, y) where two shots of the pane differ."""
+        return [(x, y) for y, (a, b) in enumerate(zip(self.px, other.px))
+                for x, (p, q) in enumerate(zip(a, b)) if p != q]
+
+    def unmatched_lines(self, other, bare=((255, 255, 255), (192, 192, 192), (0, 0, 0))):
+        """Differing pixels drawn in a line colour (anything but the bare
+        colours: background, grid, labels) in one shot with no pixel of that
+        colour within one pixel in the other: lines that moved or went,
+        not the edges of wide pens nor which line lies on top."""
+        def near(pane, x, y, colour):
+            return any(pane.px[j][i] == colour for j in range(max(y - 1, 0), min(y + 2, pane.h))
+                       for i in range(max(x - 1, 0), min(x + 2, pane.w)))
+        return [(x, y) for x, y in self.differences(other)
+                for a, b in ((self, other), (other, self))
+                if a.px[y][x] not in bare and not near(b, x, y, a.px[y][x])]
 
 
 # --------------------------------------------------------------- serial --

@@ -20,30 +20,15 @@ import sys
 import time
 from functools import reduce
 
-from qorharness import Checks, Session, Survey
+from qorharness import Checks, Pane, Session, Survey
 
 T = Checks("test_map_view")
-BORDER, GRID, CROSS, MARK = (158, 158, 158), (192, 192, 192), (0, 0, 255), (255, 0, 0)
+GRID, CROSS, MARK = (192, 192, 192), (0, 0, 255), (255, 0, 0)
 EXTERNAL = (0, 255, 0)
 ORIGIN = (48.1173, 11.516667)   # where the simulated receiver starts
 
 
-class Pane:
-    """The map pane's client pixels in a screenshot (found by its border)."""
-
-    def __init__(self, img):
-        row = [img.pixel(x, img.height // 3) for x in range(img.width)]
-        left = row.index(BORDER)
-        right = row.index(BORDER, left + 1)
-        col = [img.pixel(left + 5, y) for y in range(img.height)]
-        top = col.index(BORDER)
-        bottom = col.index(BORDER, top + 1)
-        self.x0, self.y0, self.w, self.h = left + 1, top + 1, right - left - 1, bottom - top - 1
-        self.px = [[img.pixel(self.x0 + x, self.y0 + y) for x in range(self.w)] for y in range(self.h)]
-
-    def where(self, colour):
-        return [(x, y) for y in range(self.h) for x in range(self.w) if self.px[y][x] == colour]
-
+class MapPane(Pane):
     def cross(self):
         """The centre of the cross: its longest row and column."""
         pts = self.where(CROSS)
@@ -57,7 +42,7 @@ class Pane:
 
 
 def shot(s, label):
-    return Pane(s.screenshot(label))
+    return MapPane(s.screenshot(label))
 
 
 def even(columns, spacing):

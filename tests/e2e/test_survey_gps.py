@@ -7,7 +7,7 @@ station's label records. Each time the data file must hold exactly the
 lines the program records, in the order sent, with the totals to match."""
 import sys
 import time
-from qorharness import (Checks, Session, Survey, event_text, event_totals, gps_groups, nmea_valid,
+from qorharness import (Checks, Pane, Session, Survey, event_text, event_totals, gps_groups, nmea_valid,
                         read_records, wait_for)
 
 T = Checks("test_survey_gps")
@@ -78,18 +78,41 @@ def dot_colours(s, label):
     return {(0, 255, 0): "green", (255, 0, 0): "red"}.get(seen.pop()) if len(seen) == 1 else seen
 
 
+def replayed_profiles(s, run):
+    """The profiles come back from the data file as live drawing left them:
+    after a comment and after Toggle View to the map and back. (Live
+    drawing strokes each step and the replay each channel whole, so wide
+    pens' edges and which line lies on top may differ.)"""
+    live = Pane(s.screenshot("profiles-live"))
+    T.check(len(live.where((255, 255, 255))) < live.w * live.h * 0.98, "profiles drawn while recording")
+    run.key("c")
+    run.type_into("Enter Comment", "replay")
+    time.sleep(1.0)
+    diff = live.unmatched_lines(Pane(s.screenshot("profiles-after-comment")))
+    T.check(not diff, f"after a comment the same profiles ({len(diff)} pixels differ: {diff[:5]})")
+    run.key("t")
+    time.sleep(1.5)
+    run.key("t")
+    time.sleep(1.5)
+    diff = live.unmatched_lines(Pane(s.screenshot("profiles-after-toggle")))
+    T.check(not diff, f"after Toggle View and back the same profiles ({len(diff)} pixels differ: {diff[:5]})")
+
+
 def simulated_walk():
     with Session("gps-walk", screen="320x240") as s:
         gps = s.start_gpssim("--type", 0, "--rate", 5, "--baud", 19200, "--quality", 2,
                              "--fault", "badsum", "--fault-every", 7)
-        run = Survey(s, config={38: "0", 40: "2"}, sim_args=["--mode", "stream", "--seed", "6"], gps=gps)
+        run = Survey(s, config={36: "200", 38: "0", 40: "2"}, sim_args=["--mode", "stream", "--seed", "6"],
+                     gps=gps)
         run.launch()
         T.check(dot_colours(s, "fix-meets-mask") == "green", "DGPS meets the mask: green dot")
         path = run.create_file()
+        run.key("t")                        # the profiles, drawn live while recording
         run.key("g")
         time.sleep(8)
         run.key("space")
         time.sleep(1.0)
+        replayed_profiles(s, run)
         gps.control("fault nofix on")
         time.sleep(2.5)
         T.check(dot_colours(s, "no-fix") == "red", "no fix: red dot")

@@ -140,23 +140,24 @@ static void TestWalk()
     CHECK_EQ(SetFilePointer(f, 0, nullptr, FILE_CURRENT), end);
     CHECK_EQ((int)s.size(), 2);
     if (s.size() == 2 && s[0].Points[0].size() == 3 && s[1].Points[0].size() == 2) {
-        // Newest first: R5, R4 with the new offsets, R3 with the ones before the null.
-        CHECK_EQ(s[0].Points[0][0].x, 20);
-        CHECK_EQ(s[0].Points[0][0].y, RowOf(50, 500));
+        // Oldest first, as live drawing ran: R3 with the offsets from before
+        // the null, then R4 and R5 with the new ones.
+        CHECK_EQ(s[0].Points[0][2].x, 20);
+        CHECK_EQ(s[0].Points[0][2].y, RowOf(50, 500));
         CHECK_EQ(s[0].Points[0][1].y, RowOf(40, 500));
-        CHECK_EQ(s[0].Points[1][2].x, 16);
-        CHECK_EQ(s[0].Points[1][2].y, RowOf(30, 0));
+        CHECK_EQ(s[0].Points[1][0].x, 16);
+        CHECK_EQ(s[0].Points[1][0].y, RowOf(30, 0));
         CHECK_EQ(s[0].Points[2][0].x, 0); // hidden channel: not collected
         // After the station's 2 px gap R2 ('D': channel 4 doubled) and R1; the
         // line block ends the walk.
-        CHECK_EQ(s[1].Points[0][0].x, 12);
-        CHECK_EQ(s[1].Points[3][0].y, (int)((2000.0f - (float)(20 * 4.8333 * 4)) * 0.1f));
-        CHECK_EQ(s[1].Points[0][1].y, RowOf(10, 0));
+        CHECK_EQ(s[1].Points[0][1].x, 12);
+        CHECK_EQ(s[1].Points[3][1].y, (int)((2000.0f - (float)(20 * 4.8333 * 4)) * 0.1f));
+        CHECK_EQ(s[1].Points[0][0].y, RowOf(10, 0));
     }
     Settings.ChannelShown[2] = 1;
     // A narrow pane is full after x = 4, 2, 0.
     s = Walk(f, 4, 500);
-    CHECK(s.size() == 1 && s[0].Points[0].size() == 3 && s[0].Points[0][2].x == 0);
+    CHECK(s.size() == 1 && s[0].Points[0].size() == 3 && s[0].Points[0][0].x == 0);
     CloseHandle(f);
 
     // Readings without a line block before them: the walk stops at the start.
@@ -164,7 +165,7 @@ static void TestWalk()
     for (int i = 0; i < 5; ++i) file += Reading('F', 100 * i, 1800);
     f = WriteFileOf(file);
     s = Walk(f, 333, 0);
-    CHECK(s.size() == 1 && s[0].Points[0].size() == 5 && s[0].Points[0][4].x == 333 - 8);
+    CHECK(s.size() == 1 && s[0].Points[0].size() == 5 && s[0].Points[0][0].x == 333 - 8);
     CHECK_EQ(SetFilePointer(f, 0, nullptr, FILE_CURRENT), (DWORD)file.size());
     CloseHandle(f);
 }
