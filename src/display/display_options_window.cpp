@@ -16,7 +16,6 @@
 #include "display/gdi_objects.h"
 #include "display/pane_windows.h"
 #include "display/profile_pane.h"
-#include "display/profile_replay.h"
 #include "settings/config_file.h"
 #include "settings/dialog_controls.h"
 #include "settings/entry_rules.h"
@@ -155,9 +154,12 @@ void AcceptOptions(HWND hwnd)
     ResetPaneRunState();
     CloseOptions(hwnd);
     if (hLoggingWnd && IsWindowVisible(hLoggingWnd)) {
+        // The profile pane's paint replays the profiles from the file.
         if (hBarsWnd) InvalidateRect(hBarsWnd, nullptr, TRUE);
-        if (hCurveWnd) InvalidateRect(hCurveWnd, nullptr, TRUE);
-        ReplayProfilesFromFile();
+        if (hCurveWnd) {
+            InvalidateRect(hCurveWnd, nullptr, TRUE);
+            UpdateWindow(hCurveWnd);
+        }
     }
 }
 

@@ -2,7 +2,6 @@
 // backwards from its end, one record at a time, until the pane is full or
 // the start of the line is reached. The file is the only history.
 #include "display/display_state.h"
-#include "app/window_handles.h"
 #include "display/profile_pane.h"
 #include "display/profile_replay.h"
 #include "app/app_state.h"
@@ -180,11 +179,4 @@ void ReplayProfiles(HWND window)
     if (LogRun.hDataFile == INVALID_HANDLE_VALUE || LogRun.hDataFile == nullptr) return;
     WalkProfileRecords(LogRun.hDataFile, RecordLength, Layout.ProfilePoints, Acq.NullOffset,
                        DrawIntoWindow, window);
-}
-
-void ReplayProfilesFromFile()
-{
-    if (!hCurveWnd || LogView.ShowMap == 1) return;
-    // The pane's paint draws the frame and replays the lines.
-    RedrawWindow(hCurveWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

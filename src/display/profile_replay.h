@@ -2,8 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// Redraws the profiles from the data file after a scale or view change.
-void ReplayProfilesFromFile();
 // Rebuilds the profiles of `window` (the profile pane) from the data file.
 void ReplayProfiles(HWND window);
 void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2, const POINT* list3,

@@ -16,7 +16,6 @@
 #include "app/shell.h"
 #include "app/dialog_template.h"
 #include "display/profile_pane.h"
-#include "display/profile_replay.h"
 #include "display/display_state.h"
 #include "display/status_paint.h"
 #include "gps/gps_state.h"
@@ -391,10 +390,6 @@ static void AfterDialog(int action, INT_PTR result)
             InvalidateRect(hCurveWnd, NULL, TRUE);
         }
         break;
-    case ACT_SCALE_PROFILE:
-        if (result == 1 && LogView.ShowMap == 0 && LogRun.FileState != FILE_NONE)
-            ReplayProfilesFromFile();
-        break;
     default: break;
     }
 }
@@ -453,9 +448,8 @@ static void ToggleView()
         MessageBeep(MB_ICONHAND);
     } else {
         LogView.ShowMap = 0;
-        RepaintPanes();
+        RepaintPanes(); // the profiles come back from the data file
         UpdateWindow(hCurveWnd);
-        ReplayProfilesFromFile();
     }
     LogView.LiveDraw = 1;
 }

@@ -7,7 +7,6 @@
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
 #include "app/app_state.h"
-#include "display/profile_replay.h"
 #include "gps/external_positions.h"
 #include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
@@ -104,12 +103,10 @@ int StopLogging(int force)
 
     if (force == 0 && MessageBoxW(hLoggingWnd, L"Exit Logging?", L"Confirm Exit",
                                   MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        // The profile pane's paint replays the profiles from the file.
         InvalidateRect(hCurveWnd, NULL, TRUE);
         InvalidateRect(hBarsWnd, NULL, TRUE);
-        if (LogView.ShowMap == 0) {
-            UpdateWindow(hCurveWnd);
-            ReplayProfilesFromFile();
-        }
+        UpdateWindow(hCurveWnd);
         SetFocus(hLoggingWnd);
         return 0;
     }
