@@ -99,6 +99,7 @@
 #define IDC_NEW_STATION_VALUE       865
 #define IDC_SPEED_SCALE_MAX         903
 #define IDC_COORDINATES_DISPLAY     961
+#define IDC_MONITOR_RTS             971
 #define IDC_ASCII_LON_LABEL         881
 #define IDC_ASCII_LAT_LABEL         882
 #define IDC_ASCII_COORDINATES       888

@@ -9,6 +9,7 @@
 #include "settings/gps_setup_dialogs.h"
 #include "settings/setup_dialogs.h"
 #include "gps/monitor_gps.h"
+#include "gps/nmea_sentence.h"
 #include "gps/gps_state.h"
 #include "gps/map_options_window.h"
 #include "gps/map_view.h"
@@ -18,6 +19,7 @@
 #include "serial/serial_ports.h"
 #include "serial/delay_events.h"
 #include "settings/config_file.h"
+#include "settings/entry_dialogs.h"
 #include "settings/settings.h"
 
 namespace {
@@ -116,6 +118,9 @@ void RunSetupDialog(HWND hwnd, const SetupDialogEntry& dialog)
 void OpenGpsMonitor(HWND hwnd)
 {
     Settings.MonitorRts = 0;
+    // A total station's input is picked before its records are shown.
+    if (Settings.GpsEnabled == 1 && Settings.GpsType >= GPS_TYPE_TOTAL_STATION)
+        RunDialogTemplate(hwnd, L"GetMonitorRts", MonitorRtsDlgProc, 0);
     if (Settings.GpsEnabled == 1 && OpenGpsPort())
         hGpsThread = CreateThread(nullptr, 0, GpsMonitorReaderThread, nullptr, 0, nullptr);
     ShowWindow(hMonitorGpsWnd, SW_SHOW);

@@ -308,6 +308,35 @@ INT_PTR CALLBACK CoordinatesDisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam,
     return FALSE;
 }
 
+// ---- Select RTS to Monitor ---------------------------------------------
+
+INT_PTR CALLBACK MonitorRtsDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG: {
+        // The inputs that exist; only the first one in this system.
+        const wchar_t* inputs[3] = {L"RTS #1"};
+        int count = 1;
+        if (Settings.Gps2Enabled == 1) inputs[count++] = L"RTS #2";
+        if (Settings.Gps3Enabled == 1) inputs[count++] = L"RTS #3";
+        FillCombo(dialog, IDC_MONITOR_RTS, inputs, count, Settings.MonitorRts);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            const int choice = ComboChoice(dialog, IDC_MONITOR_RTS);
+            if (choice >= 0) Settings.MonitorRts = choice;
+            AccessConfigFile(CONFIG_SAVE);
+        }
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
 // ---- ASCII File Parameters ---------------------------------------------
 
 static void ShowAsciiColumnLabels(HWND dialog)

@@ -4,8 +4,10 @@ fills with the receiver's lines and stands still while paused; Send puts
 the command line on the wire; after the receiver's XOFF, Send says it
 could not send instead of hanging, and after XON it gets through again.
 Then GPS Port Setup by keys: Escape changes no byte of the configuration
-file, Up and Return change its first line (GPS input) alone; and Logger
-Setup's reset deletes the file and ends the program."""
+file, Up and Return change its first line (GPS input) alone; Survey,
+System and Logger Setup by their underlined letters; a total station's
+monitor asks for its input first; and Logger Setup's reset deletes the
+file and ends the program."""
 import os
 import sys
 import time
@@ -20,6 +22,52 @@ def list_pixels(s, label):
     """The rows of the list area (the upper part of the screen)."""
     img = s.screenshot(label)
     return img.data[3 * img.width * 12:3 * img.width * (img.height // 2)]
+
+
+# Main-menu key, dialog, keys in it (the underlined letters reach a field,
+# which then has all its text selected), and the lines OK changes.
+SETUP_BY_KEYS = [
+    ("s", "Survey Setup", ["alt+l", "type:L9", "alt+d", "Down"], {52: b"L9", 55: b"2"}),
+    ("y", "System Setup", ["alt+x", "type:1.5", "alt+y", "type:-2"], {74: b"1.500000", 75: b"-2.000000"}),
+    ("o", "Logger Setup", ["alt+u", "Down", "alt+a", "Up"], {4: b"1", 7: b"0"}),
+]
+
+
+def setup_dialogs_by_keys(s, main, config):
+    """Each setup dialog driven by its underlined letters: Escape keeps
+    every byte of the file, Return changes exactly the lines edited."""
+    for menu_key, caption, keys, want in SETUP_BY_KEYS:
+        before = open(config, "rb").read()
+        for final in ("Escape", "Return"):
+            s.key(menu_key, window=main)
+            wid = s.wait_window(f"^{caption}$")
+            time.sleep(0.5)
+            for k in keys:
+                if k.startswith("type:"):
+                    s.x.type(k[5:], window=wid)
+                else:
+                    s.key(k, window=wid)
+            s.answer(caption, final)
+            time.sleep(0.5)
+        after = open(config, "rb").read().split(b"\r\n")
+        changed = {n + 1: b for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b}
+        T.check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
+
+
+def total_station_monitor(s, main):
+    """GPS input on and NMEA Data "RTS Trimble" by their letters; Monitor
+    GPS then asks which total-station input to show first."""
+    s.key("g", window=main)
+    wid = s.wait_window("^GPS Port Setup$")
+    time.sleep(0.5)
+    s.key("alt+i", "Down", "alt+n", "End", window=wid)
+    s.answer("GPS Port Setup", "Return")
+    s.key("n", window=main)
+    s.answer("Select RTS to Monitor", "Return")
+    time.sleep(1.0)
+    T.check(not s.windows("^Select RTS to Monitor$"), "RTS Trimble: Monitor GPS asks for the RTS input first")
+    s.key("x", window=main)
+    time.sleep(1.0)
 
 
 def monitor():
@@ -70,6 +118,9 @@ def monitor():
         after = open(config, "rb").read().split(b"\r\n")
         changed = [n + 1 for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b]
         T.check(changed == [37] and after[36] == b"0", f"Up, Return: GPS input off, nothing else ({changed})")
+
+        setup_dialogs_by_keys(s, main, config)
+        total_station_monitor(s, main)
 
         # Logger Setup's "Reset to Default Settings", answered Yes.
         s.key("o", window=main)

@@ -1,7 +1,7 @@
 // The setup dialogs on their real templates: what follows a choice (the
 // GPS labels and RTS units list, Survey Setup's fields of each logging
-// mode), OK changes exactly the configuration lines the dialog owns,
-// Cancel changes no byte.
+// mode, the total-station inputs), OK changes exactly the configuration
+// lines the dialog owns, Cancel changes no byte.
 #include <windows.h>
 
 #include <string>
@@ -12,6 +12,7 @@
 #include "resource_ids.h"
 #include "settings/config_file.h"
 #include "settings/derived_values.h"
+#include "settings/entry_dialogs.h"
 #include "settings/gps_setup_dialogs.h"
 #include "settings/setup_dialogs.h"
 #include "settings/settings.h"
@@ -195,6 +196,27 @@ void TestSystemAndLoggerSetup()
     CHECK(Confirm(d, before) == std::vector<int>({4, 76}));
 }
 
+// The total-station input: only those that exist are listed; the choice
+// lasts until the program ends and is not a line of the file.
+void TestMonitorRts()
+{
+    const std::vector<std::string> before = ConfigLines();
+    HWND d = Open(L"GetMonitorRts", MonitorRtsDlgProc);
+    char title[64] = "";
+    GetWindowTextA(d, title, sizeof title);
+    CHECK_STR(title, "Select RTS to Monitor");
+    CHECK_EQ((int)SendDlgItemMessageW(d, IDC_MONITOR_RTS, CB_GETCOUNT, 0, 0), 1);
+    CHECK_STR(Text(d, IDC_MONITOR_RTS), "RTS #1");
+    SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+    Settings.Gps3Enabled = 1;
+    d = Open(L"GetMonitorRts", MonitorRtsDlgProc);
+    Choose(d, IDC_MONITOR_RTS, 1);
+    CHECK_STR(Text(d, IDC_MONITOR_RTS), "RTS #3");
+    CHECK(Confirm(d, before).empty());
+    CHECK_EQ(Settings.MonitorRts, 1);
+    Settings.Gps3Enabled = 0;
+}
+
 } // namespace
 
 int main()
@@ -217,6 +239,7 @@ int main()
         TestSurveySetup(name);
     }
     TestSystemAndLoggerSetup();
+    TestMonitorRts();
     AccessConfigFile(CONFIG_DELETE);
     wchar_t folder[MAX_PATH];
     CeDevicePath(L"\\KVTINI", folder, MAX_PATH);
