@@ -1,12 +1,14 @@
 // The profile display options window: for each channel whether it is
-// drawn, its pen width and colour; the amplitude range; linear or
-// compressed profiles. OK stores, saves, rebuilds the pens and grids and
+// drawn, its pen width and colour; the amplitude range and the grid lines
+// it gives; linear or compressed profiles. OK stores, saves, rebuilds the pens and grids and
 // replays the profiles; Cancel changes nothing. It is driven by keys like
 // a dialog (Tab, arrows, Enter, Escape, the underlined letters): the
 // message loop hands it IsDialogMessage.
 #include "display/display_options_window.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/message_table.h"
@@ -19,6 +21,7 @@
 #include "settings/config_file.h"
 #include "settings/dialog_controls.h"
 #include "settings/entry_rules.h"
+#include "settings/grid_table.h"
 #include "settings/settings.h"
 
 namespace {
@@ -32,6 +35,7 @@ enum {
     ID_COMPRESSED = 614,
     ID_SCALE_MIN = 615,
     ID_SCALE_MAX = 616,
+    ID_GRID_LINES = 617,
 };
 
 COLORREF Colour[CHANNELS]; // working colours until OK
@@ -49,6 +53,30 @@ HWND AddControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD styl
 }
 
 RECT Swatch(int i) { return RECT{sx(196), sy(30 + 20 * i), sx(214), sy(44 + 20 * i)}; }
+
+// The values at which the profile pane will draw its grid lines for the
+// range being typed, highest first.
+void ShowGridLines(HWND hwnd)
+{
+    const float minimum = (float)GetNumber(hwnd, ID_SCALE_MIN);
+    const float maximum = CorrectProfileMaximum(minimum, (float)GetNumber(hwnd, ID_SCALE_MAX));
+    const int height = Layout.ProfileHeight > 0 ? Layout.ProfileHeight : 200;
+    const float perUnit = (float)height / (maximum - minimum);
+    GridTable grid = {};
+    int32_t zeroSide = 0;
+    BuildGridTable(&grid, height, minimum, maximum, perUnit, &zeroSide);
+    std::vector<float> values;
+    for (int k = 1; k <= grid.Count && k <= 9; ++k)
+        values.push_back(maximum - (float)grid.Row[k] / perUnit);
+    std::sort(values.begin(), values.end(), [](float a, float b) { return a > b; });
+    wchar_t text[200] = L"Grid lines:";
+    for (size_t k = 0; k < values.size(); ++k) {
+        wchar_t value[24];
+        swprintf(value, 24, L"%ls%.0f", k == 0 ? L" " : L", ", (double)values[k]);
+        wcscat(text, value);
+    }
+    SetDlgItemTextW(hwnd, ID_GRID_LINES, text);
+}
 
 LRESULT CreateOptionControls(HWND hwnd, UINT, WPARAM, LPARAM)
 {
@@ -76,8 +104,10 @@ LRESULT CreateOptionControls(HWND hwnd, UINT, WPARAM, LPARAM)
     AddControl(hwnd, L"STATIC", L"Ma&ximum", SS_LEFT, 10, 134, 60, 16, -1);
     AddControl(hwnd, L"EDIT", L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 72, 132, 70, 18,
                ID_SCALE_MAX);
+    AddControl(hwnd, L"STATIC", L"", SS_LEFT, 148, 110, 88, 42, ID_GRID_LINES);
     SetNumber(hwnd, ID_SCALE_MIN, L"%.0f", Settings.ProfileScaleMin);
     SetNumber(hwnd, ID_SCALE_MAX, L"%.0f", Settings.ProfileScaleMax);
+    ShowGridLines(hwnd);
     HWND linear =
         AddControl(hwnd, L"BUTTON", L"&Linear Profiles", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
                    10, 156, 180, 18, ID_LINEAR);
@@ -172,6 +202,8 @@ LRESULT HandleOptionCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM)
         CloseOptions(hwnd);
     else if (id >= ID_COLOUR && id < ID_COLOUR + CHANNELS)
         ChooseChannelColour(hwnd, id - ID_COLOUR);
+    else if ((id == ID_SCALE_MIN || id == ID_SCALE_MAX) && HIWORD(wParam) == EN_CHANGE)
+        ShowGridLines(hwnd);
     return 0;
 }
 

@@ -411,6 +411,12 @@ def config_lines(edits=None, gps=False):
     return b"\r\n".join(lines)
 
 
+def changed_lines(before, after):
+    """{line number: new text} of the lines in which two configuration
+    files' bytes differ."""
+    return {n + 1: b for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after.split(b"\r\n"))) if a != b}
+
+
 def read_records(path):
     """The data file's 27-byte records (records are never split at line
     feeds: a reading carries raw bytes) and the file's size."""
@@ -717,6 +723,21 @@ class Session:
             if wait_for(lambda: wid not in self.windows(f"^{caption}$"), 8, 0.2, fail=False):
                 return wid
         raise HarnessError(f"{caption!r} did not close on {key}")
+
+    def dialog_by_keys(self, window, key, caption, keys, final):
+        """key in window (a tuple: keys one after the other, as through a
+        menu) opens the dialog of this caption; keys in it (a "type:"
+        prefix types the rest as text), then final closes it."""
+        self.key(*(key if isinstance(key, tuple) else (key,)), window=window)
+        wid = self.wait_window(f"^{caption}$")
+        time.sleep(0.5)
+        for k in keys:
+            if k.startswith("type:"):
+                self.x.type(k[5:], window=wid)
+            else:
+                self.key(k, window=wid)
+        self.answer(caption, final)
+        time.sleep(0.5)
 
     def key(self, *keys, window=None, delay_ms=50):
         self.x.key(*keys, window=window, delay_ms=delay_ms)

@@ -12,7 +12,7 @@ import os
 import sys
 import time
 
-from qorharness import Checks, Session, config_lines, wait_for
+from qorharness import Checks, Session, changed_lines, config_lines, wait_for
 
 T = Checks("test_gps_monitor")
 COMMAND = b"$PASHS,NME,POS,A,ON\r\n"
@@ -39,18 +39,8 @@ def setup_dialogs_by_keys(s, main, config):
     for menu_key, caption, keys, want in SETUP_BY_KEYS:
         before = open(config, "rb").read()
         for final in ("Escape", "Return"):
-            s.key(menu_key, window=main)
-            wid = s.wait_window(f"^{caption}$")
-            time.sleep(0.5)
-            for k in keys:
-                if k.startswith("type:"):
-                    s.x.type(k[5:], window=wid)
-                else:
-                    s.key(k, window=wid)
-            s.answer(caption, final)
-            time.sleep(0.5)
-        after = open(config, "rb").read().split(b"\r\n")
-        changed = {n + 1: b for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b}
+            s.dialog_by_keys(main, menu_key, caption, keys, final)
+        changed = changed_lines(before, open(config, "rb").read())
         T.check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
 
 
@@ -115,9 +105,8 @@ def monitor():
         s.key("g", window=main)
         s.key("Up", window=s.wait_window("^GPS Port Setup$"))
         s.answer("GPS Port Setup", "Return")
-        after = open(config, "rb").read().split(b"\r\n")
-        changed = [n + 1 for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b]
-        T.check(changed == [37] and after[36] == b"0", f"Up, Return: GPS input off, nothing else ({changed})")
+        changed = changed_lines(before, open(config, "rb").read())
+        T.check(changed == {37: b"0"}, f"Up, Return: GPS input off, nothing else ({changed})")
 
         setup_dialogs_by_keys(s, main, config)
         total_station_monitor(s, main)

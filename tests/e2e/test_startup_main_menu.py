@@ -8,7 +8,7 @@ import os
 import sys
 import time
 
-from qorharness import DEFAULT_CONFIG, Checks, Session, wait_for
+from qorharness import DEFAULT_CONFIG, Checks, Session, changed_lines, wait_for
 
 SECOND_COPY_EXIT = 255            # WinMain's -1 as the launcher reports it
 T = Checks("test_startup_main_menu")
@@ -79,9 +79,8 @@ def check_display_options(s, main, config):
         time.sleep(0.8)
         s.key(*keys, window=window)
         s.wait_window("^Display Options$", gone=True)
-    after = file_bytes(config).split(b"\r\n")
-    changed = [n + 1 for n, (a, b) in enumerate(zip(before.split(b"\r\n"), after)) if a != b]
-    check(changed == [18] and after[17] == b"3", f"Display Options: Escape, then width 3 for channel 1 ({changed})")
+    changed = changed_lines(before, file_bytes(config))
+    check(changed == {18: b"3"}, f"Display Options: Escape, then width 3 for channel 1 ({changed})")
 
 
 def check_storage_folder_and_highlight_wrap():

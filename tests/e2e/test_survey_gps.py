@@ -7,8 +7,8 @@ station's label records. Each time the data file must hold exactly the
 lines the program records, in the order sent, with the totals to match."""
 import sys
 import time
-from qorharness import (Checks, Pane, Session, Survey, event_text, event_totals, gps_groups, nmea_valid,
-                        read_records, wait_for)
+from qorharness import (Checks, Pane, Session, Survey, changed_lines, event_text, event_totals, gps_groups,
+                        nmea_valid, read_records, wait_for)
 
 T = Checks("test_survey_gps")
 # One second of a GlobalSat BU-353-S4 (SiRF-IV) as it came off the wire.
@@ -98,6 +98,32 @@ def replayed_profiles(s, run):
     T.check(not diff, f"after Toggle View and back the same profiles ({len(diff)} pixels differ: {diff[:5]})")
 
 
+# Logging-window key (a tuple: through the popup menu), dialog, keys in it,
+# and the configuration lines OK changes.
+ENTRY_BY_KEYS = [
+    ("p", "Enter Scale", ["alt+i", "type:-100", "alt+a", "type:300"], {35: b"-100.000000", 36: b"300.000000"}),
+    ("b", "Speed Bar Scale", ["alt+s", "type:5"], {46: b"5.000000"}),
+    ("w", "GPS Warning Mask", ["Tab", "Tab", "Tab", "type:2.5"], {73: b"2.500000"}),
+    (("m", "y", "c"), "Display Coordinates", ["Down"], {57: b"1"}),
+]
+
+
+def entry_dialogs_by_keys(s, run):
+    """The logging window's entry dialogs by keys: Escape keeps every byte
+    of the configuration file, Return changes exactly the lines edited;
+    the profiles come back on the new scale."""
+    config = s.path("KVTINI", "Q61MK2CX.INI")
+    for key, caption, keys, want in ENTRY_BY_KEYS:
+        before = open(config, "rb").read()
+        for final in ("Escape", "Return"):
+            s.dialog_by_keys(run.main, key, caption, keys, final)
+        changed = changed_lines(before, open(config, "rb").read())
+        T.check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
+    pane = Pane(s.screenshot("profiles-new-scale"))
+    drawn = sum(1 for row in pane.px for p in row if p not in ((255, 255, 255), (192, 192, 192), (0, 0, 0)))
+    T.check(drawn > 500, f"the profiles replayed on the new scale ({drawn} line pixels)")
+
+
 def simulated_walk():
     with Session("gps-walk", screen="320x240") as s:
         gps = s.start_gpssim("--type", 0, "--rate", 5, "--baud", 19200, "--quality", 2,
@@ -113,6 +139,7 @@ def simulated_walk():
         run.key("space")
         time.sleep(1.0)
         replayed_profiles(s, run)
+        entry_dialogs_by_keys(s, run)
         gps.control("fault nofix on")
         time.sleep(2.5)
         T.check(dot_colours(s, "no-fix") == "red", "no fix: red dot")
