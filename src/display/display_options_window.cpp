@@ -1,9 +1,9 @@
 // The profile display options window: for each channel whether it is
 // drawn, its pen width and colour; the amplitude range and the grid lines
-// it gives; linear or compressed profiles. OK stores, saves, rebuilds the pens and grids and
-// replays the profiles; Cancel changes nothing. It is driven by keys like
-// a dialog (Tab, arrows, Enter, Escape, the underlined letters): the
-// message loop hands it IsDialogMessage.
+// it gives; linear or compressed profiles. OK stores, saves, rebuilds the
+// pens and grids and replays the profiles; Cancel changes nothing. It is
+// driven by keys like a dialog (Tab, arrows, Enter, Escape, the underlined
+// letters): the message loop hands it IsDialogMessage.
 #include "display/display_options_window.h"
 
 #include <algorithm>

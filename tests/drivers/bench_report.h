@@ -1,12 +1,26 @@
-// Timing helpers of the bench drivers: milliseconds between two
-// performance-counter readings, and a series reported as "key=value" lines
-// (median and 99th percentile) for tools/bench.
+// Helpers of the bench drivers: a pane-sized window to draw in,
+// milliseconds between two performance-counter readings, and a series
+// reported as "key=value" lines (median and 99th percentile) for
+// tools/bench.
 #pragma once
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+// A visible white window of w x h at the screen's corner, served by proc.
+inline HWND CreatePaneWindow(HINSTANCE instance, WNDPROC proc, int w, int h)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"BenchPane";
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    RegisterClassW(&wc);
+    return CreateWindowW(L"BenchPane", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr,
+                         nullptr, instance, nullptr);
+}
 
 inline double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f)
 {

@@ -36,14 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     if (commandLine && *commandLine) Out = std::fopen(commandLine, "w");
     if (!Out) return 1;
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"MapBench";
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    RegisterClassW(&wc);
-    HWND pane = CreateWindowW(L"MapBench", L"map bench", WS_POPUP | WS_VISIBLE, 0, 0, 215, 200,
-                              nullptr, nullptr, instance, nullptr);
+    HWND pane = CreatePaneWindow(instance, DefWindowProcW, 215, 200);
     Screen.Class = 1;
     Screen.FontScale = Screen.ScaleX = Screen.ScaleY = 1.0;
     Layout.ProfileWidth = 215;

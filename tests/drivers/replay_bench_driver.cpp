@@ -92,14 +92,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     ComputeDerivedValues();
     CreateSharedPensAndBrushes();
 
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = CurveWndProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"ReplayBench";
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    RegisterClassW(&wc);
-    HWND pane = CreateWindowW(L"ReplayBench", L"replay bench", WS_POPUP | WS_VISIBLE, 0, 0, PANE,
-                              PANE, nullptr, nullptr, instance, nullptr);
+    HWND pane = CreatePaneWindow(instance, CurveWndProc, PANE, PANE);
 
     wchar_t path[MAX_PATH];
     GetTempPathW(MAX_PATH, path);

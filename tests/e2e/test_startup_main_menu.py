@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Start-up and main menu at 240x320, 320x240, 480x640 and 800x480: the
-default configuration file byte for byte, the main window's place, one copy
-only (-1), Exit ends with 0; also the "Storage" folder, a corrupt file reset,
-the highlight wrap and "PROGRAM STOP" after 20 days of uptime.
+"""Start-up and main menu at 240x320, 320x240, 480x640, 640x480 and
+800x480: the default configuration file byte for byte, the main window's
+place, the start screen's bracket and picture, one copy only (-1), Exit ends
+with 0; also the "Storage" folder, a corrupt file reset, the highlight wrap
+and "PROGRAM STOP" after 20 days of uptime.
 """
 import os
 import sys
@@ -128,6 +129,7 @@ def check_uptime_stop():
 
 
 if __name__ == "__main__":
-    sizes = [lambda w=w, h=h: check_screen(w, h) for w, h in ((240, 320), (320, 240), (480, 640), (800, 480))]
+    sizes = [lambda w=w, h=h: check_screen(w, h)
+             for w, h in ((240, 320), (320, 240), (480, 640), (640, 480), (800, 480))]
     sys.exit(T.run(*sizes, check_storage_folder_and_highlight_wrap, check_corrupted_configuration_reset,
                    check_uptime_stop))
