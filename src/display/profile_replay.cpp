@@ -1,5 +1,5 @@
 // Rebuilding the profile pane from the data file: the file is read
-// backwards from its end, one record at a time, until the pane is full or
+// backwards from its end, record by record, until the pane is full or
 // the start of the line is reached. The file is the only history.
 #include "display/display_state.h"
 #include "display/profile_pane.h"
@@ -12,6 +12,7 @@
 #include "logging/log_run.h"
 #include "settings/settings.h"
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -51,19 +52,40 @@ static bool IsReadingLetter(unsigned char letter)
     }
 }
 
-// Moves back one record, reads it and leaves the file pointer at its start.
-static bool StepBack(HANDLE file, int length, unsigned char* record)
+// Reads the file backwards a block of records at a time: between the
+// readings of a slow survey lie many GPS records, and one system call per
+// record would make a replay take seconds.
+struct BackwardReader {
+    HANDLE File;
+    DWORD Length;
+    DWORD Position; // start of the record read last
+    DWORD BlockStart, BlockEnd; // the file bytes in Block
+    std::vector<unsigned char> Block;
+};
+
+enum { RECORDS_PER_BLOCK = 128 };
+
+// The record before the one read last, its line feed made a terminator.
+static bool StepBack(BackwardReader& r, unsigned char* record)
 {
-    DWORD position = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
-    if (position == INVALID_SET_FILE_POINTER || position < (DWORD)length) return false;
-    SetFilePointer(file, (LONG)(position - length), nullptr, FILE_BEGIN);
-    DWORD got = 0;
-    if (!ReadFile(file, record, (DWORD)length, &got, nullptr) || got != (DWORD)length) {
-        SetFilePointer(file, (LONG)position, nullptr, FILE_BEGIN);
-        return false;
+    if (r.Position < r.Length) return false;
+    const DWORD at = r.Position - r.Length;
+    if (at < r.BlockStart || at + r.Length > r.BlockEnd) {
+        // The block ends with this record and starts on a record boundary.
+        const DWORD span = r.Length * RECORDS_PER_BLOCK;
+        const DWORD start = at + r.Length > span ? at + r.Length - span : at % r.Length;
+        r.Block.resize(at + r.Length - start);
+        DWORD got = 0;
+        if (SetFilePointer(r.File, (LONG)start, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+            !ReadFile(r.File, r.Block.data(), (DWORD)r.Block.size(), &got, nullptr) ||
+            got != r.Block.size())
+            return false;
+        r.BlockStart = start;
+        r.BlockEnd = start + got;
     }
-    SetFilePointer(file, (LONG)(position - length), nullptr, FILE_BEGIN);
-    record[length - 1] = 0;
+    std::memcpy(record, r.Block.data() + (at - r.BlockStart), r.Length);
+    record[r.Length - 1] = 0;
+    r.Position = at;
     return true;
 }
 
@@ -101,10 +123,11 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
 
     const DWORD start = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
     if (start == INVALID_SET_FILE_POINTER) return;
+    BackwardReader reader{file, (DWORD)recordLength, start, 0, 0, {}};
     int x = startX;
     int count = 0;
     // A file without a line block before its readings ends at its start.
-    while (StepBack(file, recordLength, record.data())) {
+    while (StepBack(reader, record.data())) {
         unsigned char tag = record[0];
         if (tag == 'Z') break;
         if (tag == 'S') {
@@ -119,7 +142,7 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
             offsets[3] = PreviousOffset(record.data(), recordLength);
             bool whole = true;
             for (int channel = 2; channel >= 0 && whole; --channel) {
-                whole = StepBack(file, recordLength, record.data());
+                whole = StepBack(reader, record.data());
                 if (whole) offsets[channel] = PreviousOffset(record.data(), recordLength);
             }
             if (!whole) break;

@@ -168,6 +168,24 @@ static void TestWalk()
     CHECK(s.size() == 1 && s[0].Points[0].size() == 5 && s[0].Points[0][0].x == 333 - 8);
     CHECK_EQ(SetFilePointer(f, 0, nullptr, FILE_CURRENT), (DWORD)file.size());
     CloseHandle(f);
+
+    // 405 records read backwards in blocks of 128 from the end: a null
+    // group from record 276 has channel 1 in one block and 2-4 in the next.
+    // Every reading in its place, decoded with the offsets of its time.
+    file = TextRecord("Z06122026 10:00:00");
+    for (int i = 0; i < 400; ++i) {
+        file += Reading('T', i % 90);
+        if (i == 274)
+            for (int c = 0; c < 4; ++c) file += OffsetRecord(7, 0);
+    }
+    f = WriteFileOf(file);
+    s = Walk(f, 1000, 7);
+    bool inPlace = s.size() == 1 && s[0].Points[0].size() == 400;
+    for (int i = 0; inPlace && i < 400; ++i)
+        inPlace = s[0].Points[0][i].x == 1000 - 2 * (399 - i) &&
+                  s[0].Points[0][i].y == RowOf(i % 90, i > 274 ? 7.0f : 0.0f);
+    CHECK(inPlace);
+    CloseHandle(f);
 }
 
 int main()
