@@ -4,7 +4,9 @@ replayed (type "GGA"); the simulated receiver walking lines (type
 "GGA/GSA", 5 Hz, a bad checksum every 7th epoch); a total station's GGA in
 feet in a GPS-only survey that fills a small position store; a total
 station's label records. Each time the data file must hold exactly the
-lines the program records, in the order sent, with the totals to match."""
+lines the program records, in the order sent, with the totals to match.
+During the walk, the profiles replayed from the file after a comment and
+after Toggle View, and the logging window's entry dialogs by keys."""
 import sys
 import time
 from qorharness import (Checks, Pane, Session, Survey, changed_lines, event_text, event_totals, gps_groups,
