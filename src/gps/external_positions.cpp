@@ -98,16 +98,23 @@ int AsciiLinePosition(const char* line, double* northing, double* easting)
     return 1;
 }
 
+// How a data file's sentences are decoded: as its header says they were
+// recorded, or as the receiver now set up when it does not say.
+struct RecordedGps {
+    int Type, RtsUnits;
+    GpsFormatRecord Format;
+};
+
 // A recorded GPS sentence's position, decoded as a live one would be.
-int SentencePosition(const char* sentence, double* northing, double* easting)
+int SentencePosition(const char* sentence, const RecordedGps& gps, double* northing,
+                     double* easting)
 {
-    if (!std::strstr(sentence, GpsFormat.SentenceId) ||
-        CheckSentence(sentence, Settings.GpsType != GPS_TYPE_TOTAL_STATION) != SENTENCE_VALID)
+    if (!std::strstr(sentence, gps.Format.SentenceId) ||
+        CheckSentence(sentence, gps.Type != GPS_TYPE_TOTAL_STATION) != SENTENCE_VALID)
         return 0;
     PositionFields f = {};
     f.LatitudeSign = f.LongitudeSign = 1;
-    DecodePositionFields(sentence, GpsFormat, Settings.GpsType, Settings.Units, Settings.RtsUnits,
-                         &f);
+    DecodePositionFields(sentence, gps.Format, gps.Type, Settings.Units, gps.RtsUnits, &f);
     if (!f.PositionOk) return 0;
     *northing = f.First, *easting = f.Second;
     if (f.Geographic)
@@ -126,10 +133,15 @@ int ForEachPosition(const wchar_t* path, int kind, F take)
         });
     RecordGroupReader reader = {};
     char sentence[512];
+    RecordedGps gps = {Settings.GpsType, Settings.RtsUnits, GpsFormat};
+    long records = 0;
     return ForEachRecord(path, [&](const char* rec) {
+        // The header (its first three records) names the receiver's type.
+        if (records++ < 3 && RecordedGpsType(rec, &gps.Type, &gps.RtsUnits))
+            LoadGpsFormat(gps.Type, &gps.Format);
         double n, e;
         if (FeedDataRecord(&reader, rec, sentence, sizeof sentence) &&
-            SentencePosition(sentence, &n, &e))
+            SentencePosition(sentence, gps, &n, &e))
             take(n, e);
     });
 }

@@ -60,6 +60,14 @@ long ThinningStep(long count, long budget)
     return k;
 }
 
+int RecordedGpsType(const char* rec, int* type, int* rtsUnits)
+{
+    if (rec[0] != 'G' || rec[19] < '0' || rec[19] > '9') return 0;
+    *type = rec[19] == '9' ? 8 : rec[19] - '0';
+    if (rec[17] >= '0' && rec[17] <= '2') *rtsUnits = rec[17] - '0';
+    return 1;
+}
+
 int FeedDataRecord(RecordGroupReader* r, const char* rec, char* sentence, size_t sentenceSize)
 {
     enum { TEXT_CHARS = 25 };

@@ -19,6 +19,11 @@ int AsciiPosition(const char* line, int latColumn, int lonColumn, int delimiter,
 // when count fits, else the smallest k from 2 up with count / k < budget.
 long ThinningStep(long count, long budget);
 
+// 1 when rec is a data file's G header record: the GPS type it was
+// recorded with (column 19; type 8 is written 9) in type, and the
+// total-station units (column 17) in rtsUnits when it has them.
+int RecordedGpsType(const char* rec, int* type, int* rtsUnits);
+
 // Reassembles the GPS record groups of a data file, record by record: an
 // '@' first record, '#' continuations, the '!' trailer. Other records pass.
 struct RecordGroupReader {

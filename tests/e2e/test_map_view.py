@@ -13,7 +13,7 @@ cross shrinks. External positions: an ASCII file of 5000 points 5 cm apart
 on a device with 500 kB free is thinned to every third point (single
 pixels, at most one column in two), removed again, and a file without a
 position gives "Format not supported"; an earlier data file's recorded
-positions are shown on their row."""
+positions are shown on their row, decoded as its header's receiver type."""
 import math
 import os
 import sys
@@ -78,11 +78,12 @@ def external_files(s, run):
     s.answer("FILE ERROR", "Return")
     T.check(not shot(s, "format-not-supported").where(EXTERNAL), "a file without positions: nothing shown")
 
-    # An earlier survey's data file: GGA record groups along a row 2 m south.
-    records = b""
+    # An earlier survey's data file, its header saying the receiver sent GLL
+    # (type 5; this one sends GGA): record groups along a row 2 m south.
+    records = b"G   0.00   0.000  05" + b" " * 6 + b"\n"
     for i in range(40):
-        body = (f"GPGGA,1200{i:02d}.00,{4807.038 - 2 / 111320 * 60:.6f},N,"
-                f"{1131.0 + (i * 0.25 - 5) * metre_lon * 60:012.6f},E,2,09,1.2,512.3,M,47.0,M,,")
+        body = (f"GPGLL,{4807.038 - 2 / 111320 * 60:.6f},N,"
+                f"{1131.0 + (i * 0.25 - 5) * metre_lon * 60:012.6f},E,1200{i:02d}.00,A")
         line = f"${body}*{reduce(lambda a, c: a ^ ord(c), body, 0):02X}".encode()
         chunks = [line[k:k + 25].ljust(25) for k in range(0, len(line), 25)]
         records += b"".join((b"@" if k == 0 else b"#") + c + b"\n" for k, c in enumerate(chunks))

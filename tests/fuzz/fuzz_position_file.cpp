@@ -16,9 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             AsciiPosition(line.c_str(), column, 10 - column, delimiter, &a, &b);
     RecordGroupReader reader = {};
     char sentence[64];
-    for (size_t at = 0; at + 27 <= size; at += 27)
+    int type, units;
+    for (size_t at = 0; at + 27 <= size; at += 27) {
+        RecordedGpsType(reinterpret_cast<const char*>(data) + at, &type, &units);
         FeedDataRecord(&reader, reinterpret_cast<const char*>(data) + at, sentence,
                        sizeof sentence);
+    }
     ThinningStep((long)size * 1000, (long)(size % 97));
     return 0;
 }

@@ -1,5 +1,6 @@
 // External position files: the fields of ASCII lines by delimiter, the
-// thinning step, and GPS sentences reassembled from data file records.
+// thinning step, and GPS sentences reassembled from data file records with
+// the type their header names.
 #include <string>
 
 #include "gps/position_file.h"
@@ -49,6 +50,16 @@ void TestDataRecords()
     for (const char* rec : recs)
         if (FeedDataRecord(&r, rec, sentence, sizeof sentence)) got += std::string(sentence) + "|";
     CHECK_STR(got, "$GPGGA,030721.000,3747.0876,S,17518.8934,E,1,08,1.1,60.1,M,23.7,M,,0000*7D|");
+
+    // The header's G record: the type it was recorded with (8 as 9) and the
+    // total-station units of types 7 and 8.
+    int type = -1, units = -1;
+    CHECK(RecordedGpsType("G   0.00   0.001  051     \n", &type, &units) && type == 5 &&
+          units == -1);
+    CHECK(RecordedGpsType("G   1.25  -0.50021091     \n", &type, &units) && type == 8 &&
+          units == 1);
+    CHECK(!RecordedGpsType("G   0.00   0.001  0 1     \n", &type, &units)); // no type written
+    CHECK(!RecordedGpsType("@$GPGGA,030721.000,3747.08\n", &type, &units));
 }
 
 } // namespace
