@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"
+#include "config_file_access.h"
 #include "test_check.h"
 #include <cstring>
 #include <sstream>
@@ -32,25 +33,6 @@ static std::string Join(const std::vector<std::string>& lines, const char* eol =
     std::string text;
     for (const std::string& line : lines) text += line + eol;
     return text;
-}
-
-static std::wstring ConfigPath()
-{
-    wchar_t path[MAX_PATH];
-    ConfigFilePath(path, MAX_PATH);
-    return path;
-}
-
-static std::string ReadBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    char chunk[512];
-    DWORD got;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
 }
 
 static void WriteBytes(const std::wstring& path, const std::string& bytes)
@@ -292,9 +274,6 @@ int main()
     TestLongLines();
     TestReadConfigLine();
 
-    AccessConfigFile(CONFIG_DELETE);
-    wchar_t folder[MAX_PATH];
-    CeDevicePath(L"\\KVTINI", folder, MAX_PATH);
-    RemoveDirectoryW(folder);
+    RemoveConfigFile();
     return TestSummary("test_config_file");
 }

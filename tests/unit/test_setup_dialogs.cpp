@@ -16,20 +16,14 @@
 #include "settings/gps_setup_dialogs.h"
 #include "settings/setup_dialogs.h"
 #include "settings/settings.h"
+#include "config_file_access.h"
 #include "test_check.h"
 
 namespace {
 
 std::vector<std::string> ConfigLines()
 {
-    wchar_t path[MAX_PATH];
-    ConfigFilePath(path, MAX_PATH);
-    std::string bytes;
-    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    char chunk[512];
-    DWORD got;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
+    const std::string bytes = ReadBytes(ConfigPath());
     std::vector<std::string> lines;
     for (size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
         lines.push_back(bytes.substr(at, end - at));
@@ -240,9 +234,6 @@ int main()
     }
     TestSystemAndLoggerSetup();
     TestMonitorRts();
-    AccessConfigFile(CONFIG_DELETE);
-    wchar_t folder[MAX_PATH];
-    CeDevicePath(L"\\KVTINI", folder, MAX_PATH);
-    RemoveDirectoryW(folder);
+    RemoveConfigFile();
     return TestSummary("test_setup_dialogs");
 }
