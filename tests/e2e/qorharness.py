@@ -739,6 +739,15 @@ class Session:
         self.answer(caption, final)
         time.sleep(0.5)
 
+    def config_edits_by_keys(self, window, key, caption, keys, config):
+        """The lines of the configuration file at config ({line: text})
+        that the dialog changes when it is edited by keys and closed with
+        Escape, then edited again and closed with Return."""
+        before = open(config, "rb").read()
+        for final in ("Escape", "Return"):
+            self.dialog_by_keys(window, key, caption, keys, final)
+        return changed_lines(before, open(config, "rb").read())
+
     def key(self, *keys, window=None, delay_ms=50):
         self.x.key(*keys, window=window, delay_ms=delay_ms)
 

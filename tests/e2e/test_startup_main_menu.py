@@ -9,7 +9,7 @@ import os
 import sys
 import time
 
-from qorharness import DEFAULT_CONFIG, Checks, Session, changed_lines, wait_for
+from qorharness import DEFAULT_CONFIG, Checks, Session, wait_for
 
 SECOND_COPY_EXIT = 255            # WinMain's -1 as the launcher reports it
 T = Checks("test_startup_main_menu")
@@ -71,16 +71,9 @@ def check_screen(w, h):
 
 
 def check_display_options(s, main, config):
-    """Profile Options by keys: Escape keeps the file; Tab to channel 1's
-    pen width, Down, Return stores width 3 on line 18 alone."""
-    before = file_bytes(config)
-    for keys in (["Escape"], ["Tab", "Down", "Return"]):
-        s.key("p", window=main)
-        window = s.wait_window("^Display Options$")
-        time.sleep(0.8)
-        s.key(*keys, window=window)
-        s.wait_window("^Display Options$", gone=True)
-    changed = changed_lines(before, file_bytes(config))
+    """Profile Options by keys: Tab to channel 1's pen width, Down; Escape
+    keeps the file, Return stores width 3 on line 18 alone."""
+    changed = s.config_edits_by_keys(main, "p", "Display Options", ["Tab", "Down"], config)
     check(changed == {18: b"3"}, f"Display Options: Escape, then width 3 for channel 1 ({changed})")
 
 

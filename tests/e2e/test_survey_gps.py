@@ -9,7 +9,7 @@ During the walk, the profiles replayed from the file after a comment and
 after Toggle View, and the logging window's entry dialogs by keys."""
 import sys
 import time
-from qorharness import (Checks, Pane, Session, Survey, changed_lines, event_text, event_totals, gps_groups,
+from qorharness import (Checks, Pane, Session, Survey, event_text, event_totals, gps_groups,
                         nmea_valid, read_records, wait_for)
 
 T = Checks("test_survey_gps")
@@ -116,10 +116,7 @@ def entry_dialogs_by_keys(s, run):
     the profiles come back on the new scale."""
     config = s.path("KVTINI", "Q61MK2CX.INI")
     for key, caption, keys, want in ENTRY_BY_KEYS:
-        before = open(config, "rb").read()
-        for final in ("Escape", "Return"):
-            s.dialog_by_keys(run.main, key, caption, keys, final)
-        changed = changed_lines(before, open(config, "rb").read())
+        changed = s.config_edits_by_keys(run.main, key, caption, keys, config)
         T.check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
     pane = Pane(s.screenshot("profiles-new-scale"))
     drawn = sum(1 for row in pane.px for p in row if p not in ((255, 255, 255), (192, 192, 192), (0, 0, 0)))
