@@ -181,7 +181,7 @@ int SvgMapText(const Survey& s, const MapOptions& options, std::string& out, std
     const int Slices = 64;
     for (int i = 0; i < Slices; ++i) {
         out += "<rect x=\"740\" y=\"" + Number(legTop + legH * (Slices - 1 - i) / Slices, 2) +
-               "\" width=\"24\" height=\"" + Number(legH / Slices + 0.5, 2) + "\" shape-rendering=\"crispEdges\" fill=\"";
+               "\" width=\"24\" height=\"" + Number(legH / Slices + 0.5, 2) + "\" stroke=\"none\" shape-rendering=\"crispEdges\" fill=\"";
         AppendColour(out, (i + 0.5) / Slices);
         out += "\"/>\n";
     }
