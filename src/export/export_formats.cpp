@@ -111,14 +111,22 @@ void AppendXmlText(std::string& out, const std::string& text)
     }
 }
 
-bool Marked(unsigned char letter) { return letter == 'M' || letter == 'N' || letter == 'P' || letter == 'Q' || letter == 'K'; }
+bool Marked(unsigned char letter)
+{
+    return letter == 'M' || letter == 'N' || letter == 'P' || letter == 'Q' || letter == 'K';
+}
 
 const char* SourceName(int source)
 {
-    return source == POSITION_INTERPOLATED ? "interpolated" : source == POSITION_GRID ? "grid" : "none";
+    return source == POSITION_INTERPOLATED ? "interpolated"
+           : source == POSITION_GRID       ? "grid"
+                                           : "none";
 }
 
-std::string LineName(const Survey& s, int line) { return line >= 0 ? s.Lines[line].Name : std::string(); }
+std::string LineName(const Survey& s, int line)
+{
+    return line >= 0 ? s.Lines[line].Name : std::string();
+}
 
 // [lon,lat] of GeoJSON and lon,lat of KML.
 void AppendLonLat(std::string& out, double lat, double lon, char separator)
@@ -166,14 +174,15 @@ int CheckReport(const Survey& s, std::string& out)
         out += text;
         out += '\n';
     };
-    static const char* const GpsTypes[9] = {"GGA/GSA", "GGA", "POS", "LLK", "LLQ",
-                                            "GLL", "GGK", "RTS pGGA", "RTS Trimble"};
+    static const char* const GpsTypes[9] = {"GGA/GSA", "GGA", "POS",      "LLK",        "LLQ",
+                                            "GLL",     "GGK", "RTS pGGA", "RTS Trimble"};
     static const char* const Units[3] = {"m", "ft", "US ft"};
     const SurveyHeader& h = s.Header;
     line("file: %s (%lld bytes)", s.Name.c_str(), s.Bytes);
     line("records: %ld", s.Records);
-    line("survey: %s, %s, units %s, sensor size %d, logging mode %d", h.Em61Mk2Type ? "High Power" : "Standard",
-         h.GpsEnabled ? "GPS" : "grid (no GPS)", Units[h.Units], h.SensorSize, h.LoggingMode);
+    line("survey: %s, %s, units %s, sensor size %d, logging mode %d",
+         h.Em61Mk2Type ? "High Power" : "Standard", h.GpsEnabled ? "GPS" : "grid (no GPS)",
+         Units[h.Units], h.SensorSize, h.LoggingMode);
     if (h.GpsEnabled)
         line("GPS type: %d (%s), antenna offsets x %.2f y %.2f", h.GpsType,
              h.GpsType >= 0 && h.GpsType < 9 ? GpsTypes[h.GpsType] : "?", h.OffsetX, h.OffsetY);
@@ -197,7 +206,8 @@ int CheckReport(const Survey& s, std::string& out)
              ok ? "" : "  MISMATCH");
         whole &= ok;
     }
-    if (!s.HasFixTotal && !s.HasPositionTotal) line("run totals: not written (the run did not end with Exit)");
+    if (!s.HasFixTotal && !s.HasPositionTotal)
+        line("run totals: not written (the run did not end with Exit)");
     for (const SurveyProblem& p : s.Problems) line("offset %lld: %s", p.Offset, p.What.c_str());
     if (s.ProblemCount > (long)s.Problems.size())
         line("... and %ld more problems", s.ProblemCount - (long)s.Problems.size());
@@ -339,8 +349,10 @@ void GeoJsonText(const Survey& s, std::string& out)
             out += ",\"ch";
             out += (char)('1' + i);
             out += "\":";
-            if (r.Decoded) AppendFixed(out, r.Ch[i], 3);
-            else out += "null";
+            if (r.Decoded)
+                AppendFixed(out, r.Ch[i], 3);
+            else
+                out += "null";
         }
         if (r.Comment >= 0) {
             out += ",\"comment\":";
@@ -370,7 +382,8 @@ void KmlText(const Survey& s, std::string& out)
         out += "<Placemark><name>Line ";
         AppendXmlText(out, s.Lines[line].Name);
         out += "</name><styleUrl>#track</styleUrl><LineString><tessellate>1</tessellate>"
-               "<coordinates>" + coordinates + "</coordinates></LineString></Placemark>\n";
+               "<coordinates>" +
+               coordinates + "</coordinates></LineString></Placemark>\n";
     }
     out += "</Folder>\n";
     static const char Tags[2] = {'C', 'S'};
@@ -380,9 +393,10 @@ void KmlText(const Survey& s, std::string& out)
         out += Folders[k];
         out += "</name>\n";
         for (const SurveyNote& note : s.Notes) {
-            if (note.Tag != Tags[k] || note.Reading < 0) continue;
-            const SurveyReading& r = s.Readings[note.Reading];
-            if (r.Source != POSITION_INTERPOLATED || !s.Fixes[r.Fix].Zone) continue;
+            const int at = note.Tag == Tags[k] ? PlacedReadingOf(s, note) : -1;
+            if (at < 0 || s.Readings[at].Source != POSITION_INTERPOLATED) continue;
+            const SurveyReading& r = s.Readings[at];
+            if (!s.Fixes[r.Fix].Zone) continue;
             out += "<Placemark><name>";
             if (note.Tag == 'S') out += "Station ";
             AppendXmlText(out, note.Text);

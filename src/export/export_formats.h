@@ -18,8 +18,8 @@ void GeoJsonText(const Survey& s, std::string& out);
 void KmlText(const Survey& s, std::string& out);
 
 struct MapOptions {
-    int Channel = 1;           // 1..4
-    double LowPercent = 2.0;   // colour scale clipped here
+    int Channel = 1;         // 1..4
+    double LowPercent = 2.0; // colour scale clipped here
     double HighPercent = 98.0;
 };
 // 0 with why set when the file has nothing to draw.

@@ -25,20 +25,19 @@ enum { EXIT_OK = 0, EXIT_BAD_FILE = 1, EXIT_USAGE = 2, EXIT_OUTPUT = 3 };
 
 int Usage()
 {
-    std::fputs(
-        "usage: qor-export COMMAND FILE [options]\n"
-        "  check FILE          integrity report; exit status 0 only for a whole file\n"
-        "  csv FILE            one row per reading            (FILE.csv)\n"
-        "  geojson FILE        tracks and readings, WGS 84    (FILE.geojson)\n"
-        "  kml FILE            tracks, comments and stations  (FILE.kml)\n"
-        "  map FILE            quick-look picture             (FILE.svg)\n"
-        "options:\n"
-        "  -o OUT              write OUT instead ('-' for standard output)\n"
-        "  --gap SECONDS       longest span between two fixes a reading is placed in (5)\n"
-        "  --channel N         map: the channel 1..4 that colours the dots (1)\n"
-        "  --clip LOW,HIGH     map: percentiles the colour scale is clipped at (2,98)\n"
-        "  --em61-type N       0 Standard, 1 High Power, 2/3 NCC (from the file's header)\n",
-        stderr);
+    std::fputs("usage: qor-export COMMAND FILE [options]\n"
+               "  check FILE          integrity report; exit status 0 only for a whole file\n"
+               "  csv FILE            one row per reading            (FILE.csv)\n"
+               "  geojson FILE        tracks and readings, WGS 84    (FILE.geojson)\n"
+               "  kml FILE            tracks, comments and stations  (FILE.kml)\n"
+               "  map FILE            quick-look picture             (FILE.svg)\n"
+               "options:\n"
+               "  -o OUT              write OUT instead ('-' for standard output)\n"
+               "  --gap SECONDS       longest span between two fixes a reading is placed in (5)\n"
+               "  --channel N         map: the channel 1..4 that colours the dots (1)\n"
+               "  --clip LOW,HIGH     map: percentiles the colour scale is clipped at (2,98)\n"
+               "  --em61-type N       0 Standard, 1 High Power, 2/3 NCC (from the file's header)\n",
+               stderr);
     return EXIT_USAGE;
 }
 
@@ -56,7 +55,8 @@ int WriteOutput(const std::string& path, const std::string& text)
     const std::string part = path + ".part";
     FILE* file = std::fopen(part.c_str(), "wb");
     if (!file) {
-        std::fprintf(stderr, "qor-export: cannot create %s: %s\n", part.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "qor-export: cannot create %s: %s\n", part.c_str(),
+                     std::strerror(errno));
         return EXIT_OUTPUT;
     }
     bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
@@ -66,7 +66,8 @@ int WriteOutput(const std::string& path, const std::string& text)
         ok = std::rename(part.c_str(), path.c_str()) == 0;
     }
     if (!ok) {
-        std::fprintf(stderr, "qor-export: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "qor-export: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(errno));
         std::remove(part.c_str());
         return EXIT_OUTPUT;
     }
@@ -117,9 +118,11 @@ int main(int argc, char** argv)
             options.GapSeconds = v;
         } else if (arg == "--channel" && NumberArg(value, &v) && v >= 1 && v <= 4 && v == (int)v) {
             map.Channel = (int)v;
-        } else if (arg == "--em61-type" && NumberArg(value, &v) && v >= 0 && v <= 3 && v == (int)v) {
+        } else if (arg == "--em61-type" && NumberArg(value, &v) && v >= 0 && v <= 3 &&
+                   v == (int)v) {
             options.Em61Mk2Type = (int)v;
-        } else if (arg == "--clip" && std::sscanf(value, "%lf,%lf", &v, &w) == 2 && v >= 0 && w <= 100 && v < w) {
+        } else if (arg == "--clip" && std::sscanf(value, "%lf,%lf", &v, &w) == 2 && v >= 0 &&
+                   w <= 100 && v < w) {
             map.LowPercent = v, map.HighPercent = w;
         } else {
             std::fprintf(stderr, "qor-export: bad option %s %s\n", arg.c_str(), value);
@@ -149,13 +152,17 @@ int main(int argc, char** argv)
                      survey.ProblemCount > 1 ? " and more problems" : "");
         return EXIT_BAD_FILE;
     }
-    if (command == "csv") CsvText(survey, text);
-    else if (command == "geojson") GeoJsonText(survey, text);
-    else if (command == "kml") KmlText(survey, text);
+    if (command == "csv")
+        CsvText(survey, text);
+    else if (command == "geojson")
+        GeoJsonText(survey, text);
+    else if (command == "kml")
+        KmlText(survey, text);
     else {
         std::string why;
         if (!SvgMapText(survey, map, text, why)) {
-            std::fprintf(stderr, "qor-export: %s: nothing to draw: %s\n", input.c_str(), why.c_str());
+            std::fprintf(stderr, "qor-export: %s: nothing to draw: %s\n", input.c_str(),
+                         why.c_str());
             return EXIT_BAD_FILE;
         }
     }

@@ -29,7 +29,6 @@ const int64_t MsPerDay = 86400000;
 
 bool IsReadingLetter(unsigned char c) { return c && std::strchr("TDEFMNPQJKjk", c); }
 
-
 // Columns 16..25: the tick as "%10ld" of the hand-held's 32-bit long.
 int64_t TickOf(const unsigned char* rec)
 {
@@ -98,7 +97,7 @@ struct Walker {
     uint32_t LastTick = 0;
     int64_t LastMs = 0;
     int HasTick = 0;
-    int64_t DateDays = -1, DateSecond = 0; // of the last Z record
+    int64_t DateDays = -1, DateSecond = 0;  // of the last Z record
     int64_t AnchorClock = -1, AnchorMs = 0; // the last * record
     // Line and station.
     int Line = -1;
@@ -126,8 +125,10 @@ struct Walker {
     int64_t Unwrap(int64_t written)
     {
         const uint32_t tick = (uint32_t)written;
-        if (HasTick) LastMs += (int32_t)(tick - LastTick);
-        else LastMs = tick, HasTick = 1;
+        if (HasTick)
+            LastMs += (int32_t)(tick - LastTick);
+        else
+            LastMs = tick, HasTick = 1;
         LastTick = tick;
         return LastMs;
     }
@@ -214,7 +215,8 @@ struct Walker {
         PendingComment = -1;
         r.Fix = -1;
         const int index = (int)S->Readings.size();
-        for (; NotesWaiting < S->Notes.size(); ++NotesWaiting) S->Notes[NotesWaiting].Reading = index;
+        for (; NotesWaiting < S->Notes.size(); ++NotesWaiting)
+            S->Notes[NotesWaiting].Reading = index;
         S->Readings.push_back(r);
     }
 
@@ -393,8 +395,11 @@ struct Walker {
         if (index < 3) {
             static const char* const Expected[3] = {"QORMK2", "Hg", "G"};
             if (std::memcmp(rec, Expected[index], std::strlen(Expected[index])) != 0) {
-                if (index == 0) S->Fatal = "not a data file of this logger (no QORMK2 header)";
-                else Problem(offset, std::string("header record ") + std::to_string(index + 1) + " missing");
+                if (index == 0)
+                    S->Fatal = "not a data file of this logger (no QORMK2 header)";
+                else
+                    Problem(offset,
+                            std::string("header record ") + std::to_string(index + 1) + " missing");
                 return;
             }
             Header(rec, index);
@@ -428,7 +433,11 @@ struct Walker {
         case 'S':
         case 'C': Note(rec, (char)tag); break;
         case 'X': Event(rec); break;
-        case '@': case '#': case '!': case '?': case '"': Gps(rec, offset); break;
+        case '@':
+        case '#':
+        case '!':
+        case '?':
+        case '"': Gps(rec, offset); break;
         default:
             Problem(offset, std::string("unknown record tag 0x") + "0123456789abcdef"[tag >> 4] +
                                 "0123456789abcdef"[tag & 15]);
@@ -468,6 +477,16 @@ struct Walker {
 
 } // namespace
 
+int PlacedReadingOf(const Survey& s, const SurveyNote& note)
+{
+    if (note.Reading < 0) return -1;
+    for (size_t i = (size_t)note.Reading; i < s.Readings.size(); ++i) {
+        if (s.Readings[i].Line != note.Line) break;
+        if (s.Readings[i].Source != POSITION_NONE) return (int)i;
+    }
+    return -1;
+}
+
 void InterpolateFix(const SurveyFix& a, const SurveyFix& b, double f, SurveyReading* r)
 {
     r->Source = POSITION_INTERPOLATED;
@@ -498,8 +517,10 @@ void ParseSurvey(const unsigned char* data, size_t size, const std::string& name
         const unsigned char* rec = data + i * RecordBytes;
         const long long offset = (long long)(i * RecordBytes);
         if (rec[RecordFeedColumn] != 0x0A) {
-            if (i == 0) s->Fatal = "not a data file of this logger (no 27-byte records)";
-            else w.Problem(offset, "torn record (no line feed in column 26)");
+            if (i == 0)
+                s->Fatal = "not a data file of this logger (no 27-byte records)";
+            else
+                w.Problem(offset, "torn record (no line feed in column 26)");
             continue;
         }
         w.Record(rec, (int)i, offset);
@@ -525,7 +546,8 @@ int ReadSurveyFile(const std::string& path, const ExportOptions& options, Survey
     std::vector<unsigned char> data;
     unsigned char chunk[1 << 16];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) data.insert(data.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        data.insert(data.end(), chunk, chunk + got);
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {

@@ -24,7 +24,7 @@ struct SurveyHeader {
 
 struct SurveyLine {
     std::string Name;
-    double Number; // the name as a number, or the line's ordinal when it is none
+    double Number;  // the name as a number, or the line's ordinal when it is none
     char Direction; // 'N', 'S', 'E' or 'W'
     double StartStation, Increment;
 };
@@ -45,8 +45,8 @@ struct SurveyFix {
 };
 
 struct SurveyReading {
-    int64_t Ms;   // unwrapped tick
-    int64_t Tick; // as written
+    int64_t Ms;      // unwrapped tick
+    int64_t Tick;    // as written
     int64_t ClockMs; // local time, ms since 1970-01-01; -1 when the file gives none
     int Line;
     double Station;
@@ -99,6 +99,11 @@ void ParseSurvey(const unsigned char* data, size_t size, const std::string& name
                  const ExportOptions& options, Survey* s);
 // Reads the file at path; 0 with Fatal set when it cannot be read.
 int ReadSurveyFile(const std::string& path, const ExportOptions& options, Survey* s);
+
+// The reading a note is shown at on a map: the first one after it on its
+// line that has a position (a comment is often typed while paused, before
+// the first fix of the next recording); -1 when none.
+int PlacedReadingOf(const Survey& s, const SurveyNote& note);
 
 // The reading's place between two fixes: fraction f of the way from a to
 // b, for easting/northing and latitude/longitude alike.

@@ -61,10 +61,14 @@ void Text(std::string& out, double x, double y, const std::string& text, const c
     out += extra;
     out += '>';
     for (char c : text) {
-        if (c == '<') out += "&lt;";
-        else if (c == '&') out += "&amp;";
-        else if (c == '>') out += "&gt;";
-        else if ((unsigned char)c >= 0x20 && (unsigned char)c < 0x80) out += c;
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '&')
+            out += "&amp;";
+        else if (c == '>')
+            out += "&gt;";
+        else if ((unsigned char)c >= 0x20 && (unsigned char)c < 0x80)
+            out += c;
     }
     out += "</text>\n";
 }
@@ -108,8 +112,10 @@ int SvgMapText(const Survey& s, const MapOptions& options, std::string& out, std
     const double Left = 50, Top = 50, PlotW = 650, PlotH = 570;
     double spanX = x1 - x0, spanY = y1 - y0;
     if (spanX < 1e-6 && spanY < 1e-6) spanX = spanY = 1;
-    const double scale = std::min(spanX > 0 ? PlotW / spanX : 1e30, spanY > 0 ? PlotH / spanY : 1e30);
-    const double offX = Left + (PlotW - spanX * scale) / 2, offY = Top + (PlotH - spanY * scale) / 2;
+    const double scale =
+        std::min(spanX > 0 ? PlotW / spanX : 1e30, spanY > 0 ? PlotH / spanY : 1e30);
+    const double offX = Left + (PlotW - spanX * scale) / 2,
+                 offY = Top + (PlotH - spanY * scale) / 2;
     auto px = [&](double x) { return offX + (x - x0) * scale; };
     auto py = [&](double y) { return offY + (y1 - y) * scale; };
     const char* unit = grid ? (s.Header.Units == 0 ? "m" : "ft") : "m";
@@ -122,12 +128,14 @@ int SvgMapText(const Survey& s, const MapOptions& options, std::string& out, std
            "<rect x=\"50\" y=\"50\" width=\"650\" height=\"570\" fill=\"none\" stroke=\"#999\"/>\n";
     Text(out, Left, 30,
          s.Name + " - channel " + std::to_string(channel + 1) +
-             (grid ? " - local grid (x, y)" : " - UTM zone " + std::to_string(s.Fixes.empty() ? 0 : s.Fixes[0].Zone)),
+             (grid ? " - local grid (x, y)"
+                   : " - UTM zone " + std::to_string(s.Fixes.empty() ? 0 : s.Fixes[0].Zone)),
          "font-size=\"15\"");
     // Dots, weakest first so that the strong ones lie on top.
     std::vector<size_t> order(placed.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return values[a] < values[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return values[a] < values[b]; });
     out += "<g stroke=\"none\">\n";
     for (size_t k : order) {
         const SurveyReading& r = s.Readings[placed[k]];
@@ -152,17 +160,19 @@ int SvgMapText(const Survey& s, const MapOptions& options, std::string& out, std
         const std::string text = "L " + s.Lines[r.Line].Name;
         bool covers = false;
         for (const auto& l : labels)
-            covers = covers || (std::fabs(l.second - y) < 14 && std::fabs(l.first - x) < 8.0 * text.size());
+            covers = covers ||
+                     (std::fabs(l.second - y) < 14 && std::fabs(l.first - x) < 8.0 * text.size());
         if (covers) continue;
         labels.push_back({x, y});
         Text(out, x, y, text, "font-weight=\"bold\" fill=\"#c00\"");
     }
     for (const SurveyNote& note : s.Notes) {
-        if (note.Tag != 'C' || note.Reading < 0) continue;
-        const SurveyReading& r = s.Readings[note.Reading];
-        if (r.Source == POSITION_NONE) continue;
+        const int at = note.Tag == 'C' ? PlacedReadingOf(s, note) : -1;
+        if (at < 0) continue;
+        const SurveyReading& r = s.Readings[at];
         const double x = px(xOf(r)), y = py(yOf(r));
-        out += "<path d=\"M" + Number(x, 1) + "," + Number(y - 9, 1) + " l-5,-9 h10 z\" "
+        out += "<path d=\"M" + Number(x, 1) + "," + Number(y - 9, 1) +
+               " l-5,-9 h10 z\" "
                "fill=\"#f60\" stroke=\"black\" stroke-width=\"0.7\"/>\n";
         Text(out, x + 7, y - 12, note.Text, "fill=\"#000\" font-style=\"italic\"");
     }
@@ -181,12 +191,15 @@ int SvgMapText(const Survey& s, const MapOptions& options, std::string& out, std
     const int Slices = 64;
     for (int i = 0; i < Slices; ++i) {
         out += "<rect x=\"740\" y=\"" + Number(legTop + legH * (Slices - 1 - i) / Slices, 2) +
-               "\" width=\"24\" height=\"" + Number(legH / Slices + 0.5, 2) + "\" stroke=\"none\" shape-rendering=\"crispEdges\" fill=\"";
+               "\" width=\"24\" height=\"" + Number(legH / Slices + 0.5, 2) +
+               "\" stroke=\"none\" shape-rendering=\"crispEdges\" fill=\"";
         AppendColour(out, (i + 0.5) / Slices);
         out += "\"/>\n";
     }
-    out += "<rect x=\"740\" y=\"80\" width=\"24\" height=\"400\" fill=\"none\" stroke=\"black\"/>\n";
-    Text(out, legX, legTop - 12, "ch" + std::to_string(channel + 1) + " (mV)", "font-weight=\"bold\"");
+    out +=
+        "<rect x=\"740\" y=\"80\" width=\"24\" height=\"400\" fill=\"none\" stroke=\"black\"/>\n";
+    Text(out, legX, legTop - 12, "ch" + std::to_string(channel + 1) + " (mV)",
+         "font-weight=\"bold\"");
     for (int i = 0; i <= 4; ++i) {
         const double v = low + (high - low) * i / 4.0;
         const double y = legTop + legH - legH * i / 4.0;
@@ -194,9 +207,12 @@ int SvgMapText(const Survey& s, const MapOptions& options, std::string& out, std
                "\" stroke=\"black\"/>\n";
         Text(out, legX + legW + 10, y + 4, Number(v, std::fabs(high - low) < 10 ? 2 : 1));
     }
-    Text(out, legX, legTop + legH + 20, "clipped at " + Number(options.LowPercent, 0) + "% and " +
-                                            Number(options.HighPercent, 0) + "%", "font-size=\"10\"");
-    Text(out, legX, legTop + legH + 34, std::to_string(placed.size()) + " readings", "font-size=\"10\"");
+    Text(out, legX, legTop + legH + 20,
+         "clipped at " + Number(options.LowPercent, 0) + "% and " + Number(options.HighPercent, 0) +
+             "%",
+         "font-size=\"10\"");
+    Text(out, legX, legTop + legH + 34, std::to_string(placed.size()) + " readings",
+         "font-size=\"10\"");
     out += "</svg>\n";
     return 1;
 }

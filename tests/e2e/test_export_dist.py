@@ -27,7 +27,8 @@ T = Checks("test_export_dist")
 def package():
     r = subprocess.run(["make", "--no-print-directory", "dist"], cwd=REPO, capture_output=True, text=True)
     zips = glob.glob(os.path.join(REPO, "dist", "qor-*-win64.zip"))
-    T.check(r.returncode == 0 and len(zips) == 1, f"make dist makes the zip ({r.stderr[-300:]})")
+    ok = r.returncode == 0 and len(zips) == 1
+    T.check(ok, "make dist makes the zip" + ("" if ok else f": {r.stderr[-300:]}"))
     return zips[0]
 
 
@@ -52,8 +53,11 @@ def survey_from_package():
             run.key("g")
             readings = lambda: sum(1 for r in read_records(path)[0] if r[:1] == b"T")
             wait_for(lambda: readings() >= 40, 30, 0.2, "readings")
+            run.key("space")
+            time.sleep(1.0)
             run.key("c")
             run.type_into("Enter Comment", "pipe")
+            run.key("g")
             wait_for(lambda: readings() >= 80, 30, 0.2, "readings")
             run.key("space")
             time.sleep(1.0)

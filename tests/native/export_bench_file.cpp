@@ -31,7 +31,8 @@ std::string Sentence(const std::string& body)
 void Group(const std::string& text, long counter, char flag, uint32_t tick)
 {
     char recs[12][RecordBufferBytes];
-    const int n = FormatGpsRecordGroup(recs, 12, text.c_str(), '@', '#', '!', flag, 1, counter, tick);
+    const int n =
+        FormatGpsRecordGroup(recs, 12, text.c_str(), '@', '#', '!', flag, 1, counter, tick);
     for (int i = 0; i < n; ++i) Put(recs[i]);
 }
 
@@ -61,9 +62,11 @@ int main(int argc, char** argv)
             FormatLineRecord(rec, name), Put(rec);
             FormatBeginStationRecord(rec, 0), Put(rec);
             FormatDirectionRecord(rec, line % 2 ? 1 : 2, 0.1), Put(rec);
-            FormatDateRecord(rec, 7, 6, 2026, 8 + t10 / 36000, t10 / 600 % 60, t10 / 10 % 60), Put(rec);
+            FormatDateRecord(rec, 7, 6, 2026, 8 + t10 / 36000, t10 / 600 % 60, t10 / 10 % 60),
+                Put(rec);
             for (int i = 0; i < 4; ++i) FormatOffsetRecord(rec, 0, 1, 0), Put(rec);
-            FormatTimeRecord(rec, 8 + t10 / 36000, t10 / 600 % 60, t10 / 10 % 60, 0, tick), Put(rec);
+            FormatTimeRecord(rec, 8 + t10 / 36000, t10 / 600 % 60, t10 / 10 % 60, 0, tick),
+                Put(rec);
             FormatTextRecord(rec, 'X', "$STARTED1", tick), Put(rec);
         }
         if (t10 % 2 == 0) { // 5 Hz
@@ -71,17 +74,26 @@ int main(int argc, char** argv)
             const double north = line % 2 ? lineSeconds - along : along, east = line * 1.0;
             const double lat = 48.1 + north / 111320.0, lon = 11.5 + east / 74300.0;
             char body[160];
-            std::snprintf(body, sizeof body,
-                          "GPGGA,%02d%02d%05.2f,%02d%09.6f,N,%03d%09.6f,E,2,08,0.9,512.3,M,47.0,M,,",
-                          8 + t10 / 36000, t10 / 600 % 60, t10 % 600 / 10.0, (int)lat,
-                          (lat - (int)lat) * 60, (int)lon, (lon - (int)lon) * 60);
+            std::snprintf(
+                body, sizeof body,
+                "GPGGA,%02d%02d%05.2f,%02d%09.6f,N,%03d%09.6f,E,2,08,0.9,512.3,M,47.0,M,,",
+                8 + t10 / 36000, t10 / 600 % 60, t10 % 600 / 10.0, (int)lat, (lat - (int)lat) * 60,
+                (int)lon, (lon - (int)lon) * 60);
             const bool accepted = t10 % 10 == 0;
             Group(Sentence(body), ++fixes, accepted ? 'p' : ' ', tick);
-            if (accepted) Group(Sentence("GPGSA,A,3,04,05,09,12,17,24,25,28,29,,,,1.5,0.9,1.2"), fixes, ' ', tick + 30);
+            if (accepted)
+                Group(Sentence("GPGSA,A,3,04,05,09,12,17,24,25,28,29,,,,1.5,0.9,1.2"), fixes, ' ',
+                      tick + 30);
         }
         const int raw = (int)(40 + 30 * std::sin(t10 * 0.05));
-        const unsigned char frame[16] = {'T', 0, 0, (unsigned char)raw, 0, (unsigned char)(raw / 2), 0, 20, 0, 10,
-                                         0x0B, 0xB8, 0, 0x0B, 0xB8, 80};
+        const unsigned char frame[16] = {'T',  0,
+                                         0,    (unsigned char)raw,
+                                         0,    (unsigned char)(raw / 2),
+                                         0,    20,
+                                         0,    10,
+                                         0x0B, 0xB8,
+                                         0,    0x0B,
+                                         0xB8, 80};
         FormatReadingRecord(rec, frame, tick + 50), Put(rec);
     }
     char text[32];

@@ -47,8 +47,22 @@ struct FileBuilder {
     // A 'T' reading of the Standard instrument: range 0, reference 3000.
     void Reading(uint32_t tick, int ch1 = 100)
     {
-        const unsigned char frame[16] = {'T', 0, (unsigned char)(ch1 >> 8), (unsigned char)ch1, 0, 50, 0, 25, 0, 10,
-                                         0x0B, 0xB8, 0, 0x0B, 0xB8, 80};
+        const unsigned char frame[16] = {'T',
+                                         0,
+                                         (unsigned char)(ch1 >> 8),
+                                         (unsigned char)ch1,
+                                         0,
+                                         50,
+                                         0,
+                                         25,
+                                         0,
+                                         10,
+                                         0x0B,
+                                         0xB8,
+                                         0,
+                                         0x0B,
+                                         0xB8,
+                                         80};
         char rec[RecordBufferBytes];
         FormatReadingRecord(rec, frame, tick), Add(rec);
     }
@@ -61,7 +75,8 @@ struct FileBuilder {
     {
         if (counted) ++Fixes;
         char recs[12][RecordBufferBytes];
-        const int n = FormatGpsRecordGroup(recs, 12, sentence.c_str(), '@', '#', '!', flag, 1, Fixes, tick);
+        const int n =
+            FormatGpsRecordGroup(recs, 12, sentence.c_str(), '@', '#', '!', flag, 1, Fixes, tick);
         for (int i = 0; i < n; ++i) Add(recs[i]);
     }
     Survey Parse(double gap = 5) const
@@ -87,7 +102,8 @@ std::string Angle(double degrees, int digits, char pos, char neg)
 {
     const double a = std::fabs(degrees);
     char text[40];
-    std::snprintf(text, sizeof text, "%0*d%09.6f,%c", digits, (int)a, (a - (int)a) * 60, degrees < 0 ? neg : pos);
+    std::snprintf(text, sizeof text, "%0*d%09.6f,%c", digits, (int)a, (a - (int)a) * 60,
+                  degrees < 0 ? neg : pos);
     return text;
 }
 
@@ -103,14 +119,17 @@ std::string Sentence(int t, int k)
     switch (t) {
     case 0:
     case 1: return Checksummed("GPGGA,120000.00," + ll + ",4,08,0.9,512.3,M,47.0,M,,");
-    case 2: return Checksummed("PASHR,POS,3,08,120000.00," + ll + ",512.3,,90.0,1.9,0.0,1.5,0.9,1.5,0.9,UT00");
+    case 2:
+        return Checksummed("PASHR,POS,3,08,120000.00," + ll +
+                           ",512.3,,90.0,1.9,0.0,1.5,0.9,1.5,0.9,UT00");
     case 3: return Checksummed(std::string("PTNL,LLK,120000.00,") + grid + ",3,08,0.9,512.3,M");
     case 4: return Checksummed(std::string("PTNL,LLQ,120000.00,") + grid + ",3,08,0.9,512.3,M");
     case 5: return Checksummed("GPGLL," + ll + ",120000.00,A");
     case 6: return Checksummed("PTNL,GGK,120000.00,060726," + ll + ",3,08,0.9,EHT512.3,M");
     case 7: {
         char text[120];
-        std::snprintf(text, sizeof text, "GPGGA,120000.00,%.3f,N,%.3f,E,1,05,1.0,100.0,M,0.0,M,,", North0 + k, East0);
+        std::snprintf(text, sizeof text, "GPGGA,120000.00,%.3f,N,%.3f,E,1,05,1.0,100.0,M,0.0,M,,",
+                      North0 + k, East0);
         return Checksummed(text);
     }
     default: {
@@ -131,7 +150,9 @@ void TestEveryGpsType()
         f.Text('X', "$STARTED1", 600);
         for (int k = 0; k < 6; ++k) {
             f.Gps(Sentence(t, k), 1000 + 1000 * k, 'p');
-            if (t == 0) f.Gps(Checksummed("GPGSA,A,3,04,05,,,,,,,,,,,1.5,1.2,0.9"), 1050 + 1000 * k, ' ', false);
+            if (t == 0)
+                f.Gps(Checksummed("GPGSA,A,3,04,05,,,,,,,,,,,1.5,1.2,0.9"), 1050 + 1000 * k, ' ',
+                      false);
             f.Reading(1250 + 1000 * k);
         }
         f.Text('X', "$F      6", 7000);
@@ -142,7 +163,7 @@ void TestEveryGpsType()
         CHECK_EQ(s.Fixes.size(), 6u);
         CHECK_EQ(s.Readings.size(), 6u);
         CHECK_EQ(s.Readings[5].Source, POSITION_NONE); // after the last fix
-        const SurveyReading& r = s.Readings[1]; // a quarter of the way from fix 1 to fix 2
+        const SurveyReading& r = s.Readings[1];        // a quarter of the way from fix 1 to fix 2
         CHECK_EQ(r.Source, POSITION_INTERPOLATED);
         const bool geographic = t <= 2 || t == 5 || t == 6;
         if (geographic) {
@@ -184,9 +205,10 @@ void TestInterpolatedPositionsLieOnTheirSegment()
     for (int k = 0; k < 60; ++k) {
         const double heading = (k / 7) * 1.3;
         north += 1.1 * std::cos(heading), east += 1.1 * std::sin(heading);
-        const double lat = Lat0 + north / 111320.0, lon = Lon0 + east / (111320.0 * std::cos(Lat0 * M_PI / 180));
-        f.Gps(Checksummed("GPGGA,120000.00," + Angle(lat, 2, 'N', 'S') + "," + Angle(lon, 3, 'E', 'W') +
-                          ",1,08,0.9,512.3,M,47.0,M,,"),
+        const double lat = Lat0 + north / 111320.0,
+                     lon = Lon0 + east / (111320.0 * std::cos(Lat0 * M_PI / 180));
+        f.Gps(Checksummed("GPGGA,120000.00," + Angle(lat, 2, 'N', 'S') + "," +
+                          Angle(lon, 3, 'E', 'W') + ",1,08,0.9,512.3,M,47.0,M,,"),
               tick, 'p');
         for (int j = 0; j < 3; ++j) f.Reading(tick + 137 + 311 * j + k % 5);
         tick += 1000 + 97 * (k % 3);
@@ -197,14 +219,16 @@ void TestInterpolatedPositionsLieOnTheirSegment()
         if (r.Source != POSITION_INTERPOLATED) continue;
         const SurveyFix &a = s.Fixes[r.Fix], &b = s.Fixes[r.Fix + 1];
         CHECK(a.Ms <= r.Ms && r.Ms <= b.Ms);
-        const double pairs[2][6] = {{a.SensorE, a.SensorN, b.SensorE, b.SensorN, r.E, r.N},
-                                    {a.SensorLon, a.SensorLat, b.SensorLon, b.SensorLat, r.Lon, r.Lat}};
+        const double pairs[2][6] = {
+            {a.SensorE, a.SensorN, b.SensorE, b.SensorN, r.E, r.N},
+            {a.SensorLon, a.SensorLat, b.SensorLon, b.SensorLat, r.Lon, r.Lat}};
         for (const auto& p : pairs) {
             const double dx = p[2] - p[0], dy = p[3] - p[1], rx = p[4] - p[0], ry = p[5] - p[1];
             const double length2 = dx * dx + dy * dy;
             const double along = (rx * dx + ry * dy) / length2;
             CHECK(along >= -1e-9 && along <= 1 + 1e-9);
-            CHECK(std::fabs(rx * dy - ry * dx) / std::sqrt(length2) <= 1e-6 * std::sqrt(length2) + 1e-12);
+            CHECK(std::fabs(rx * dy - ry * dx) / std::sqrt(length2) <=
+                  1e-6 * std::sqrt(length2) + 1e-12);
         }
         offset += std::hypot(a.SensorE - a.AntennaE, a.SensorN - a.AntennaN) > 0.5;
         ++checked;
@@ -235,7 +259,8 @@ void TestGridSurvey()
     f.Reading(2200);
     const Survey s = f.Parse();
     CHECK_EQ(s.Readings.size(), 5u);
-    const double expected[5][3] = {{10, 0, 0}, {10, 0.5, 0.5}, {10, 20, 20}, {5, 2, 5}, {4.75, 2, 4.75}};
+    const double expected[5][3] = {
+        {10, 0, 0}, {10, 0.5, 0.5}, {10, 20, 20}, {5, 2, 5}, {4.75, 2, 4.75}};
     for (int i = 0; i < 5; ++i) {
         CHECK_EQ(s.Readings[i].Source, POSITION_GRID);
         CHECK_NEAR(s.Readings[i].X, expected[i][0], 1e-9);
@@ -247,7 +272,8 @@ void TestGridSurvey()
     const size_t row2 = csv.find("\r\n", csv.find("\r\n") + 2) + 2;
     // Offsets 0, 10, 20, 30 mV (the line block's); reference 3000 = nominal.
     CHECK_STR(csv.substr(row2, csv.find("\r\n", row2) + 2 - row2),
-              "T.P61,10,0.50,2026-06-07T12:00:01.850,1350,T,0,966.660,473.330,221.665,66.666,4,12.00,,,,,,,,,,"
+              "T.P61,10,0.50,2026-06-07T12:00:01.850,1350,T,0,966.660,473.330,221.665,66.666,4,12."
+              "00,,,,,,,,,,"
               "grid,10.000,0.500,\"pipe, \"\"old\"\"\"\r\n");
     std::string svg, why;
     CHECK(SvgMapText(s, MapOptions(), svg, why));
@@ -274,7 +300,8 @@ void TestBadInputs()
     };
     for (const Case& c : cases) {
         Survey s;
-        ParseSurvey((const unsigned char*)c.Bytes.data(), c.Bytes.size(), "B.P61", ExportOptions(), &s);
+        ParseSurvey((const unsigned char*)c.Bytes.data(), c.Bytes.size(), "B.P61", ExportOptions(),
+                    &s);
         if (c.Fatal) CHECK(s.Fatal.find(c.Fatal) != std::string::npos);
         if (c.Problem) {
             CHECK(s.Fatal.empty() && s.ProblemCount == 1);
