@@ -405,6 +405,11 @@ struct Walker {
             Header(rec, index);
             return;
         }
+        if (!IsReadingLetter(tag) && !(tag && std::strchr("OLBAZ*SCX@#!?\"", tag))) {
+            Problem(offset, std::string("unknown record tag 0x") + "0123456789abcdef"[tag >> 4] +
+                                "0123456789abcdef"[tag & 15]);
+            return;
+        }
         if (OpenGroup && tag != '#' && tag != '"' && tag != '!') {
             Problem(offset, "GPS record group without its trailer");
             OpenGroup = 0;
@@ -438,9 +443,7 @@ struct Walker {
         case '!':
         case '?':
         case '"': Gps(rec, offset); break;
-        default:
-            Problem(offset, std::string("unknown record tag 0x") + "0123456789abcdef"[tag >> 4] +
-                                "0123456789abcdef"[tag & 15]);
+        default: break;
         }
     }
 
