@@ -5,7 +5,7 @@ BUILD := build
 NATIVE := build-native
 JOBS ?= 2
 
-.PHONY: all deps build native check demo bench fuzz clean
+.PHONY: all deps build native check demo bench fuzz clean dist
 
 all: build
 
@@ -54,5 +54,18 @@ fuzz:
 	        $(FUZZ)/corpus-$$name 2>&1 | grep -E '^(stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)' ; \
 	done
 
+# The Windows package for a field computer: the two programs and a
+# README.txt with CR LF line ends, in dist/qor-<version>-win64.zip.
+VERSION := $(shell sed -n 's/.*version\[\] = "V \([0-9.]*\).*/\1/p' src/app/main_window.cpp)
+DIST_ZIP := dist/qor-$(VERSION)-win64.zip
+dist: deps
+	@$(MAKE) --no-print-directory build
+	@rm -rf dist/stage $(DIST_ZIP) && mkdir -p dist/stage
+	cp $(BUILD)/qor.exe $(BUILD)/qor-export.exe dist/stage/
+	sed 's/$$/\r/' tools/dist/README.txt > dist/stage/README.txt
+	cd dist/stage && zip -q -X ../$(notdir $(DIST_ZIP)) qor.exe qor-export.exe README.txt
+	@rm -rf dist/stage
+	@echo "dist: $(DIST_ZIP)"
+
 clean:
-	rm -rf $(BUILD) $(NATIVE) $(FUZZ) demo-out
+	rm -rf $(BUILD) $(NATIVE) $(FUZZ) demo-out dist

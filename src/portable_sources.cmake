@@ -22,3 +22,11 @@ list(APPEND QOR_PORTABLE_SOURCES
   gps/map_geometry.cpp
   gps/position_file.cpp
 )
+# The data file read back whole: the stored readings (also the profile
+# replay's) and the export's formats. qor-export is built from this list.
+list(APPEND QOR_PORTABLE_SOURCES
+  display/stored_reading.cpp
+  export/survey_file.cpp
+  export/export_formats.cpp
+  export/svg_map.cpp
+)

@@ -843,3 +843,117 @@ def _install_sigterm_handler():
     def on_term(signum, frame):
         raise SystemExit(f"terminated by signal {signum}")
     signal.signal(signal.SIGTERM, on_term)
+
+
+# ------------------------------------------------------------- the export --
+# qor-export (Linux build) and the oracles that judge what it wrote against
+# what the simulators sent.
+
+QOR_EXPORT = os.path.join(os.environ.get("QOR_NATIVE_DIR") or os.path.join(REPO, "build-native"),
+                          "qor-export")
+EXPORTS = (("csv", ".csv"), ("geojson", ".geojson"), ("kml", ".kml"), ("map", ".svg"))
+
+
+def export_all(data_file, exe=QOR_EXPORT):
+    """csv, geojson, kml and map beside the data file; the problems."""
+    problems = []
+    stem = os.path.splitext(data_file)[0]
+    for command, ext in EXPORTS:
+        r = subprocess.run([exe, command, data_file, "-o", stem + ext], capture_output=True, text=True)
+        if r.returncode != 0 or not os.path.exists(stem + ext):
+            problems.append(f"qor-export {command}: exit {r.returncode} {r.stderr.strip()}")
+    return problems
+
+
+def csv_rows(path):
+    import csv
+    with open(path, newline="") as f:
+        return list(csv.DictReader(f))
+
+
+def _words(frame):
+    return [int.from_bytes(frame[2 + 2 * i:4 + 2 * i], "big", signed=True) for i in range(4)]
+
+
+def _millivolts(frame):
+    """The four channels of a standard 'T' or 'D' frame in mV, before the
+    reference scaling: range divisors as the instrument codes them."""
+    g, div = frame[1], []
+    for high, mid in ((192, 64), (48, 16), (12, 4)):
+        div.append(100 if g >= high else 10 if g >= mid else 1)
+        g -= high if g >= high else mid if g >= mid else 0
+    div.append(100 if g == 3 else 10 if g == 1 else 1)
+    gains = (2, 2, 2, 2) if frame[:1] in (b"T", b"M", b"J", b"K", b"j", b"k") else (2, 2, 2, 4 * 1.114 / 1.112)
+    return [w * 4.8333 / d * k for w, d, k in zip(_words(frame), div, gains)]
+
+
+def reading_problems(rows, records, frames):
+    """Each CSV row against the frame the simulator sent for that reading:
+    letter, marker, channel-4 label, battery, and the four channels equal to
+    the frame's raw values in mV times one common reference factor near 1."""
+    readings = [r for r in records[16:] if is_reading(r)]
+    if len(rows) != len(readings):
+        return [f"{len(rows)} CSV rows for {len(readings)} readings"]
+    at = align(readings, frames)
+    if at is None:
+        return ["the readings are not the simulator's frames in order"]
+    problems = []
+    for row, i in zip(rows, at):
+        frame = frames[i][2]
+        want = {"type": chr(frame[0]), "marker": "1" if frame[:1] in b"MNPQK" else "0",
+                "ch4_label": "4" if frame[:1] in b"TEMP" else "T", "battery": f"{frame[12] / 6.66757:.2f}"}
+        got = {k: row[k] for k in want}
+        mv = _millivolts(frame)
+        factors = [float(row[f"ch{c + 1}"]) / v for c, v in enumerate(mv) if abs(v) > 20]
+        if got != want or not factors or max(factors) - min(factors) > 2e-3 * max(factors) \
+                or not 0.9 < factors[0] < 1.1:
+            problems.append(f"tick {row['tick']}: {got} {[row[f'ch{c}'] for c in range(1, 5)]} "
+                            f"for frame {frame.hex()} (want {want}, mV {mv})")
+    return problems[:5]
+
+
+def sent_positions(raw):
+    """(latitude, longitude, quality, satellites, altitude) of each GGA the
+    receiver sent, and the PDOPs of its GSAs."""
+    ggas, pdops = [], set()
+    for line in raw.decode("latin-1").splitlines():
+        f = line.split("*")[0].split(",")
+        if f[0].endswith("GGA") and len(f) > 10 and f[2] and f[4]:
+            lat = (int(f[2][:2]) + float(f[2][2:]) / 60) * (1 if f[3] == "N" else -1)
+            lon = (int(f[4][:3]) + float(f[4][3:]) / 60) * (1 if f[5] == "E" else -1)
+            ggas.append((lat, lon, int(f[6]), int(f[7]), float(f[9])))
+        elif f[0].endswith("GSA") and len(f) > 15:
+            pdops.add(float(f[15]))
+    return ggas, pdops
+
+
+def position_problems(rows, geojson, raw):
+    """Every track vertex is a position the receiver sent (to the 2 cm the
+    logger's decoder keeps), every placed reading lies on the walk between
+    sent positions, and its fix values are those sent."""
+    import math
+    ggas, pdops = sent_positions(raw)
+    metres = lambda a, b: math.hypot((a[0] - b[0]) * 111320,
+                                     (a[1] - b[1]) * 111320 * math.cos(math.radians(a[0])))
+    problems = []
+    vertices = [tuple(reversed(c)) for f in geojson["features"] if f["properties"]["kind"] == "track"
+                and f["geometry"] for c in f["geometry"]["coordinates"]]
+    if not vertices:
+        problems.append("no track in the GeoJSON")
+    for v in vertices:
+        if min(metres(v, g) for g in ggas) > 0.02:
+            problems.append(f"track vertex {v} was not sent")
+            break
+    placed = [r for r in rows if r["position_source"] == "interpolated"]
+    if not placed:
+        problems.append("no reading has a position")
+    for r in placed:
+        p = (float(r["latitude"]), float(r["longitude"]))
+        near = min(range(len(ggas)), key=lambda i: metres(p, ggas[i]))
+        # Two accepted fixes lie at most three sent ones apart (5 Hz, 410 ms).
+        if metres(p, ggas[near]) > 2.0 or (int(r["quality"]), int(r["satellites"]), float(r["altitude"])) \
+                != ggas[near][2:] or float(r["dop"]) not in pdops:
+            problems.append(f"reading at tick {r['tick']}: {p} {r['quality']} {r['satellites']} "
+                            f"{r['altitude']} {r['dop']} is off the sent positions")
+            break
+    return problems
