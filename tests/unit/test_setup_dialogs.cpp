@@ -1,13 +1,18 @@
 // The setup dialogs on their real templates: what follows a choice (the
 // GPS labels and RTS units list, Survey Setup's fields of each logging
 // mode, the total-station inputs), OK changes exactly the configuration
-// lines the dialog owns, Cancel changes no byte.
+// lines the dialog owns, Cancel changes no byte. Fields typed key by key:
+// their length limits, corrections only once a field is left, values out
+// of range refused with their range. The main menu's letters.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/main_menu.h"
+#include "app/window_classes.h"
+#include "logging/log_run.h"
 #include "platform/ce_compat.h"
 #include "resource_ids.h"
 #include "settings/config_file.h"
@@ -130,6 +135,32 @@ void TestWarningMask()
 
 void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
 
+// As a person types: over the whole text, one character at a time, then
+// on to the next field.
+void TypeKeys(HWND dialog, int id, const wchar_t* keys)
+{
+    HWND edit = GetDlgItem(dialog, id);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (const wchar_t* k = keys; *k; ++k) SendMessageW(edit, WM_CHAR, *k, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), (LPARAM)edit);
+}
+
+// The "WARNING" boxes the dialogs show, their texts kept and each closed.
+std::string Warnings;
+HHOOK BoxHook;
+
+LRESULT CALLBACK CloseWarnings(int code, WPARAM wParam, LPARAM lParam)
+{
+    char text[256] = "";
+    if (code == HCBT_ACTIVATE && GetWindowTextA((HWND)wParam, text, sizeof text) &&
+        std::string(text) == "WARNING") {
+        GetDlgItemTextA((HWND)wParam, 0xFFFF, text, sizeof text);
+        Warnings += std::string(text) + "|";
+        PostMessageW((HWND)wParam, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(BoxHook, code, wParam, lParam);
+}
+
 // Closes with OK and returns the lines that changed.
 std::vector<int> Confirm(HWND dialog, const std::vector<std::string>& before)
 {
@@ -149,8 +180,6 @@ void TestSurveySetup(const wchar_t* name)
     Type(d, IDC_SURVEY_INCREMENT, L"0.5");
     Choose(d, IDC_SURVEY_MODE, 0);
     CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "1.000"); // each mode its own
-    Type(d, IDC_SURVEY_INCREMENT, L"0");
-    CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "1.000"); // 0 is no increment
     Choose(d, IDC_SURVEY_MODE, 2);
     CHECK_STR(Text(d, IDC_SURVEY_RATE_LABEL), "Sample/Rdg");
     Choose(d, IDC_SURVEY_MODE, 1);
@@ -211,6 +240,143 @@ void TestMonitorRts()
     Settings.Gps3Enabled = 0;
 }
 
+// Every number field holds no more than its kind of value needs; the
+// survey line and comment no more than their record fields.
+void TestFieldLimits()
+{
+    const struct {
+        const wchar_t* Name;
+        DLGPROC Proc;
+        int Id;
+    } fields[] = {
+        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_RATE},
+        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_LINE_INCREMENT},
+        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_START_STATION},
+        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_INCREMENT},
+        {L"GetSystemSetup", SystemSetupDlgProc, IDC_SYSTEM_OFFSET_X},
+        {L"GetSystemSetup", SystemSetupDlgProc, IDC_SYSTEM_OFFSET_Y},
+        {L"GetGpsWarningMask", GpsWarningMaskDlgProc, IDC_GPS_DOP},
+        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_INCREMENT},
+        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_START_STATION},
+        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_STN_INCREMENT},
+        {L"GetNewStation", NewStationDlgProc, IDC_NEW_STATION_VALUE},
+        {L"GetNewMapScale", MapScaleDlgProc, IDC_MAP_SCALE},
+        {L"GetNewMapScale", MapScaleDlgProc, IDC_MAP_GRID_INTERVAL},
+        {L"GetNewProfileScale", ProfileScaleDlgProc, IDC_PROFILE_SCALE_MIN},
+        {L"GetNewProfileScale", ProfileScaleDlgProc, IDC_PROFILE_SCALE_MAX},
+        {L"GetNewSpeedScale", SpeedScaleDlgProc, IDC_SPEED_SCALE_MAX},
+        {L"GetComment", CommentDlgProc, IDC_COMMENT_TEXT},
+        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_VALUE},
+    };
+    const std::wstring keys(130, L'7');
+    for (const auto& f : fields) {
+        HWND d = Open(f.Name, f.Proc);
+        TypeKeys(d, f.Id, keys.c_str());
+        const size_t n = Text(d, f.Id).size();
+        if (n > 11 && !(f.Id == IDC_NEW_LINE_VALUE && n == 23))
+            std::printf("  %ls field %d holds %u characters\n", f.Name, f.Id, (unsigned)n);
+        CHECK(n > 0 && (n <= 11 || (f.Id == IDC_NEW_LINE_VALUE && n == 23)));
+        DestroyWindow(d);
+    }
+}
+
+// Key by key, nothing is corrected before the field is left; values the
+// data file's columns or the configuration file cannot hold are refused
+// with their range and the dialog stays open.
+void TestTypingAndRefusals()
+{
+    std::vector<std::string> before = ConfigLines();
+    HWND d = Open(L"GetSurveySetup61V", SurveySetupDlgProc); // Auto
+    const struct {
+        const wchar_t* Keys;
+        const char* Shown;
+    } increments[] = {{L"-1", "-1"}, {L"0.5", "0.5"}, {L".5", ".5"}, {L"0", "1.000"}};
+    for (const auto& i : increments) {
+        TypeKeys(d, IDC_SURVEY_INCREMENT, i.Keys);
+        CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), i.Shown);
+    }
+    TypeKeys(d, IDC_SURVEY_INCREMENT, L"-1");
+    TypeKeys(d, IDC_SURVEY_RATE, L"0.001"); // one reading in 17 minutes
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Changed(before, ConfigLines()).empty());
+    TypeKeys(d, IDC_SURVEY_RATE, L"0.005");
+    CHECK(Confirm(d, before) == std::vector<int>({48, 51}));
+    CHECK_STR(ConfigLines()[47], "-1.000000");
+    CHECK_STR(ConfigLines()[50], "200.000000");
+
+    before = ConfigLines();
+    d = Open(L"GetSystemSetup", SystemSetupDlgProc);
+    TypeKeys(d, IDC_SYSTEM_OFFSET_X, L"-1000");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    TypeKeys(d, IDC_SYSTEM_OFFSET_X, L"-12.5");
+    TypeKeys(d, IDC_SYSTEM_OFFSET_Y, L"12345");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Changed(before, ConfigLines()).empty());
+    TypeKeys(d, IDC_SYSTEM_OFFSET_Y, L"25");
+    CHECK(Confirm(d, before) == std::vector<int>({74, 75}));
+
+    // Map scale 100: a grid interval of 10 and 25 stay as typed, so does a
+    // scale typed over an emptied field; 1 is corrected once it is left.
+    before = ConfigLines();
+    d = Open(L"GetNewMapScale", MapScaleDlgProc);
+    TypeKeys(d, IDC_MAP_SCALE, L"100");
+    for (const wchar_t* keys : {L"10", L"25"}) {
+        TypeKeys(d, IDC_MAP_GRID_INTERVAL, keys);
+        CHECK(Text(d, IDC_MAP_GRID_INTERVAL) == std::string(keys, keys + 2));
+    }
+    TypeKeys(d, IDC_MAP_SCALE, L"\b250");
+    TypeKeys(d, IDC_MAP_GRID_INTERVAL, L"1");
+    CHECK_STR(Text(d, IDC_MAP_GRID_INTERVAL), "12.50");
+    TypeKeys(d, IDC_MAP_SCALE, L"1e12");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    TypeKeys(d, IDC_MAP_SCALE, L"250");
+    CHECK(Confirm(d, before) == std::vector<int>({67, 68}));
+    CHECK_STR(ConfigLines()[66] + " " + ConfigLines()[67], "12.500000 250");
+
+    before = ConfigLines();
+    for (const wchar_t* speed : {L"1e-7", L"nan", L"inf"}) {
+        d = Open(L"GetNewSpeedScale", SpeedScaleDlgProc);
+        TypeKeys(d, IDC_SPEED_SCALE_MAX, speed);
+        SendMessageW(d, WM_COMMAND, IDOK, 0);
+        DestroyWindow(d);
+    }
+    d = Open(L"GetNewProfileScale", ProfileScaleDlgProc);
+    TypeKeys(d, IDC_PROFILE_SCALE_MIN, L"-5e18");
+    TypeKeys(d, IDC_PROFILE_SCALE_MAX, L"5e18");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    DestroyWindow(d);
+    CHECK(Changed(before, ConfigLines()).empty());
+    CHECK_STR(Warnings,
+              "Readings/s\r\nAllowed: 0.004 to 18|GPS X Offset\r\nAllowed: -100 to 100|"
+              "GPS Y Offset\r\nAllowed: -100 to 100|Map Scale\r\nAllowed: 1 to 99999|"
+              "Max Speed\r\nAllowed: 0.1 to 100|Max Speed\r\nAllowed: 0.1 to 100|"
+              "Max Speed\r\nAllowed: 0.1 to 100|Minimum\r\nAllowed: -100000 to 100000|");
+
+    // Profile Options with a range from an older file: its grid lines text
+    // holds nine values of 39 digits.
+    Settings.ProfileScaleMin = -3e38f;
+    Settings.ProfileScaleMax = 3e38f;
+    HWND options = CreateWindowExW(0, L"DisplayOptionsWnd", L"", 0, 0, 0, 240, 320, nullptr,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+    CHECK(options != nullptr);
+    DestroyWindow(options);
+}
+
+// Letters are characters: keypad 5 and F9 share their key codes with 'e'
+// and 'x' and must not end the program.
+void TestMainMenuLetters()
+{
+    HWND menu = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    LogRun.Active = 0;
+    App.KeepAliveRunning = 1;
+    MainMenuCommand(menu, WM_KEYDOWN, VK_NUMPAD5, 0);
+    MainMenuCommand(menu, WM_KEYDOWN, VK_F9, 0);
+    CHECK_EQ(App.KeepAliveRunning, 1);
+    MainMenuCommand(menu, WM_CHAR, 'x', 0);
+    CHECK_EQ(App.KeepAliveRunning, 0);
+}
+
 } // namespace
 
 int main()
@@ -234,6 +400,13 @@ int main()
     }
     TestSystemAndLoggerSetup();
     TestMonitorRts();
+    RegisterWindowClasses(GetModuleHandleW(nullptr));
+    BoxHook = SetWindowsHookExW(WH_CBT, CloseWarnings, nullptr, GetCurrentThreadId());
+    Settings = defaults;
+    AccessConfigFile(CONFIG_SAVE);
+    TestFieldLimits();
+    TestTypingAndRefusals();
+    TestMainMenuLetters();
     RemoveConfigFile();
     return TestSummary("test_setup_dialogs");
 }
