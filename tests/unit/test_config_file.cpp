@@ -173,19 +173,13 @@ static void TestUnusableValuesKept()
         double (*field)();
         double kept;
     } cases[] = {
-        {68, "0", FIELD(MapScale), 1},
-        {68, "-50", FIELD(MapScale), 1},
-        {69, "40", FIELD(MapEdgeMargin), 5},
+        {68, "0", FIELD(MapScale), 1}, {68, "-50", FIELD(MapScale), 1},
+        {69, "40", FIELD(MapEdgeMarginPx), 75}, // 35 % of 215 {67, "-3", FIELD(MapGridInterval), 0},
         {67, "0.0001", FIELD(MapGridInterval), 0.5}, // at most 20 intervals across
-        {67, "-3", FIELD(MapGridInterval), 0},
-        {74, "-1000", FIELD(GpsOffsetX), -100},
-        {75, "12345", FIELD(GpsOffsetY), 100},
-        {51, "0", FIELD(ReadingInterval), 0.05},
-        {51, "1000", FIELD(ReadingInterval), 250},
-        {49, "-500", FIELD(WheelIncrement), -99},
-        {3, "7", FIELD(SensorSize), 2},
-        {44, "9", FIELD(GpsDisplayIntervalMs), 410},
-        {79, "5", FIELD(RtsUnits3), 2},
+        {74, "-1000", FIELD(GpsOffsetX), -100}, {75, "12345", FIELD(GpsOffsetY), 100},
+        {51, "0", FIELD(ReadingInterval), 0.05}, {51, "1000", FIELD(ReadingInterval), 250},
+        {49, "-500", FIELD(WheelIncrement), -99}, {3, "7", FIELD(SensorSize), 2},
+        {44, "9", FIELD(GpsDisplayIntervalMs), 410}, {79, "5", FIELD(RtsUnits3), 2},
     };
     for (const auto& c : cases) {
         LoadWithLine(c.line, c.value);

@@ -6,13 +6,13 @@
 // of range refused with their range. The main menu's letters.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/main_menu.h"
 #include "app/window_classes.h"
-#include "logging/log_run.h"
 #include "platform/ce_compat.h"
 #include "resource_ids.h"
 #include "settings/config_file.h"
@@ -37,7 +37,7 @@ std::vector<std::string> ConfigLines()
 
 std::string Text(HWND dialog, int id)
 {
-    char text[64] = "";
+    char text[512] = "";
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
 }
@@ -225,9 +225,6 @@ void TestMonitorRts()
 {
     const std::vector<std::string> before = ConfigLines();
     HWND d = Open(L"GetMonitorRts", MonitorRtsDlgProc);
-    char title[64] = "";
-    GetWindowTextA(d, title, sizeof title);
-    CHECK_STR(title, "Select RTS to Monitor");
     CHECK_EQ((int)SendDlgItemMessageW(d, IDC_MONITOR_RTS, CB_GETCOUNT, 0, 0), 1);
     CHECK_STR(Text(d, IDC_MONITOR_RTS), "RTS #1");
     SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
@@ -240,42 +237,36 @@ void TestMonitorRts()
     Settings.Gps3Enabled = 0;
 }
 
-// Every number field holds no more than its kind of value needs; the
-// survey line and comment no more than their record fields.
+// Every number field holds no more than its kind of value needs, the
+// comment no more than its record field.
 void TestFieldLimits()
 {
     const struct {
         const wchar_t* Name;
         DLGPROC Proc;
-        int Id;
-    } fields[] = {
-        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_RATE},
-        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_LINE_INCREMENT},
-        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_START_STATION},
-        {L"GetSurveySetup61H", SurveySetupDlgProc, IDC_SURVEY_INCREMENT},
-        {L"GetSystemSetup", SystemSetupDlgProc, IDC_SYSTEM_OFFSET_X},
-        {L"GetSystemSetup", SystemSetupDlgProc, IDC_SYSTEM_OFFSET_Y},
-        {L"GetGpsWarningMask", GpsWarningMaskDlgProc, IDC_GPS_DOP},
-        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_INCREMENT},
-        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_START_STATION},
-        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_STN_INCREMENT},
-        {L"GetNewStation", NewStationDlgProc, IDC_NEW_STATION_VALUE},
-        {L"GetNewMapScale", MapScaleDlgProc, IDC_MAP_SCALE},
-        {L"GetNewMapScale", MapScaleDlgProc, IDC_MAP_GRID_INTERVAL},
-        {L"GetNewProfileScale", ProfileScaleDlgProc, IDC_PROFILE_SCALE_MIN},
-        {L"GetNewProfileScale", ProfileScaleDlgProc, IDC_PROFILE_SCALE_MAX},
-        {L"GetNewSpeedScale", SpeedScaleDlgProc, IDC_SPEED_SCALE_MAX},
-        {L"GetComment", CommentDlgProc, IDC_COMMENT_TEXT},
-        {L"GetNewLine", NewLineDlgProc, IDC_NEW_LINE_VALUE},
+        int Ids[4];
+    } dialogs[] = {
+        {L"GetSurveySetup61H", SurveySetupDlgProc,
+         {IDC_SURVEY_RATE, IDC_SURVEY_LINE_INCREMENT, IDC_SURVEY_START_STATION, IDC_SURVEY_INCREMENT}},
+        {L"GetSystemSetup", SystemSetupDlgProc, {IDC_SYSTEM_OFFSET_X, IDC_SYSTEM_OFFSET_Y}},
+        {L"GetGpsWarningMask", GpsWarningMaskDlgProc, {IDC_GPS_DOP}},
+        {L"GetNewLine", NewLineDlgProc,
+         {IDC_NEW_LINE_INCREMENT, IDC_NEW_LINE_START_STATION, IDC_NEW_LINE_STN_INCREMENT}},
+        {L"GetNewStation", NewStationDlgProc, {IDC_NEW_STATION_VALUE}},
+        {L"GetNewMapScale", MapScaleDlgProc, {IDC_MAP_SCALE, IDC_MAP_GRID_INTERVAL}},
+        {L"GetNewProfileScale", ProfileScaleDlgProc, {IDC_PROFILE_SCALE_MIN, IDC_PROFILE_SCALE_MAX}},
+        {L"GetNewSpeedScale", SpeedScaleDlgProc, {IDC_SPEED_SCALE_MAX}},
+        {L"GetComment", CommentDlgProc, {IDC_COMMENT_TEXT}},
     };
     const std::wstring keys(130, L'7');
-    for (const auto& f : fields) {
+    for (const auto& f : dialogs) {
         HWND d = Open(f.Name, f.Proc);
-        TypeKeys(d, f.Id, keys.c_str());
-        const size_t n = Text(d, f.Id).size();
-        if (n > 11 && !(f.Id == IDC_NEW_LINE_VALUE && n == 23))
-            std::printf("  %ls field %d holds %u characters\n", f.Name, f.Id, (unsigned)n);
-        CHECK(n > 0 && (n <= 11 || (f.Id == IDC_NEW_LINE_VALUE && n == 23)));
+        for (int i = 0; i < 4 && f.Ids[i]; ++i) {
+            TypeKeys(d, f.Ids[i], keys.c_str());
+            const size_t n = Text(d, f.Ids[i]).size();
+            if (!(n > 0 && n <= 11)) std::printf("  %ls: %u characters\n", f.Name, (unsigned)n);
+            CHECK(n > 0 && n <= 11);
+        }
         DestroyWindow(d);
     }
 }
@@ -287,22 +278,18 @@ void TestTypingAndRefusals()
 {
     std::vector<std::string> before = ConfigLines();
     HWND d = Open(L"GetSurveySetup61V", SurveySetupDlgProc); // Auto
-    const struct {
-        const wchar_t* Keys;
-        const char* Shown;
-    } increments[] = {{L"-1", "-1"}, {L"0.5", "0.5"}, {L".5", ".5"}, {L"0", "1.000"}};
-    for (const auto& i : increments) {
-        TypeKeys(d, IDC_SURVEY_INCREMENT, i.Keys);
-        CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), i.Shown);
+    std::string shown;
+    for (const wchar_t* keys : {L"0.5", L".5", L"0", L"-1"}) { // 0 is no increment
+        TypeKeys(d, IDC_SURVEY_INCREMENT, keys);
+        shown += Text(d, IDC_SURVEY_INCREMENT) + " ";
     }
-    TypeKeys(d, IDC_SURVEY_INCREMENT, L"-1");
+    CHECK_STR(shown, "0.5 .5 1.000 -1 ");
     TypeKeys(d, IDC_SURVEY_RATE, L"0.001"); // one reading in 17 minutes
     SendMessageW(d, WM_COMMAND, IDOK, 0);
     CHECK(Changed(before, ConfigLines()).empty());
     TypeKeys(d, IDC_SURVEY_RATE, L"0.005");
     CHECK(Confirm(d, before) == std::vector<int>({48, 51}));
-    CHECK_STR(ConfigLines()[47], "-1.000000");
-    CHECK_STR(ConfigLines()[50], "200.000000");
+    CHECK_STR(ConfigLines()[47] + " " + ConfigLines()[50], "-1.000000 200.000000");
 
     before = ConfigLines();
     d = Open(L"GetSystemSetup", SystemSetupDlgProc);
@@ -334,12 +321,12 @@ void TestTypingAndRefusals()
     CHECK_STR(ConfigLines()[66] + " " + ConfigLines()[67], "12.500000 250");
 
     before = ConfigLines();
+    d = Open(L"GetNewSpeedScale", SpeedScaleDlgProc);
     for (const wchar_t* speed : {L"1e-7", L"nan", L"inf"}) {
-        d = Open(L"GetNewSpeedScale", SpeedScaleDlgProc);
         TypeKeys(d, IDC_SPEED_SCALE_MAX, speed);
         SendMessageW(d, WM_COMMAND, IDOK, 0);
-        DestroyWindow(d);
     }
+    DestroyWindow(d);
     d = Open(L"GetNewProfileScale", ProfileScaleDlgProc);
     TypeKeys(d, IDC_PROFILE_SCALE_MIN, L"-5e18");
     TypeKeys(d, IDC_PROFILE_SCALE_MAX, L"5e18");
@@ -353,12 +340,15 @@ void TestTypingAndRefusals()
               "Max Speed\r\nAllowed: 0.1 to 100|Minimum\r\nAllowed: -100000 to 100000|");
 
     // Profile Options with a range from an older file: its grid lines text
-    // holds nine values of 39 digits.
+    // shows each value whole (31 digits, as many as the field is read with).
     Settings.ProfileScaleMin = -3e38f;
     Settings.ProfileScaleMax = 3e38f;
     HWND options = CreateWindowExW(0, L"DisplayOptionsWnd", L"", 0, 0, 0, 240, 320, nullptr,
                                    nullptr, GetModuleHandleW(nullptr), nullptr);
-    CHECK(options != nullptr);
+    enum { GRID_LINES_LABEL = 617 };
+    size_t digits = 0, run = 0;
+    for (char c : Text(options, GRID_LINES_LABEL)) digits = std::max(digits, run = isdigit(c) ? run + 1 : 0);
+    CHECK(digits >= 30);
     DestroyWindow(options);
 }
 
@@ -366,9 +356,7 @@ void TestTypingAndRefusals()
 // and 'x' and must not end the program.
 void TestMainMenuLetters()
 {
-    HWND menu = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    LogRun.Active = 0;
+    HWND menu = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
     App.KeepAliveRunning = 1;
     MainMenuCommand(menu, WM_KEYDOWN, VK_NUMPAD5, 0);
     MainMenuCommand(menu, WM_KEYDOWN, VK_F9, 0);
