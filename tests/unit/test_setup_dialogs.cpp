@@ -151,12 +151,13 @@ HHOOK BoxHook;
 
 LRESULT CALLBACK CloseWarnings(int code, WPARAM wParam, LPARAM lParam)
 {
+    const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
     char text[256] = "";
-    if (code == HCBT_ACTIVATE && GetWindowTextA((HWND)wParam, text, sizeof text) &&
-        std::string(text) == "WARNING") {
-        GetDlgItemTextA((HWND)wParam, 0xFFFF, text, sizeof text);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG &&
+        GetWindowTextA(call->hwnd, text, sizeof text) && std::string(text) == "WARNING") {
+        GetDlgItemTextA(call->hwnd, 0xFFFF, text, sizeof text);
         Warnings += std::string(text) + "|";
-        PostMessageW((HWND)wParam, WM_COMMAND, IDOK, 0);
+        EndDialog(call->hwnd, IDOK); // before it is ever shown
     }
     return CallNextHookEx(BoxHook, code, wParam, lParam);
 }
@@ -389,7 +390,7 @@ int main()
     TestSystemAndLoggerSetup();
     TestMonitorRts();
     RegisterWindowClasses(GetModuleHandleW(nullptr));
-    BoxHook = SetWindowsHookExW(WH_CBT, CloseWarnings, nullptr, GetCurrentThreadId());
+    BoxHook = SetWindowsHookExW(WH_CALLWNDPROCRET, CloseWarnings, nullptr, GetCurrentThreadId());
     Settings = defaults;
     AccessConfigFile(CONFIG_SAVE);
     TestFieldLimits();
