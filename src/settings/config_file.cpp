@@ -98,6 +98,8 @@ static int AfterSpeedScaleMin()
 static int AfterSpeedScaleMax()
 {
     if (!(Settings.SpeedScaleMax > 0.0f)) return 0;
+    // Above zero yet too small or too large to draw: kept in range.
+    Settings.SpeedScaleMax = (float)Clamp(VALUE_SPEED_SCALE, Settings.SpeedScaleMax);
     ComputeSpeedScaleValues();
     return 1;
 }

@@ -180,6 +180,7 @@ static void TestUnusableValuesKept()
         {51, "0", FIELD(ReadingInterval), 0.05}, {51, "1000", FIELD(ReadingInterval), 250},
         {49, "-500", FIELD(WheelIncrement), -99}, {3, "7", FIELD(SensorSize), 2},
         {44, "9", FIELD(GpsDisplayIntervalMs), 410}, {79, "5", FIELD(RtsUnits3), 2},
+        {46, "1e30", FIELD(SpeedScaleMax), 100},
     };
     for (const auto& c : cases) {
         LoadWithLine(c.line, c.value);
