@@ -42,7 +42,8 @@ struct MenuKey {
     int Action;
 };
 
-// Command keys, in either case.
+// Command letters, in either case. They are characters (WM_CHAR): as key
+// codes (WM_KEYDOWN) 'e' and 'x' would be keypad 5 and F9.
 const MenuKey CommandKeys[] = {
     {'L', ACTION_LOGGING},
     {'l', ACTION_LOGGING},
@@ -66,7 +67,8 @@ const MenuKey CommandKeys[] = {
     {'e', ACTION_EXIT},
 };
 
-// Highlight keys: +1 next button, -1 previous, 0 run the highlighted one.
+// Highlight keys (key codes): +1 next button, -1 previous, 0 run the
+// highlighted one.
 const MenuKey HighlightKeys[] = {
     {VK_TAB, 1}, {VK_RIGHT, 1}, {VK_DOWN, 1}, {VK_LEFT, -1}, {VK_UP, -1}, {VK_RETURN, 0},
 };
@@ -177,12 +179,14 @@ LRESULT MainMenuCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         SetFocus(hLoggingWnd);
         return SendMessageW(hLoggingWnd, WM_KEYDOWN, wParam, lParam);
     }
-    int action = (int)LOWORD(wParam) - IDC_MENU_FIRST;
+    int action = msg == WM_COMMAND ? (int)LOWORD(wParam) - IDC_MENU_FIRST : ACTION_NONE;
     // While a run is active the keys belong to the logging window.
-    if (LogRun.Active == 0) {
+    if (LogRun.Active == 0 && msg == WM_CHAR) {
         for (const MenuKey& key : CommandKeys) {
             if (key.Key == wParam) action = key.Action;
         }
+    }
+    if (LogRun.Active == 0 && msg == WM_KEYDOWN) {
         for (const MenuKey& key : HighlightKeys) {
             if (key.Key != wParam) continue;
             if (key.Action == 0) {

@@ -259,7 +259,8 @@ LRESULT OnMainPaint(HWND hwnd, UINT, WPARAM, LPARAM)
 
 const MessageEntry MainWindowTable[] = {
     {WM_CREATE, OnMainCreate},     {WM_SIZE, OnMainSize},         {WM_DESTROY, OnMainDestroy},
-    {WM_COMMAND, MainMenuCommand}, {WM_KEYDOWN, MainMenuCommand}, {WM_PAINT, OnMainPaint},
+    {WM_COMMAND, MainMenuCommand}, {WM_KEYDOWN, MainMenuCommand}, {WM_CHAR, MainMenuCommand},
+    {WM_PAINT, OnMainPaint},
 };
 
 } // namespace

@@ -69,11 +69,13 @@ void ShowGridLines(HWND hwnd)
     for (int k = 1; k <= grid.Count && k <= 9; ++k)
         values.push_back(maximum - (float)grid.Row[k] / perUnit);
     std::sort(values.begin(), values.end(), [](float a, float b) { return a > b; });
-    wchar_t text[200] = L"Grid lines:";
+    // Room for nine of the longest values a float gives ("-3.4e38" as
+    // "%.0f" is 40 characters), whatever range is being typed.
+    wchar_t text[16 + 9 * 48] = L"Grid lines:";
     for (size_t k = 0; k < values.size(); ++k) {
-        wchar_t value[24];
-        swprintf(value, 24, L"%ls%.0f", k == 0 ? L" " : L", ", (double)values[k]);
-        wcscat(text, value);
+        wchar_t value[48];
+        if (swprintf(value, 48, L"%ls%.0f", k == 0 ? L" " : L", ", (double)values[k]) > 0)
+            wcsncat(text, value, 47);
     }
     SetDlgItemTextW(hwnd, ID_GRID_LINES, text);
 }
@@ -105,6 +107,8 @@ LRESULT CreateOptionControls(HWND hwnd, UINT, WPARAM, LPARAM)
     AddControl(hwnd, L"EDIT", L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 72, 132, 70, 18,
                ID_SCALE_MAX);
     AddControl(hwnd, L"STATIC", L"", SS_LEFT, 148, 110, 88, 42, ID_GRID_LINES);
+    LimitField(hwnd, ID_SCALE_MIN, VALUE_PROFILE_LIMIT);
+    LimitField(hwnd, ID_SCALE_MAX, VALUE_PROFILE_LIMIT);
     SetNumber(hwnd, ID_SCALE_MIN, L"%.0f", Settings.ProfileScaleMin);
     SetNumber(hwnd, ID_SCALE_MAX, L"%.0f", Settings.ProfileScaleMax);
     ShowGridLines(hwnd);

@@ -184,6 +184,7 @@ INT_PTR CALLBACK GpsMessageDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     if (msg == WM_INITDIALOG) {
         SetDlgItemTextW(dialog, IDC_GPS_MESSAGE_TEXT, Monitor.Message);
+        SendDlgItemMessageW(dialog, IDC_GPS_MESSAGE_TEXT, EM_LIMITTEXT, MESSAGE_CHARS, 0);
         return TRUE;
     }
     return msg == WM_COMMAND ? CloseOnOkOrCancel(dialog, wParam, TakeMessage) : FALSE;

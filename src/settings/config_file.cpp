@@ -6,6 +6,7 @@
 #include "app/file_error.h"
 #include <string>
 #include "settings/derived_values.h"
+#include "settings/entry_rules.h"
 #include "app/app_state.h"
 #include "platform/ce_compat.h"
 #include <cstdio>
@@ -34,16 +35,33 @@ struct ConfigLine {
     int checked; // integer lines with an accepted range
     int32_t low, high;
     AfterLineFn after;
+    // Lines whose value the program could not use (a column it would not
+    // fit, a map mirrored or collapsed) are brought into this range as
+    // they are read; the file itself is left as it is.
+    int kept;
+    double keepLow, keepHigh;
 };
 
 static ConfigLine Value(ValueKind kind, void* field, AfterLineFn after = nullptr)
 {
-    return {kind, field, 0, 0, 0, after};
+    return {kind, field, 0, 0, 0, after, 0, 0, 0};
 }
 
 static ConfigLine Ranged(int32_t* field, int32_t low, int32_t high, AfterLineFn after = nullptr)
 {
-    return {INT_VALUE, field, 1, low, high, after};
+    return {INT_VALUE, field, 1, low, high, after, 0, 0, 0};
+}
+
+static ConfigLine Kept(ValueKind kind, void* field, double low, double high,
+                       AfterLineFn after = nullptr)
+{
+    return {kind, field, 0, 0, 0, after, 1, low, high};
+}
+
+// Kept within what the dialogs accept for that kind of value.
+static ConfigLine Kept(ValueKind kind, void* field, EntryValue typed, AfterLineFn after = nullptr)
+{
+    return Kept(kind, field, RangeOf(typed).Low, RangeOf(typed).High, after);
 }
 
 static int AllOf(const int32_t* values, int32_t low, int32_t high)
@@ -80,6 +98,8 @@ static int AfterSpeedScaleMin()
 static int AfterSpeedScaleMax()
 {
     if (!(Settings.SpeedScaleMax > 0.0f)) return 0;
+    // Above zero yet too small or too large to draw: kept in range.
+    Settings.SpeedScaleMax = (float)Clamp(VALUE_SPEED_SCALE, Settings.SpeedScaleMax);
     ComputeSpeedScaleValues();
     return 1;
 }
@@ -99,6 +119,12 @@ static int AfterMapCurrentSize()
     ComputeMapMarkerSizes();
     return 1;
 }
+// The grid interval (line 67) is in by now: at most 20 intervals across.
+static int AfterMapScale()
+{
+    CorrectMapScale(&Settings.MapScale, &Settings.MapGridInterval);
+    return 1;
+}
 static int AfterMapEdgeMargin()
 {
     ComputeMapEdgeMargins();
@@ -108,7 +134,7 @@ static int AfterMapEdgeMargin()
 // Lines 2 to 79, in file order.
 static const ConfigLine ConfigLines[] = {
     Ranged(&Settings.InstrumentEnabled, 0, 1),   //  2
-    Value(INT_VALUE, &Settings.SensorSize),      //  3
+    Kept(INT_VALUE, &Settings.SensorSize, 0, 2), //  3
     Ranged(&Settings.Units, 0, 2),               //  4
     Ranged(&Settings.SpeedUnits, 0, 3),          //  5
     Ranged(&Settings.InstrumentPort, 0, 23),     //  6
@@ -149,19 +175,20 @@ static const ConfigLine ConfigLines[] = {
     Ranged(&Settings.GpsDataBits, 0, 1),                                 // 41
     Ranged(&Settings.GpsParity, 0, 2),                                   // 42
     Ranged(&Settings.GpsStopBits, 0, 1),                                 // 43
-    Value(INT_VALUE, &Settings.MaxGpsDisplay, AfterMaxGpsDisplay),       // 44
+    Kept(INT_VALUE, &Settings.MaxGpsDisplay, 0, 1, AfterMaxGpsDisplay),  // 44
     Value(FLOAT_VALUE, &Settings.SpeedScaleMin, AfterSpeedScaleMin),     // 45
     Value(FLOAT_VALUE, &Settings.SpeedScaleMax, AfterSpeedScaleMax),     // 46
     Ranged(&Settings.LoggingMode, 0, 2),                                 // 47
-    Value(DOUBLE_VALUE, &Settings.AutoStationIncrement),                 // 48
-    Value(DOUBLE_VALUE, &Settings.WheelIncrement),                       // 49
-    Value(DOUBLE_VALUE, &Settings.ManualStationIncrement),               // 50
-    Value(FLOAT_VALUE, &Settings.ReadingInterval, AfterReadingInterval), // 51
+    Kept(DOUBLE_VALUE, &Settings.AutoStationIncrement, VALUE_STATION_INCREMENT),   // 48
+    Kept(DOUBLE_VALUE, &Settings.WheelIncrement, VALUE_STATION_INCREMENT),         // 49
+    Kept(DOUBLE_VALUE, &Settings.ManualStationIncrement, VALUE_STATION_INCREMENT), // 50
+    Kept(FLOAT_VALUE, &Settings.ReadingInterval, VALUE_READING_INTERVAL,
+         AfterReadingInterval), // 51
     Value(TEXT_VALUE, Settings.SurveyLine),                              // 52
-    Value(DOUBLE_VALUE, &Settings.LineIncrement),                        // 53
+    Kept(DOUBLE_VALUE, &Settings.LineIncrement, VALUE_LINE_INCREMENT),   // 53
     Ranged(&Settings.LineSequence, 0, 1),                                // 54
     Ranged(&Settings.LineDirection, 0, 3),                               // 55
-    Value(DOUBLE_VALUE, &Settings.StartStation, AfterStartStation),      // 56
+    Kept(DOUBLE_VALUE, &Settings.StartStation, VALUE_STATION, AfterStartStation), // 56
     Value(INT_VALUE, &Settings.CoordinatesDisplay),                      // 57
     Ranged(&Settings.MapCurrentSize, 0, 5, AfterMapCurrentSize),         // 58
     Ranged(&Settings.MapSavedSize, 0, 5),                                // 59
@@ -172,19 +199,19 @@ static const ConfigLine ConfigLines[] = {
     Value(INT_VALUE, &Settings.AsciiLatColumn),                          // 64
     Value(INT_VALUE, &Settings.AsciiLonColumn),                          // 65
     Value(INT_VALUE, &Settings.AsciiDelimiter),                          // 66
-    Value(FLOAT_VALUE, &Settings.MapGridInterval),                       // 67
-    Value(LONG_VALUE, &Settings.MapScale),                               // 68
-    Value(INT_VALUE, &Settings.MapEdgeMargin, AfterMapEdgeMargin),       // 69
+    Kept(FLOAT_VALUE, &Settings.MapGridInterval, VALUE_GRID_INTERVAL),   // 67
+    Kept(LONG_VALUE, &Settings.MapScale, VALUE_MAP_SCALE, AfterMapScale), // 68
+    Kept(INT_VALUE, &Settings.MapEdgeMargin, VALUE_MAP_EDGE_MARGIN, AfterMapEdgeMargin), // 69
     Value(INT_VALUE, &Settings.GpsWarning),                              // 70
     Value(INT_VALUE, &Settings.GpsWarnQuality),                          // 71
     Value(LONG_VALUE, &Settings.GpsWarnSatellites),                      // 72
     Value(FLOAT_VALUE, &Settings.GpsWarnPdop),                           // 73
-    Value(FLOAT_VALUE, &Settings.GpsOffsetX),                            // 74
-    Value(FLOAT_VALUE, &Settings.GpsOffsetY),                            // 75
+    Kept(FLOAT_VALUE, &Settings.GpsOffsetX, VALUE_GPS_OFFSET),           // 74
+    Kept(FLOAT_VALUE, &Settings.GpsOffsetY, VALUE_GPS_OFFSET),           // 75
     Value(INT_VALUE, &Settings.SoftMarker),                              // 76
     Value(INT_VALUE, &Settings.SoftKeyboard),                            // 77: this copy wins
-    Value(INT_VALUE, &Settings.RtsUnits),                                // 78
-    Value(INT_VALUE, &Settings.RtsUnits3),                               // 79
+    Kept(INT_VALUE, &Settings.RtsUnits, 0, 1),                           // 78
+    Kept(INT_VALUE, &Settings.RtsUnits3, 0, 2),                          // 79
 };
 static_assert(sizeof ConfigLines / sizeof ConfigLines[0] == 78, "lines 2 to 79");
 
@@ -226,6 +253,34 @@ static void StoreSurveyLine(const char* text)
         line[i] = L'\0';
     }
     line[SURVEY_LINE_CHARS - 1] = L'\0'; // a longer name is cut
+}
+
+static double Between(double value, double low, double high)
+{
+    return value > high ? high : value >= low ? value : low;
+}
+
+static void KeepInRange(const ConfigLine& line)
+{
+    switch (line.kind) {
+    case INT_VALUE:
+    case LONG_VALUE: {
+        int32_t* value = (int32_t*)line.field;
+        *value = (int32_t)Between(*value, line.keepLow, line.keepHigh);
+        break;
+    }
+    case FLOAT_VALUE: {
+        float* value = (float*)line.field;
+        *value = (float)Between(*value, line.keepLow, line.keepHigh);
+        break;
+    }
+    case DOUBLE_VALUE: {
+        double* value = (double*)line.field;
+        *value = Between(*value, line.keepLow, line.keepHigh);
+        break;
+    }
+    case TEXT_VALUE: break;
+    }
 }
 
 static void StoreValue(const ConfigLine& line, const char* text)
@@ -292,6 +347,7 @@ void ReadConfigValues(HANDLE file)
     for (const ConfigLine& line : ConfigLines) {
         ReadConfigLine(file, text);
         StoreValue(line, text);
+        if (line.kept) KeepInRange(line);
         int32_t value = line.checked ? *(const int32_t*)line.field : 0;
         if ((line.checked && (value < line.low || value > line.high)) ||
             (line.after && !line.after())) {

@@ -3,18 +3,43 @@
 
 #include <cwchar>
 
+enum { NUMBER_CHARS = 127 }; // the most any field is read with
+
 void SetNumber(HWND dialog, int id, const wchar_t* format, double value)
 {
-    wchar_t text[48];
-    swprintf(text, 48, format, value);
+    wchar_t text[64] = L"";
+    if (swprintf(text, 64, format, value) < 0) text[0] = L'\0'; // too long: nothing shown
+    text[63] = L'\0';
     SetDlgItemTextW(dialog, id, text);
 }
 
 double GetNumber(HWND dialog, int id, int maxChars)
 {
-    wchar_t text[64] = L"";
-    GetDlgItemTextW(dialog, id, text, maxChars + 1);
+    wchar_t text[NUMBER_CHARS + 1] = L"";
+    GetDlgItemTextW(dialog, id, text, (maxChars < NUMBER_CHARS ? maxChars : NUMBER_CHARS) + 1);
     return wcstod(text, NULL);
+}
+
+void LimitField(HWND dialog, int id, EntryValue kind)
+{
+    SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, RangeOf(kind).MaxChars, 0);
+}
+
+int TakeValue(HWND dialog, int id, EntryValue kind, const wchar_t* name, double* value)
+{
+    *value = GetNumber(dialog, id);
+    if (InRange(kind, *value)) return 1;
+    RefuseValue(dialog, id, kind, name);
+    return 0;
+}
+
+void RefuseValue(HWND dialog, int id, EntryValue kind, const wchar_t* name)
+{
+    wchar_t text[128];
+    swprintf(text, 128, L"%ls\r\nAllowed: %g to %g", name, RangeOf(kind).Low, RangeOf(kind).High);
+    MessageBoxW(dialog, text, L"WARNING", MB_OK | MB_ICONEXCLAMATION);
+    SetFocus(GetDlgItem(dialog, id));
+    SendDlgItemMessageW(dialog, id, EM_SETSEL, 0, -1);
 }
 
 void FillCombo(HWND dialog, int id, const wchar_t* const* items, int count, int selected)
@@ -56,7 +81,8 @@ void ShowControl(HWND dialog, int id, int shown)
 INT_PTR CloseOnOkOrCancel(HWND dialog, WPARAM wParam, INT_PTR (*accept)(HWND))
 {
     if (LOWORD(wParam) == IDOK) {
-        EndDialog(dialog, accept(dialog));
+        const INT_PTR result = accept(dialog);
+        if (result != KEEP_DIALOG_OPEN) EndDialog(dialog, result);
         return TRUE;
     }
     if (LOWORD(wParam) == IDCANCEL) {

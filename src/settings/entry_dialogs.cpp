@@ -32,6 +32,10 @@ static void InitNewLine(HWND dialog)
     static const wchar_t* const sequences[] = {L"Alternate", L"One Way"};
     static const wchar_t* const directions[] = {L"West", L"South", L"North", L"East"};
     SetDlgItemTextW(dialog, IDC_NEW_LINE_CURRENT, Settings.SurveyLine);
+    SendDlgItemMessageW(dialog, IDC_NEW_LINE_VALUE, EM_LIMITTEXT, 23, 0);
+    LimitField(dialog, IDC_NEW_LINE_INCREMENT, VALUE_LINE_INCREMENT);
+    LimitField(dialog, IDC_NEW_LINE_START_STATION, VALUE_STATION);
+    LimitField(dialog, IDC_NEW_LINE_STN_INCREMENT, VALUE_STATION_INCREMENT);
     SetNumber(dialog, IDC_NEW_LINE_LAST_STATION, L"%.3f", LogRun.Station);
     SetNumber(dialog, IDC_NEW_LINE_VALUE, L"%.2f",
               ProposedLineNumber(Settings.SurveyLine, Settings.LineIncrement));
@@ -41,20 +45,27 @@ static void InitNewLine(HWND dialog)
     ShowNextLineProposal(dialog, Settings.LineSequence);
 }
 
-static void AcceptNewLine(HWND dialog)
+static int AcceptNewLine(HWND dialog)
 {
+    double lineIncrement, start, increment;
+    if (!TakeValue(dialog, IDC_NEW_LINE_INCREMENT, VALUE_LINE_INCREMENT, L"Line Increment",
+                   &lineIncrement) ||
+        !TakeValue(dialog, IDC_NEW_LINE_START_STATION, VALUE_STATION, L"Start Station", &start) ||
+        !TakeValue(dialog, IDC_NEW_LINE_STN_INCREMENT, VALUE_STATION_INCREMENT, L"Stn Increment",
+                   &increment))
+        return 0;
     wchar_t line[24] = L"";
     GetDlgItemTextW(dialog, IDC_NEW_LINE_VALUE, line, 24);
     wcscpy(Settings.SurveyLine, line);
-    LogRun.LineValue = wcstod(line, NULL);
-    Settings.LineIncrement = GetNumber(dialog, IDC_NEW_LINE_INCREMENT);
+    LogRun.LineValue = LineNumberOf(line);
+    Settings.LineIncrement = lineIncrement;
     int sequence = ComboChoice(dialog, IDC_NEW_LINE_SEQUENCE);
     int direction = ComboChoice(dialog, IDC_NEW_LINE_DIRECTION);
     if (sequence >= 0) Settings.LineSequence = sequence;
     if (direction >= 0) Settings.LineDirection = direction;
-    Settings.StartStation = GetNumber(dialog, IDC_NEW_LINE_START_STATION);
-    LogRun.Station = Settings.StartStation;
-    Settings.StationIncrement = (float)GetNumber(dialog, IDC_NEW_LINE_STN_INCREMENT);
+    Settings.StartStation = LogRun.Station = start;
+    Settings.StationIncrement = (float)increment;
+    return 1;
 }
 
 INT_PTR CALLBACK NewLineDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
@@ -64,8 +75,7 @@ INT_PTR CALLBACK NewLineDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            AcceptNewLine(dialog);
-            EndDialog(dialog, 1);
+            if (AcceptNewLine(dialog)) EndDialog(dialog, 1);
             return TRUE;
         case IDCANCEL: EndDialog(dialog, 0); return TRUE;
         case IDC_NEW_LINE_SEQUENCE:
@@ -101,10 +111,14 @@ INT_PTR CALLBACK NewStationDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         SetNumber(dialog, IDC_NEW_STATION_START, L"%.3f", Settings.StartStation);
         SetNumber(dialog, IDC_NEW_STATION_LAST, L"%.3f", LogRun.Station);
         SetDlgItemTextW(dialog, IDC_NEW_STATION_VALUE, L"");
+        LimitField(dialog, IDC_NEW_STATION_VALUE, VALUE_STATION);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            LogRun.Station = GetNumber(dialog, IDC_NEW_STATION_VALUE, 31);
+            double station;
+            if (!TakeValue(dialog, IDC_NEW_STATION_VALUE, VALUE_STATION, L"New Station", &station))
+                return TRUE;
+            LogRun.Station = station;
             std::memset(Profile.LastPoints, 0, sizeof Profile.LastPoints);
             ShowStationNow();
             LogRun.StationStarted = 0;
@@ -125,10 +139,15 @@ INT_PTR CALLBACK NewStationDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 
 // ---- Comment -----------------------------------------------------------
 
+enum { COMMENT_CHARS = 11 }; // what the comment record holds
+
 INT_PTR CALLBACK CommentDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
-    case WM_INITDIALOG: SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, L""); return TRUE;
+    case WM_INITDIALOG:
+        SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, L"");
+        SendDlgItemMessageW(dialog, IDC_COMMENT_TEXT, EM_LIMITTEXT, COMMENT_CHARS, 0);
+        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             wchar_t text[42] = L"";
@@ -149,18 +168,18 @@ INT_PTR CALLBACK CommentDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 
 // ---- Map Scale ---------------------------------------------------------
 
-static int MapFieldsBusy = 0;
-
+// Run when a field is left and on OK, never while typing: a scale typed
+// as 25 must not pass through a corrected 2, nor a grid interval of 10
+// through 1.
 static void CorrectMapFields(HWND dialog)
 {
-    if (MapFieldsBusy) return;
-    MapFieldsBusy = 1;
-    int scale = (int)GetNumber(dialog, IDC_MAP_SCALE);
+    const double typed = GetNumber(dialog, IDC_MAP_SCALE);
+    if (!(typed <= RangeOf(VALUE_MAP_SCALE).High)) return; // refused on OK
+    int scale = typed < 1 ? 0 : (int)typed;
     float interval = (float)GetNumber(dialog, IDC_MAP_GRID_INTERVAL);
     int changed = CorrectMapScale(&scale, &interval);
     if (changed & 1) SetNumber(dialog, IDC_MAP_SCALE, L"%.0f", scale);
     if (changed & 2) SetNumber(dialog, IDC_MAP_GRID_INTERVAL, L"%.2f", interval);
-    MapFieldsBusy = 0;
 }
 
 INT_PTR CALLBACK MapScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
@@ -169,6 +188,8 @@ INT_PTR CALLBACK MapScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     case WM_INITDIALOG: {
         SetNumber(dialog, IDC_MAP_SCALE, L"%.0f", Settings.MapScale);
         SetNumber(dialog, IDC_MAP_GRID_INTERVAL, L"%.2f", Settings.MapGridInterval);
+        LimitField(dialog, IDC_MAP_SCALE, VALUE_MAP_SCALE);
+        LimitField(dialog, IDC_MAP_GRID_INTERVAL, VALUE_GRID_INTERVAL);
         const wchar_t* unit = Settings.Units == 0 ? L"meters" : L"feet";
         SetDlgItemTextW(dialog, IDC_MAP_SCALE_UNIT, unit);
         SetDlgItemTextW(dialog, IDC_MAP_GRID_UNIT, unit);
@@ -178,15 +199,18 @@ INT_PTR CALLBACK MapScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         switch (LOWORD(wParam)) {
         case IDC_MAP_SCALE:
         case IDC_MAP_GRID_INTERVAL:
-            if (HIWORD(wParam) == EN_CHANGE || HIWORD(wParam) == EN_KILLFOCUS)
-                CorrectMapFields(dialog);
+            if (HIWORD(wParam) == EN_KILLFOCUS) CorrectMapFields(dialog);
             return TRUE;
         case IDOK: {
             CorrectMapFields(dialog);
-            int scale = (int)GetNumber(dialog, IDC_MAP_SCALE);
-            Settings.MapScale = scale < 1 ? 1 : scale;
+            double scale, interval;
+            if (!TakeValue(dialog, IDC_MAP_SCALE, VALUE_MAP_SCALE, L"Map Scale", &scale) ||
+                !TakeValue(dialog, IDC_MAP_GRID_INTERVAL, VALUE_GRID_INTERVAL, L"Grid Interval",
+                           &interval))
+                return TRUE;
+            Settings.MapScale = (int32_t)scale;
             ApplyMapScale();
-            Settings.MapGridInterval = (float)GetNumber(dialog, IDC_MAP_GRID_INTERVAL);
+            Settings.MapGridInterval = (float)interval;
             AccessConfigFile(CONFIG_SAVE);
             EndDialog(dialog, 1);
             return TRUE;
@@ -206,15 +230,19 @@ INT_PTR CALLBACK ProfileScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         SetNumber(dialog, IDC_PROFILE_SCALE_MIN, L"%.0f", Settings.ProfileScaleMin);
         SetNumber(dialog, IDC_PROFILE_SCALE_MAX, L"%.0f", Settings.ProfileScaleMax);
+        LimitField(dialog, IDC_PROFILE_SCALE_MIN, VALUE_PROFILE_LIMIT);
+        LimitField(dialog, IDC_PROFILE_SCALE_MAX, VALUE_PROFILE_LIMIT);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            float minimum = (float)GetNumber(dialog, IDC_PROFILE_SCALE_MIN);
-            float maximum =
-                CorrectProfileMaximum(minimum, (float)GetNumber(dialog, IDC_PROFILE_SCALE_MAX));
-            if (!ProfileScaleStorable(minimum, maximum)) {
-                MessageBoxW(dialog, L"Scale limits out of range", L"WARNING", MB_OK);
-                SetFocus(GetDlgItem(dialog, IDC_PROFILE_SCALE_MIN));
+            double low, high;
+            if (!TakeValue(dialog, IDC_PROFILE_SCALE_MIN, VALUE_PROFILE_LIMIT, L"Minimum", &low) ||
+                !TakeValue(dialog, IDC_PROFILE_SCALE_MAX, VALUE_PROFILE_LIMIT, L"Maximum", &high))
+                return TRUE;
+            float minimum = (float)low;
+            float maximum = CorrectProfileMaximum(minimum, (float)high);
+            if (!ProfileScaleStorable(minimum, maximum)) { // the corrected maximum is too high
+                RefuseValue(dialog, IDC_PROFILE_SCALE_MIN, VALUE_PROFILE_LIMIT, L"Minimum");
                 return TRUE;
             }
             Settings.ProfileScaleMin = minimum;
@@ -241,18 +269,16 @@ INT_PTR CALLBACK SpeedScaleDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     switch (msg) {
     case WM_INITDIALOG:
         SetNumber(dialog, IDC_SPEED_SCALE_MAX, L"%.2f", Settings.SpeedScaleMax);
+        LimitField(dialog, IDC_SPEED_SCALE_MAX, VALUE_SPEED_SCALE);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            float maximum = (float)GetNumber(dialog, IDC_SPEED_SCALE_MAX);
-            // A maximum at or below the minimum would make the speed bar
-            // meaningless and the configuration file invalid: keep asking.
-            if (maximum <= Settings.SpeedScaleMin) {
-                MessageBeep(MB_ICONEXCLAMATION);
-                SetFocus(GetDlgItem(dialog, IDC_SPEED_SCALE_MAX));
+            // The bar starts at 0; a maximum the file writes as 0.000000, or
+            // cannot read back at all, would reset every setting next start.
+            double maximum;
+            if (!TakeValue(dialog, IDC_SPEED_SCALE_MAX, VALUE_SPEED_SCALE, L"Max Speed", &maximum))
                 return TRUE;
-            }
-            Settings.SpeedScaleMax = maximum;
+            Settings.SpeedScaleMax = (float)maximum;
             ComputeSpeedScaleValues();
             AccessConfigFile(CONFIG_SAVE);
             EndDialog(dialog, 1);

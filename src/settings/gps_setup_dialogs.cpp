@@ -65,17 +65,26 @@ void InitWarningMask(HWND dialog, int maskDialog)
     FillCombo(dialog, IDC_GPS_MATCH, maskDialog ? MatchLong : MatchShort, 2,
               Settings.GpsWarnQualityMatch);
     SetNumber(dialog, IDC_GPS_DOP, L"%.1f", Settings.GpsWarnPdop);
+    LimitField(dialog, IDC_GPS_DOP, VALUE_DOP);
     FillCombo(dialog, IDC_GPS_SATELLITES, Satellites,
               Settings.GpsWarnSatellites - FEWEST_SATELLITES);
     ShowTypeLabels(dialog, Settings.GpsType, maskDialog);
 }
 
-void AcceptWarningMask(HWND dialog)
+// The limit under the name its label gives it for the receiver's type.
+int TakeDopLimit(HWND dialog, double* limit)
+{
+    wchar_t name[32] = L"";
+    GetDlgItemTextW(dialog, IDC_GPS_DOP_LABEL, name, 32);
+    return TakeValue(dialog, IDC_GPS_DOP, VALUE_DOP, name, limit);
+}
+
+void AcceptWarningMask(HWND dialog, double dopLimit)
 {
     TakeComboChoice(dialog, IDC_GPS_WARNING, &Settings.GpsWarning);
     TakeComboChoice(dialog, IDC_GPS_QUALITY, &Settings.GpsWarnQuality);
     TakeComboChoice(dialog, IDC_GPS_MATCH, &Settings.GpsWarnQualityMatch);
-    Settings.GpsWarnPdop = (float)GetNumber(dialog, IDC_GPS_DOP);
+    Settings.GpsWarnPdop = (float)dopLimit;
     TakeComboChoice(dialog, IDC_GPS_SATELLITES, &Settings.GpsWarnSatellites, FEWEST_SATELLITES);
 }
 
@@ -105,7 +114,7 @@ void InitPortSetup(HWND dialog)
     InitWarningMask(dialog, 0);
 }
 
-void AcceptPortSetup(HWND dialog)
+void AcceptPortSetup(HWND dialog, double dopLimit)
 {
     TakeComboChoice(dialog, IDC_GPS_INPUT, &Settings.GpsEnabled);
     LogView.ShowMap = Settings.GpsEnabled == 1 ? 1 : 0;
@@ -123,19 +132,23 @@ void AcceptPortSetup(HWND dialog)
     TakeComboChoice(dialog, IDC_GPS_STOP_BITS, &Settings.GpsStopBits);
     TakeComboChoice(dialog, IDC_GPS_MAX_DISPLAY, &Settings.MaxGpsDisplay);
     ComputeGpsDisplayInterval();
-    AcceptWarningMask(dialog);
+    AcceptWarningMask(dialog, dopLimit);
 }
 
 INT_PTR SavePortSetup(HWND dialog)
 {
-    AcceptPortSetup(dialog);
+    double dopLimit;
+    if (!TakeDopLimit(dialog, &dopLimit)) return KEEP_DIALOG_OPEN;
+    AcceptPortSetup(dialog, dopLimit);
     AccessConfigFile(CONFIG_SAVE);
     return 0;
 }
 
 INT_PTR SaveWarningMask(HWND dialog)
 {
-    AcceptWarningMask(dialog);
+    double dopLimit;
+    if (!TakeDopLimit(dialog, &dopLimit)) return KEEP_DIALOG_OPEN;
+    AcceptWarningMask(dialog, dopLimit);
     AccessConfigFile(CONFIG_SAVE);
     return 0;
 }

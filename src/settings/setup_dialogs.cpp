@@ -27,7 +27,6 @@ struct SurveyLocals {
     double Increment[3];   // each mode's station increment
     double ShownIncrement; // the increment in the field
     int Mode;              // the mode whose values are shown
-    int Filling;           // our own writes to the fields are no edits
 };
 SurveyLocals Local;
 
@@ -38,11 +37,10 @@ double* ModeIncrement(int mode)
     return increments[mode >= 0 && mode < 3 ? mode : 0];
 }
 
-void SetFieldQuietly(HWND dialog, int id, const wchar_t* text)
+// A slow rate keeps its digits: 0.004 would show as 0.00 and read back as 0.
+void ShowRate(HWND dialog)
 {
-    Local.Filling = 1;
-    SetDlgItemTextW(dialog, id, text);
-    Local.Filling = 0;
+    SetNumber(dialog, IDC_SURVEY_RATE, Local.Rate < 0.1f ? L"%.4f" : L"%.2f", Local.Rate);
 }
 
 // The rate field and the labels that follow the mode.
@@ -51,21 +49,16 @@ void ShowModeFields(HWND dialog, int relabelIncrement)
     const int portrait = Screen.Portrait != 0;
     SetDlgItemTextW(dialog, IDC_SURVEY_RATE_LABEL,
                     Local.Mode == MODE_MANUAL ? L"Sample/Rdg" : L"Readings/s");
-    if (Local.Mode == MODE_AUTO) {
-        wchar_t text[32];
-        swprintf(text, 32, L"%.2f", (double)Local.Rate);
-        SetFieldQuietly(dialog, IDC_SURVEY_RATE, text);
-    } else {
-        SetFieldQuietly(dialog, IDC_SURVEY_RATE, L"Not Available");
-    }
+    if (Local.Mode == MODE_AUTO)
+        ShowRate(dialog);
+    else
+        SetDlgItemTextW(dialog, IDC_SURVEY_RATE, L"Not Available");
     SendDlgItemMessageW(dialog, IDC_SURVEY_RATE, EM_SETREADONLY, Local.Mode != MODE_AUTO, 0);
     if (relabelIncrement)
         SetDlgItemTextW(dialog, IDC_SURVEY_INCREMENT_LABEL,
                         Local.Mode == MODE_WHEEL ? (portrait ? L"Wheel I." : L"Wheel Inc.")
                                                  : (portrait ? L"Stn Increment" : L"Stn Incr."));
-    wchar_t text[32];
-    swprintf(text, 32, L"%.3f", Local.ShownIncrement);
-    SetFieldQuietly(dialog, IDC_SURVEY_INCREMENT, text);
+    SetNumber(dialog, IDC_SURVEY_INCREMENT, L"%.3f", Local.ShownIncrement);
 }
 
 void InitSurveySetup(HWND dialog)
@@ -82,6 +75,10 @@ void InitSurveySetup(HWND dialog)
     FillCombo(dialog, IDC_SURVEY_MODE, Modes, Settings.LoggingMode);
     SendDlgItemMessageW(dialog, IDC_SURVEY_LINE, EM_LIMITTEXT, 23, 0);
     SetDlgItemTextW(dialog, IDC_SURVEY_LINE, Settings.SurveyLine);
+    LimitField(dialog, IDC_SURVEY_RATE, VALUE_READING_RATE);
+    LimitField(dialog, IDC_SURVEY_LINE_INCREMENT, VALUE_LINE_INCREMENT);
+    LimitField(dialog, IDC_SURVEY_START_STATION, VALUE_STATION);
+    LimitField(dialog, IDC_SURVEY_INCREMENT, VALUE_STATION_INCREMENT);
     SetNumber(dialog, IDC_SURVEY_LINE_INCREMENT, L"%.2f", Settings.LineIncrement);
     SetNumber(dialog, IDC_SURVEY_START_STATION, L"%.3f", Settings.StartStation);
     FillCombo(dialog, IDC_SURVEY_SEQUENCE, Sequences, Settings.LineSequence);
@@ -89,52 +86,66 @@ void InitSurveySetup(HWND dialog)
     ShowModeFields(dialog, 0);
 }
 
+// The corrections run when a field is left (and on OK and a mode change),
+// never while it is typed: "-1" must not pass through a corrected "-".
+void TakeRateField(HWND dialog)
+{
+    if (Local.Mode != MODE_AUTO) return;
+    const float r = (float)GetNumber(dialog, IDC_SURVEY_RATE);
+    Local.Rate = r > 0 ? r : 1.0f;
+    if (!(r > 0)) ShowRate(dialog);
+}
+
+void TakeIncrementField(HWND dialog)
+{
+    double v = (double)(float)GetNumber(dialog, IDC_SURVEY_INCREMENT);
+    if (v == 0) { // no increment: stations would never advance
+        v = 1.0;
+        SetNumber(dialog, IDC_SURVEY_INCREMENT, L"%.3f", v);
+    }
+    Local.ShownIncrement = Local.Increment[Local.Mode] = v;
+}
+
 void SurveyModeChanged(HWND dialog)
 {
     const int m = ComboChoice(dialog, IDC_SURVEY_MODE);
     if (m < 0 || m > 2 || m == Local.Mode) return;
-    Local.Increment[Local.Mode] = Local.ShownIncrement;
+    TakeRateField(dialog);
+    TakeIncrementField(dialog);
     Local.ShownIncrement = Local.Increment[m];
     Local.Mode = m;
     ShowModeFields(dialog, 1);
 }
 
-void SurveyRateEdited(HWND dialog)
-{
-    if (Local.Filling || Local.Mode != MODE_AUTO) return;
-    float r = (float)GetNumber(dialog, IDC_SURVEY_RATE, 127);
-    Local.Rate = r > 0 ? r : 1.0f;
-}
-
-void SurveyIncrementEdited(HWND dialog)
-{
-    if (Local.Filling) return;
-    double v = (double)(float)GetNumber(dialog, IDC_SURVEY_INCREMENT);
-    if (v == 0) {
-        v = 1.0;
-        SetFieldQuietly(dialog, IDC_SURVEY_INCREMENT, L"1.000");
-    }
-    Local.ShownIncrement = Local.Increment[Local.Mode] = v;
-}
-
 INT_PTR AcceptSurveySetup(HWND dialog)
 {
+    const int mode = ComboChoice(dialog, IDC_SURVEY_MODE);
+    if (mode >= 0 && mode <= 2) Local.Mode = mode;
+    TakeRateField(dialog);
+    TakeIncrementField(dialog);
+    double rate = Local.Rate, lineIncrement, start, increment;
+    if ((Local.Mode == MODE_AUTO &&
+         !TakeValue(dialog, IDC_SURVEY_RATE, VALUE_READING_RATE, L"Readings/s", &rate)) ||
+        !TakeValue(dialog, IDC_SURVEY_LINE_INCREMENT, VALUE_LINE_INCREMENT, L"Line Increment",
+                   &lineIncrement) ||
+        !TakeValue(dialog, IDC_SURVEY_START_STATION, VALUE_STATION, L"Start Station", &start) ||
+        !TakeValue(dialog, IDC_SURVEY_INCREMENT, VALUE_STATION_INCREMENT, L"Stn Increment",
+                   &increment))
+        return KEEP_DIALOG_OPEN;
     TakeComboChoice(dialog, IDC_SURVEY_MODE, &Settings.LoggingMode);
     LogRun.Mode = Settings.LoggingMode;
     if (Settings.LoggingMode == MODE_AUTO) {
-        float r = (float)GetNumber(dialog, IDC_SURVEY_RATE);
-        if (!(r > 0)) r = 1.0f;
-        Settings.ReadingInterval = 1.0f / r;
+        Settings.ReadingInterval = 1.0f / (float)rate;
         ComputeReadingInterval();
     }
     LogRun.StationStarted = 0;
     GetDlgItemTextW(dialog, IDC_SURVEY_LINE, Settings.SurveyLine, 24);
-    LogRun.LineValue = wcstod(Settings.SurveyLine, nullptr);
-    Settings.LineIncrement = GetNumber(dialog, IDC_SURVEY_LINE_INCREMENT);
+    LogRun.LineValue = LineNumberOf(Settings.SurveyLine);
+    Settings.LineIncrement = lineIncrement;
     TakeComboChoice(dialog, IDC_SURVEY_SEQUENCE, &Settings.LineSequence);
     TakeComboChoice(dialog, IDC_SURVEY_DIRECTION, &Settings.LineDirection);
-    Settings.StartStation = LogRun.Station = GetNumber(dialog, IDC_SURVEY_START_STATION);
-    Settings.StationIncrement = (double)(float)GetNumber(dialog, IDC_SURVEY_INCREMENT);
+    Settings.StartStation = LogRun.Station = start;
+    Settings.StationIncrement = (double)(float)increment;
     *ModeIncrement(Settings.LoggingMode) = Settings.StationIncrement;
     AccessConfigFile(CONFIG_SAVE);
     return 0;
@@ -154,15 +165,21 @@ void InitSystemSetup(HWND dialog)
     FillCombo(dialog, IDC_SYSTEM_SENSOR, SensorSizes, Settings.SensorSize);
     SetNumber(dialog, IDC_SYSTEM_OFFSET_X, L"%.2f", Settings.GpsOffsetX);
     SetNumber(dialog, IDC_SYSTEM_OFFSET_Y, L"%.2f", Settings.GpsOffsetY);
+    LimitField(dialog, IDC_SYSTEM_OFFSET_X, VALUE_GPS_OFFSET);
+    LimitField(dialog, IDC_SYSTEM_OFFSET_Y, VALUE_GPS_OFFSET);
 }
 
 INT_PTR AcceptSystemSetup(HWND dialog)
 {
+    double x, y;
+    if (!TakeValue(dialog, IDC_SYSTEM_OFFSET_X, VALUE_GPS_OFFSET, L"GPS X Offset", &x) ||
+        !TakeValue(dialog, IDC_SYSTEM_OFFSET_Y, VALUE_GPS_OFFSET, L"GPS Y Offset", &y))
+        return KEEP_DIALOG_OPEN;
     TakeComboChoice(dialog, IDC_SYSTEM_INSTRUMENT, &Settings.InstrumentEnabled);
     TakeComboChoice(dialog, IDC_SYSTEM_TYPE, &Settings.Em61Mk2Type);
     TakeComboChoice(dialog, IDC_SYSTEM_SENSOR, &Settings.SensorSize);
-    Settings.GpsOffsetX = (float)GetNumber(dialog, IDC_SYSTEM_OFFSET_X, 127);
-    Settings.GpsOffsetY = (float)GetNumber(dialog, IDC_SYSTEM_OFFSET_Y, 127);
+    Settings.GpsOffsetX = (float)x;
+    Settings.GpsOffsetY = (float)y;
     AccessConfigFile(CONFIG_SAVE);
     return 0;
 }
@@ -241,10 +258,10 @@ INT_PTR CALLBACK SurveySetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     const int id = LOWORD(wParam), code = HIWORD(wParam);
     if (id == IDC_SURVEY_MODE && code == CBN_SELCHANGE)
         SurveyModeChanged(dialog);
-    else if (id == IDC_SURVEY_RATE && code == EN_CHANGE)
-        SurveyRateEdited(dialog);
-    else if (id == IDC_SURVEY_INCREMENT && code == EN_CHANGE)
-        SurveyIncrementEdited(dialog);
+    else if (id == IDC_SURVEY_RATE && code == EN_KILLFOCUS)
+        TakeRateField(dialog);
+    else if (id == IDC_SURVEY_INCREMENT && code == EN_KILLFOCUS)
+        TakeIncrementField(dialog);
     else
         return CloseOnOkOrCancel(dialog, wParam, AcceptSurveySetup);
     return TRUE;

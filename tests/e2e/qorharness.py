@@ -751,6 +751,22 @@ class Session:
     def key(self, *keys, window=None, delay_ms=50):
         self.x.key(*keys, window=window, delay_ms=delay_ms)
 
+    # -- a field typed key by key ------------------------------------------
+    # Fields whose value the program corrects or refuses are typed as a
+    # person types them: the checks must see every state the text passes
+    # through ("-" before "-1", "1" before "10").
+    FIELD_KEYSYMS = {"-": "minus", ".": "period", "+": "plus", " ": "space"}
+
+    def type_keys_into_field(self, window, reach, text, leave="Tab"):
+        """In the dialog window: the keys reach (an underlined letter, Tab...;
+        none for the field that has the focus) go to the field, BackSpace
+        empties it as a keypad would, text follows one key at a time, and
+        leave (None: stay) moves on to the next field."""
+        keys = list(reach) + ["End"] + ["BackSpace"] * 16
+        keys += [self.FIELD_KEYSYMS.get(c, c) for c in text] + ([leave] if leave else [])
+        self.key(*keys, window=window)
+    # ------------------------------------------------------------------------
+
     def desktop_window(self):
         """The virtual desktop window (the device screen), or None."""
         ids = self.x.search(r"^qor - Wine desktop$")

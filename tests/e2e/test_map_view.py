@@ -9,7 +9,9 @@ keeps the cross in place with the grid at the new spacing; a hop of 40 m
 on both axes re-centres; grid interval 0 draws no grid. Map options by
 keys: Right on the current-position row at size 5 wraps to 0, Cancel
 keeps the file and the cross, OK stores size 0 (line 58 alone) and the
-cross shrinks. External positions: an ASCII file of 5000 points 5 cm apart
+cross shrinks. Map scale, grid interval, Readings/s, station increment and
+antenna offset typed key by key keep what was typed; an offset too wide
+for the data file is refused. External positions: an ASCII file of 5000 points 5 cm apart
 on a device with 500 kB free is thinned to every third point (single
 pixels, at most one column in two), removed again, and a file without a
 position gives "Format not supported"; an earlier data file's recorded
@@ -154,8 +156,9 @@ def walk():
         time.sleep(2.0)
         T.check(shot(s, "map-again").px == before.px, "Toggle View away and back: the same pixels")
 
-        run.key("s")
-        run.type_into("Enter Map Scale", "20")
+        run.key("s")                                     # over an emptied field, key by key
+        s.type_keys_into_field(s.wait_window("^Enter Map Scale$"), [], "20", leave=None)
+        s.answer("Enter Map Scale", "Return")
         time.sleep(1.5)
         p = shot(s, "scale-20")
         T.check(p.cross() == before.cross(), f"new scale: the cross stays at {before.cross()} ({p.cross()})")
@@ -167,16 +170,21 @@ def walk():
         T.check(c is not None and abs(c[0] - centre[0]) <= 2 and abs(c[1] - centre[1]) <= 2,
                 f"a hop off the pane on both axes re-centres ({c})")
 
-        run.key("s")
-        wid = s.wait_window("^Enter Map Scale$")
-        time.sleep(0.5)
-        s.key("Tab", window=wid)
-        s.x.type("0", window=wid)
-        s.answer("Enter Map Scale", "Return")
+        config = s.path("KVTINI", "Q61MK2CX.INI")
+        for scale, grid, want in (("100", "10", {67: b"10.000000", 68: b"100"}), ("", "0", {67: b"0.000000"})):
+            before = open(config, "rb").read()
+            run.key("s")
+            wid = s.wait_window("^Enter Map Scale$")
+            time.sleep(0.5)
+            if scale:
+                s.type_keys_into_field(wid, [], scale)
+            s.type_keys_into_field(wid, ["alt+g"], grid, leave=None)
+            s.answer("Enter Map Scale", "Return")
+            changed = changed_lines(before, open(config, "rb").read())
+            T.check(changed == want, f"map scale {scale or 'kept'}, grid {grid} typed key by key: {want} ({changed})")
         time.sleep(1.5)
         T.check(not shot(s, "no-grid").grid_columns(), "grid interval 0: no grid")
 
-        config = s.path("KVTINI", "Q61MK2CX.INI")
         before = open(config, "rb").read()
         for last, label in (("c", "options-cancelled"), ("o", "options-ok")):
             run.key("a")
@@ -196,6 +204,30 @@ def walk():
                         f"map options, OK: line 58 = 0 alone ({changed}), cross {arm} px")
 
         run.exit_run()
+        setup_fields_by_keys(s, run.main, config)
+
+
+def setup_fields_by_keys(s, main, config):
+    """Readings/s, the station increment and an antenna offset typed key by
+    key on the main menu's dialogs: "-1" stays -1, and an offset the data
+    file's column cannot hold is refused until one that fits is typed."""
+    before = open(config, "rb").read()
+    s.key("s", window=main)
+    wid = s.wait_window("^Survey Setup$")
+    time.sleep(0.5)
+    s.type_keys_into_field(wid, ["alt+l", "shift+Tab"], "2.5")
+    s.type_keys_into_field(wid, ["alt+t", "Tab"], "-1", leave=None)
+    s.answer("Survey Setup", "Return")
+    s.key("y", window=main)
+    wid = s.wait_window("^System Setup$")
+    time.sleep(0.5)
+    s.type_keys_into_field(wid, ["alt+x"], "12345", leave="Return")
+    s.answer("WARNING", "Return")
+    s.type_keys_into_field(wid, ["alt+x"], "-1.5", leave=None)
+    s.answer("System Setup", "Return")
+    changed = changed_lines(before, open(config, "rb").read())
+    want = {48: b"-1.000000", 51: b"0.400000", 74: b"-1.500000"}
+    T.check(changed == want, f"rate 2.5, increment -1, offset 12345 refused then -1.5: {want} ({changed})")
 
 
 if __name__ == "__main__":

@@ -92,7 +92,9 @@ void TestEntryValues()
     v = ProposeNextLine(LINE_SEQUENCE_ONE_WAY, 2, 5.0, 0.5, 52.5);
     CHECK(v.Direction == 2 && v.StartStation == 5.0 && v.StationIncrement == 0.5);
     CHECK_NEAR(ProposedLineNumber(L"12.5N", 2.0), 14.5, 1e-12);
-    CHECK_NEAR(ProposedLineNumber(L"North", 1.0), 1.0, 1e-12);
+    CHECK_NEAR(ProposedLineNumber(L"Nancy Rd", 1.0), 1.0, 1e-12); // not NaN
+    CHECK_NEAR(ProposedLineNumber(L"Infill 3", 1.0), 1.0, 1e-12); // nor infinity
+    CHECK_NEAR(ProposedLineNumber(L"-4e2", 1.0), -3.0, 1e-12);
 
     int scale = 100;
     float interval = 2.0f;

@@ -160,6 +160,39 @@ static void TestRangeChecks()
     }
 }
 
+// Values the program cannot use are brought into range as they are read
+// (the map collapsed, mirrored or scrolled on every fix, a data-file column
+// widened); the file keeps what it says.
+#define FIELD(name) [] { return (double)Settings.name; }
+
+static void TestUnusableValuesKept()
+{
+    static const struct {
+        int line;
+        const char* value;
+        double (*field)();
+        double kept;
+    } cases[] = {
+        {68, "0", FIELD(MapScale), 1}, {68, "-50", FIELD(MapScale), 1},
+        {69, "40", FIELD(MapEdgeMarginPx), 75}, // 35 % of 215 {67, "-3", FIELD(MapGridInterval), 0},
+        {67, "0.0001", FIELD(MapGridInterval), 0.5}, // at most 20 intervals across
+        {74, "-1000", FIELD(GpsOffsetX), -100}, {75, "12345", FIELD(GpsOffsetY), 100},
+        {51, "0", FIELD(ReadingInterval), 0.05}, {51, "1000", FIELD(ReadingInterval), 250},
+        {49, "-500", FIELD(WheelIncrement), -99}, {3, "7", FIELD(SensorSize), 2},
+        {44, "9", FIELD(GpsDisplayIntervalMs), 410}, {79, "5", FIELD(RtsUnits3), 2},
+        {46, "1e30", FIELD(SpeedScaleMax), 100},
+    };
+    for (const auto& c : cases) {
+        LoadWithLine(c.line, c.value);
+        if (std::fabs(c.field() - c.kept) > 1e-6) std::printf("  line %d = \"%s\"\n", c.line, c.value);
+        CHECK_NEAR(c.field(), c.kept, 1e-6);
+        CHECK_EQ(App.ConfigCorrupt, 0);
+        std::vector<std::string> lines = DefaultFile();
+        lines[c.line - 1] = c.value;
+        CHECK(ReadBytes(ConfigPath()) == Join(lines));
+    }
+}
+
 static void TestCorruptStopsReading()
 {
     // Lines before the failed one are in effect, later ones are not read.
@@ -269,6 +302,7 @@ int main()
     TestSaveAndLoadKeepValues();
     TestOtherLayoutsReplaced();
     TestRangeChecks();
+    TestUnusableValuesKept();
     TestCorruptStopsReading();
     TestShortAndOddFiles();
     TestLongLines();

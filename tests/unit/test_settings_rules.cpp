@@ -1,9 +1,9 @@
-// Rules of the derived settings: reading rates, grid tables, map margins and
-// the size of the GPS position store for the free memory.
+// Rules of the derived settings: reading rates, grid tables and the size of
+// the GPS position store for the free memory. (The other derived values are
+// checked as a loaded configuration file gives them.)
 #include "settings/derived_values.h"
 #include "settings/grid_table.h"
 #include "app/app_state.h"
-#include "logging/log_run.h"
 #include "app/position_store.h"
 #include "test_check.h"
 
@@ -62,46 +62,6 @@ static void TestGridTables()
     CHECK_EQ(table.Count, 9);
 }
 
-static void TestDerivedValues()
-{
-    Layout.ProfileWidth = 215;
-    Layout.ProfileHeight = 200;
-    Layout.BarsHeight = 80;
-    Settings.ReadingInterval = 0.2f;
-    Settings.SpeedScaleMin = 0.0f;
-    Settings.SpeedScaleMax = 10.0f;
-    Settings.LoggingMode = 2;
-    Settings.StartStation = 5.5;
-    Settings.MapEdgeMargin = 1;
-    Settings.MaxGpsDisplay = 0;
-    ComputeDerivedValues();
-    CHECK_EQ(Settings.ReadingIntervalMs, 200);
-    CHECK_EQ(Settings.ReadingsPerSecond, 4);
-    CHECK_NEAR(Settings.StationIncrement, Settings.ManualStationIncrement, 0);
-    CHECK_NEAR(LogRun.Station, 5.5, 0);
-    CHECK_NEAR(Settings.SpeedPixelsPerUnit, 21.5, 1e-5);
-    CHECK_EQ(Settings.GpsDisplayIntervalMs, 910);
-    CHECK_EQ(Settings.MapEdgeMarginPx, 32); // 15 % of 215
-    CHECK_EQ(Settings.MapRecenterPx, 52);
-    Settings.MapEdgeMargin = 0;
-    ComputeDerivedValues();
-    CHECK_EQ(Settings.MapEdgeMarginPx, 21);
-
-    static const struct {
-        int size, diameter, radius;
-    } markers[] = {
-        {0, 7, 3},
-        {4, 15, 7},
-        {5, 19, 9},
-    };
-    for (const auto& m : markers) {
-        Settings.MapCurrentSize = m.size;
-        ComputeDerivedValues();
-        CHECK_EQ(Settings.MapCurrentDiameter, m.diameter);
-        CHECK_EQ(Settings.MapCurrentRadius, m.radius);
-    }
-}
-
 // The store shrinks in steps of 1800 positions (24 bytes each) until it is
 // below the budget of 80 % of the free memory; 7 and more: none fits.
 static void TestPositionStore()
@@ -127,7 +87,6 @@ int main()
 {
     TestReadingRates();
     TestGridTables();
-    TestDerivedValues();
     TestPositionStore();
     return TestSummary("test_settings_rules");
 }

@@ -1,13 +1,18 @@
 // The setup dialogs on their real templates: what follows a choice (the
 // GPS labels and RTS units list, Survey Setup's fields of each logging
 // mode, the total-station inputs), OK changes exactly the configuration
-// lines the dialog owns, Cancel changes no byte.
+// lines the dialog owns, Cancel changes no byte. Fields typed key by key:
+// their length limits, corrections only once a field is left, values out
+// of range refused with their range. The main menu's letters.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/main_menu.h"
+#include "app/window_classes.h"
 #include "platform/ce_compat.h"
 #include "resource_ids.h"
 #include "settings/config_file.h"
@@ -32,7 +37,7 @@ std::vector<std::string> ConfigLines()
 
 std::string Text(HWND dialog, int id)
 {
-    char text[64] = "";
+    char text[512] = "";
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
 }
@@ -130,6 +135,33 @@ void TestWarningMask()
 
 void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
 
+// As a person types: over the whole text, one character at a time, then
+// on to the next field.
+void TypeKeys(HWND dialog, int id, const wchar_t* keys)
+{
+    HWND edit = GetDlgItem(dialog, id);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (const wchar_t* k = keys; *k; ++k) SendMessageW(edit, WM_CHAR, *k, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), (LPARAM)edit);
+}
+
+// The "WARNING" boxes the dialogs show, their texts kept and each closed.
+std::string Warnings;
+HHOOK BoxHook;
+
+LRESULT CALLBACK CloseWarnings(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
+    char text[256] = "";
+    if (code == HC_ACTION && call->message == WM_INITDIALOG &&
+        GetWindowTextA(call->hwnd, text, sizeof text) && std::string(text) == "WARNING") {
+        GetDlgItemTextA(call->hwnd, 0xFFFF, text, sizeof text);
+        Warnings += std::string(text) + "|";
+        EndDialog(call->hwnd, IDOK); // before it is ever shown
+    }
+    return CallNextHookEx(BoxHook, code, wParam, lParam);
+}
+
 // Closes with OK and returns the lines that changed.
 std::vector<int> Confirm(HWND dialog, const std::vector<std::string>& before)
 {
@@ -149,8 +181,6 @@ void TestSurveySetup(const wchar_t* name)
     Type(d, IDC_SURVEY_INCREMENT, L"0.5");
     Choose(d, IDC_SURVEY_MODE, 0);
     CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "1.000"); // each mode its own
-    Type(d, IDC_SURVEY_INCREMENT, L"0");
-    CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "1.000"); // 0 is no increment
     Choose(d, IDC_SURVEY_MODE, 2);
     CHECK_STR(Text(d, IDC_SURVEY_RATE_LABEL), "Sample/Rdg");
     Choose(d, IDC_SURVEY_MODE, 1);
@@ -196,9 +226,6 @@ void TestMonitorRts()
 {
     const std::vector<std::string> before = ConfigLines();
     HWND d = Open(L"GetMonitorRts", MonitorRtsDlgProc);
-    char title[64] = "";
-    GetWindowTextA(d, title, sizeof title);
-    CHECK_STR(title, "Select RTS to Monitor");
     CHECK_EQ((int)SendDlgItemMessageW(d, IDC_MONITOR_RTS, CB_GETCOUNT, 0, 0), 1);
     CHECK_STR(Text(d, IDC_MONITOR_RTS), "RTS #1");
     SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
@@ -209,6 +236,134 @@ void TestMonitorRts()
     CHECK(Confirm(d, before).empty());
     CHECK_EQ(Settings.MonitorRts, 1);
     Settings.Gps3Enabled = 0;
+}
+
+// Every number field holds no more than its kind of value needs, the
+// comment no more than its record field.
+void TestFieldLimits()
+{
+    const struct {
+        const wchar_t* Name;
+        DLGPROC Proc;
+        int Ids[4];
+    } dialogs[] = {
+        {L"GetSurveySetup61H", SurveySetupDlgProc,
+         {IDC_SURVEY_RATE, IDC_SURVEY_LINE_INCREMENT, IDC_SURVEY_START_STATION, IDC_SURVEY_INCREMENT}},
+        {L"GetSystemSetup", SystemSetupDlgProc, {IDC_SYSTEM_OFFSET_X, IDC_SYSTEM_OFFSET_Y}},
+        {L"GetGpsWarningMask", GpsWarningMaskDlgProc, {IDC_GPS_DOP}},
+        {L"GetNewLine", NewLineDlgProc,
+         {IDC_NEW_LINE_INCREMENT, IDC_NEW_LINE_START_STATION, IDC_NEW_LINE_STN_INCREMENT}},
+        {L"GetNewStation", NewStationDlgProc, {IDC_NEW_STATION_VALUE}},
+        {L"GetNewMapScale", MapScaleDlgProc, {IDC_MAP_SCALE, IDC_MAP_GRID_INTERVAL}},
+        {L"GetNewProfileScale", ProfileScaleDlgProc, {IDC_PROFILE_SCALE_MIN, IDC_PROFILE_SCALE_MAX}},
+        {L"GetNewSpeedScale", SpeedScaleDlgProc, {IDC_SPEED_SCALE_MAX}},
+        {L"GetComment", CommentDlgProc, {IDC_COMMENT_TEXT}},
+    };
+    const std::wstring keys(130, L'7');
+    for (const auto& f : dialogs) {
+        HWND d = Open(f.Name, f.Proc);
+        for (int i = 0; i < 4 && f.Ids[i]; ++i) {
+            TypeKeys(d, f.Ids[i], keys.c_str());
+            const size_t n = Text(d, f.Ids[i]).size();
+            if (!(n > 0 && n <= 11)) std::printf("  %ls: %u characters\n", f.Name, (unsigned)n);
+            CHECK(n > 0 && n <= 11);
+        }
+        DestroyWindow(d);
+    }
+}
+
+// Key by key, nothing is corrected before the field is left; values the
+// data file's columns or the configuration file cannot hold are refused
+// with their range and the dialog stays open.
+void TestTypingAndRefusals()
+{
+    std::vector<std::string> before = ConfigLines();
+    HWND d = Open(L"GetSurveySetup61V", SurveySetupDlgProc); // Auto
+    std::string shown;
+    for (const wchar_t* keys : {L"0.5", L".5", L"0", L"-1"}) { // 0 is no increment
+        TypeKeys(d, IDC_SURVEY_INCREMENT, keys);
+        shown += Text(d, IDC_SURVEY_INCREMENT) + " ";
+    }
+    CHECK_STR(shown, "0.5 .5 1.000 -1 ");
+    TypeKeys(d, IDC_SURVEY_RATE, L"0.001"); // one reading in 17 minutes
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Changed(before, ConfigLines()).empty());
+    TypeKeys(d, IDC_SURVEY_RATE, L"0.005");
+    CHECK(Confirm(d, before) == std::vector<int>({48, 51}));
+    CHECK_STR(ConfigLines()[47] + " " + ConfigLines()[50], "-1.000000 200.000000");
+
+    before = ConfigLines();
+    d = Open(L"GetSystemSetup", SystemSetupDlgProc);
+    TypeKeys(d, IDC_SYSTEM_OFFSET_X, L"-1000");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    TypeKeys(d, IDC_SYSTEM_OFFSET_X, L"-12.5");
+    TypeKeys(d, IDC_SYSTEM_OFFSET_Y, L"12345");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Changed(before, ConfigLines()).empty());
+    TypeKeys(d, IDC_SYSTEM_OFFSET_Y, L"25");
+    CHECK(Confirm(d, before) == std::vector<int>({74, 75}));
+
+    // Map scale 100: a grid interval of 10 and 25 stay as typed, so does a
+    // scale typed over an emptied field; 1 is corrected once it is left.
+    before = ConfigLines();
+    d = Open(L"GetNewMapScale", MapScaleDlgProc);
+    TypeKeys(d, IDC_MAP_SCALE, L"100");
+    for (const wchar_t* keys : {L"10", L"25"}) {
+        TypeKeys(d, IDC_MAP_GRID_INTERVAL, keys);
+        CHECK(Text(d, IDC_MAP_GRID_INTERVAL) == std::string(keys, keys + 2));
+    }
+    TypeKeys(d, IDC_MAP_SCALE, L"\b250");
+    TypeKeys(d, IDC_MAP_GRID_INTERVAL, L"1");
+    CHECK_STR(Text(d, IDC_MAP_GRID_INTERVAL), "12.50");
+    TypeKeys(d, IDC_MAP_SCALE, L"1e12");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    TypeKeys(d, IDC_MAP_SCALE, L"250");
+    CHECK(Confirm(d, before) == std::vector<int>({67, 68}));
+    CHECK_STR(ConfigLines()[66] + " " + ConfigLines()[67], "12.500000 250");
+
+    before = ConfigLines();
+    d = Open(L"GetNewSpeedScale", SpeedScaleDlgProc);
+    for (const wchar_t* speed : {L"1e-7", L"nan", L"inf"}) {
+        TypeKeys(d, IDC_SPEED_SCALE_MAX, speed);
+        SendMessageW(d, WM_COMMAND, IDOK, 0);
+    }
+    DestroyWindow(d);
+    d = Open(L"GetNewProfileScale", ProfileScaleDlgProc);
+    TypeKeys(d, IDC_PROFILE_SCALE_MIN, L"-5e18");
+    TypeKeys(d, IDC_PROFILE_SCALE_MAX, L"5e18");
+    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    DestroyWindow(d);
+    CHECK(Changed(before, ConfigLines()).empty());
+    CHECK_STR(Warnings,
+              "Readings/s\r\nAllowed: 0.004 to 18|GPS X Offset\r\nAllowed: -100 to 100|"
+              "GPS Y Offset\r\nAllowed: -100 to 100|Map Scale\r\nAllowed: 1 to 99999|"
+              "Max Speed\r\nAllowed: 0.1 to 100|Max Speed\r\nAllowed: 0.1 to 100|"
+              "Max Speed\r\nAllowed: 0.1 to 100|Minimum\r\nAllowed: -100000 to 100000|");
+
+    // Profile Options with a range from an older file: its grid lines text
+    // shows each value whole (31 digits, as many as the field is read with).
+    Settings.ProfileScaleMin = -3e38f;
+    Settings.ProfileScaleMax = 3e38f;
+    HWND options = CreateWindowExW(0, L"DisplayOptionsWnd", L"", 0, 0, 0, 240, 320, nullptr,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+    enum { GRID_LINES_LABEL = 617 };
+    size_t digits = 0, run = 0;
+    for (char c : Text(options, GRID_LINES_LABEL)) digits = std::max(digits, run = isdigit(c) ? run + 1 : 0);
+    CHECK(digits >= 30);
+    DestroyWindow(options);
+}
+
+// Letters are characters: keypad 5 and F9 share their key codes with 'e'
+// and 'x' and must not end the program.
+void TestMainMenuLetters()
+{
+    HWND menu = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    App.KeepAliveRunning = 1;
+    MainMenuCommand(menu, WM_KEYDOWN, VK_NUMPAD5, 0);
+    MainMenuCommand(menu, WM_KEYDOWN, VK_F9, 0);
+    CHECK_EQ(App.KeepAliveRunning, 1);
+    MainMenuCommand(menu, WM_CHAR, 'x', 0);
+    CHECK_EQ(App.KeepAliveRunning, 0);
 }
 
 } // namespace
@@ -234,6 +389,13 @@ int main()
     }
     TestSystemAndLoggerSetup();
     TestMonitorRts();
+    RegisterWindowClasses(GetModuleHandleW(nullptr));
+    BoxHook = SetWindowsHookExW(WH_CALLWNDPROCRET, CloseWarnings, nullptr, GetCurrentThreadId());
+    Settings = defaults;
+    AccessConfigFile(CONFIG_SAVE);
+    TestFieldLimits();
+    TestTypingAndRefusals();
+    TestMainMenuLetters();
     RemoveConfigFile();
     return TestSummary("test_setup_dialogs");
 }
