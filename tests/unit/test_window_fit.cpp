@@ -4,8 +4,8 @@
 // (on one line, or wrapped in a box of several lines), a combo box every
 // entry in its text area. Each dialog template runs with its procedure on
 // the screens that use it, every combo entry chosen in turn (labels follow
-// choices), and fits on the screen. Buttons and profile scale labels carry
-// the screen class's font.
+// choices), and fits on the screen. Buttons carry the screen class's font
+// (the profile scale labels' is probed by test_logging_layout).
 #include <windows.h>
 
 #include <cstdarg>
@@ -16,7 +16,6 @@
 #include "app/app_state.h"
 #include "app/window_classes.h"
 #include "app/window_handles.h"
-#include "display/profile_pane.h"
 #include "settings/entry_dialogs.h"
 #include "settings/gps_setup_dialogs.h"
 #include "settings/setup_dialogs.h"
@@ -194,28 +193,6 @@ void MeasureWindow(const char* where, HWND window)
     }
 }
 
-// The profile frame drawn as the pane draws it: the maximum's ink at the
-// top right is as tall as digits of the screen class's font.
-void MeasureScaleLabels(const char* screen)
-{
-    HDC desktop = GetDC(nullptr), hdc = CreateCompatibleDC(desktop);
-    const int w = Layout.ProfileWidth, h = Layout.ProfileHeight;
-    HGDIOBJ old = SelectObject(hdc, CreateCompatibleBitmap(desktop, w, h));
-    ReleaseDC(nullptr, desktop);
-    RECT all = {0, 0, w, h};
-    FillRect(hdc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
-    DrawProfileFrame(hdc, 1, 0.0f, 2000.0f);
-    int rows = 0;
-    for (int y = 0; y < Screen.TextHeight; ++y)
-        for (int x = w / 2; x < w; ++x)
-            if (GetRValue(GetPixel(hdc, x, y)) < 100 && ++rows) break;
-    DeleteObject(SelectObject(hdc, old));
-    DeleteDC(hdc);
-    const int wanted = ScaleTrunc(13, Screen.FontScale) / 2;
-    Expect(rows >= wanted, "%s: the profile scale's maximum is %d px tall, not %d", screen, rows,
-           wanted);
-}
-
 void TestScreen(int w, int h)
 {
     char screen[16], where[64];
@@ -230,7 +207,6 @@ void TestScreen(int w, int h)
         GetWindowTextA(window, where + std::snprintf(where, 64, "%s ", screen), 40);
         MeasureWindow(where, window);
     }
-    MeasureScaleLabels(screen);
     for (const TemplateEntry& t : Templates)
         if (t.Use & (Screen.Portrait ? PORTRAIT : LANDSCAPE)) MeasureDialog(screen, t);
     DestroyWindow(options);
