@@ -117,6 +117,7 @@ void CreateMenuButtons(HWND hwnd)
         App.MenuButton[i] = CeCreateChildWindow(
             0, L"BUTTON", MenuButtons[i].Text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.X, place.Y,
             place.Width, place.Height, hwnd, MenuButtons[i].Id, App.hInstance, nullptr);
+        SendMessageW(App.MenuButton[i], WM_SETFONT, (WPARAM)Font.Normal, FALSE);
     }
     SendMessageW(App.MenuButton[App.MenuSelection], BM_SETSTYLE, BS_DEFPUSHBUTTON, 1);
 }

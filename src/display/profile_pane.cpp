@@ -57,8 +57,11 @@ void DrawProfileFrame(HDC hdc, int withLabels, float scaleMin, float scaleMax)
 {
     DrawGridRows(hdc, Settings.ProfileGrid, 0, Layout.ProfileWidth, scaleMin < 0 && scaleMax > 0);
     if (withLabels == 1) {
+        // The read-outs' font: a pane's own is the desktop's, too small on VGA.
+        HGDIOBJ oldFont = SelectObject(hdc, Font.Normal);
         DrawScaleLabel(hdc, scaleMin, Layout.ProfileHeight - Screen.TextHeight - 1);
         DrawScaleLabel(hdc, scaleMax, 0);
+        SelectObject(hdc, oldFont);
     }
 }
 

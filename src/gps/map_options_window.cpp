@@ -95,6 +95,7 @@ LRESULT OnCreate(HWND hwnd, UINT, WPARAM, LPARAM)
         Opt.Push[k] = CreateWindowExW(
             0, L"BUTTON", texts[k], WS_CHILD | WS_VISIBLE | BS_CENTER, sx(x), sy(y), sx(w), sy(h),
             hwnd, (HMENU)(INT_PTR)(IDC_MAP_OPTIONS_OK + k), App.hInstance, nullptr);
+        SendMessageW(Opt.Push[k], WM_SETFONT, (WPARAM)Font.Normal, FALSE);
     }
     return 0;
 }

@@ -137,6 +137,7 @@ LRESULT OnCreate(HWND hwnd, UINT, WPARAM, LPARAM)
             0, L"BUTTON", texts[i], WS_CHILD | (i == BUTTON_GO ? 0 : WS_VISIBLE),
             sx(margin) + slots[i] * (sx(buttonWidth) + gap), bottom - sy(28), sx(buttonWidth),
             sy(24), hwnd, (HMENU)(INT_PTR)(IDC_MONITOR_GO + i), App.hInstance, nullptr);
+        SendMessageW(Monitor.Button[i], WM_SETFONT, (WPARAM)Font.Normal, FALSE);
     }
     ShowRunState(1);
     return 0;

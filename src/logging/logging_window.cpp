@@ -107,6 +107,17 @@ static HWND CreatePane(HWND parent, const wchar_t* cls, int id, DWORD style, int
                            App.hInstance, NULL);
 }
 
+// A button in the screen class's font: the desktop's own is half as tall
+// as the read-outs beside it on a VGA screen.
+static HWND CreateButton(HWND parent, const wchar_t* text, DWORD style, int x, int y, int w, int h,
+                         int id)
+{
+    HWND button = CreateWindowExW(0, L"BUTTON", text, style, x, y, w, h, parent,
+                                  (HMENU)(INT_PTR)id, App.hInstance, NULL);
+    SendMessageW(button, WM_SETFONT, (WPARAM)Font.Normal, FALSE);
+    return button;
+}
+
 static HWND CreateCommandButton(HWND parent, const wchar_t* text, int index, DWORD style)
 {
     int x = Layout.ButtonLeft, y = Layout.ButtonTop;
@@ -114,9 +125,8 @@ static HWND CreateCommandButton(HWND parent, const wchar_t* text, int index, DWO
         x += index * (Layout.ButtonWidth + sx(1));
     else
         y += index * (Layout.ButtonHeight + sy(1));
-    return CreateWindowExW(0, L"BUTTON", text, style, x, y, Layout.ButtonWidth, Layout.ButtonHeight,
-                           parent, (HMENU)(INT_PTR)(IDC_LOG_BUTTON_FIRST + index), App.hInstance,
-                           NULL);
+    return CreateButton(parent, text, style, x, y, Layout.ButtonWidth, Layout.ButtonHeight,
+                        IDC_LOG_BUTTON_FIRST + index);
 }
 
 static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
@@ -160,9 +170,8 @@ static LRESULT CreateLoggingWindow(HWND hwnd, UINT, WPARAM, LPARAM)
     for (int i = 0; i < 4; ++i)
         LogWnd.RunButton[i] = CreateCommandButton(hwnd, runTexts[i], i, hiddenButton);
     LogWnd.PauseButton =
-        CreateWindowExW(0, L"BUTTON", L"Pause", hiddenButton, Layout.ButtonLeft, Layout.ButtonTop,
-                        Layout.PauseWidth, Layout.PauseHeight, hwnd,
-                        (HMENU)(INT_PTR)IDC_LOG_BUTTON_FIRST, App.hInstance, NULL);
+        CreateButton(hwnd, L"Pause", hiddenButton, Layout.ButtonLeft, Layout.ButtonTop,
+                     Layout.PauseWidth, Layout.PauseHeight, IDC_LOG_BUTTON_FIRST);
 
     ShowWindow(hBarsWnd, SW_SHOW);
     // The readings enable these once normalisation is nearly done.

@@ -108,11 +108,13 @@ def probe_buttons(img, g, label):
 
 
 def probe_labels(img, g, label):
-    """The profile scale's maximum at the pane's top right; the speed text
-    under the pane and the speed scale's 0 at its left."""
+    """The profile scale's maximum at the pane's top right, its digits at
+    least half a cell of the screen class's font tall; the speed text under
+    the pane and the speed scale's 0 at its left."""
     text_h = int(13 * g.fs)
-    check(dark_in(img, g.pl + g.pw - 3 - int(40 * g.fs), g.pt, g.pl + g.pw - 3, g.pt + text_h + 2),
-          f"{label}: profile scale maximum at the top right")
+    ink = bands(img, g.pl + g.pw - 3 - int(40 * g.fs), g.pl + g.pw - 3, g.pt, g.pt + text_h + 2)
+    check(len(ink) == 1 and ink[0][1] - ink[0][0] >= text_h // 2,
+          f"{label}: profile scale maximum at the top right, rows {ink}")
     if g.portrait:
         top, left = g.pt + g.ph - g.X(2), int(g.pl + 0.5 * g.pw - 40)
     else:

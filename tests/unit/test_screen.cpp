@@ -1,7 +1,7 @@
 // Screen classes at their boundaries, the scale factors and first layout
-// values of a VGA screen, the main-menu button places and the speed read-out
-// text in every unit pairing (the layouts of the common sizes are probed on
-// the screen by the end-to-end tests).
+// values of a VGA screen and the speed read-out text in every unit pairing
+// (the layouts of the common sizes are probed on the screen by the
+// end-to-end tests, the windows' fit by test_window_fit).
 #include "app/screen_geometry.h"
 #include "display/status_paint.h"
 #include "test_check.h"
@@ -56,24 +56,6 @@ static void TestVgaPortraitScalesAndLayout()
     CHECK_EQ(l.BarHalfWidth, 31);
 }
 
-// Main-menu buttons: indented in the middle of the menu, scaled and
-// truncated on a VGA screen (83 x 1.95 = 161.85, 26 x 1.95 = 50.7).
-static void TestMenuButtonPlaces()
-{
-    const struct {
-        int W, H, Index, Indent, X, Y, Width, Height;
-    } cases[] = {
-        {240, 320, 0, 0, 101, 56, 130, 26},
-        {240, 320, 4, 12, 113, 164, 106, 26},
-        {320, 240, 8, 0, 180, 211, 130, 25},
-        {480, 588, 1, 5, 212, 161, 240, 50},
-    };
-    for (const auto& c : cases) {
-        ButtonPlace b = MenuButtonPlace(Classified(c.W, c.H), c.Index, c.Indent);
-        CHECK(b.X == c.X && b.Y == c.Y && b.Width == c.Width && b.Height == c.Height);
-    }
-}
-
 static void TestSpeedText()
 {
     struct Case {
@@ -99,6 +81,5 @@ int main()
     TestSpeedText();
     TestClassBoundariesAndSquare();
     TestVgaPortraitScalesAndLayout();
-    TestMenuButtonPlaces();
     return TestSummary("test_screen");
 }
