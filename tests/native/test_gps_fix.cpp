@@ -1,13 +1,21 @@
 // What a decoded fix turns into: the sensor position behind, ahead of and
 // beside the antenna (against positions worked by hand), the time of day,
-// the warning mask, the coordinate texts and the total station's labels.
+// the warning mask, the coordinate texts and the total station's labels;
+// the speed of each GPS type's sentences as the GPS simulator sends them.
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "gps/fix_readouts.h"
 #include "gps/label_exchange.h"
+#include "gps/nmea_sentence.h"
+#include "gps/utm.h"
 #include "gps/sensor_offset.h"
+#include "gpssim.h"
 #include "test_check.h"
+
+GpsSimOptions Opt; // the simulator's options, read by its sentence builder
 
 namespace {
 
@@ -90,7 +98,8 @@ void TestFixRules()
         {1, 0, 8, 1.0f, 4, 0}, // "DGPS" and "Equal": an RTK fix is red
         {0, 0, 8, 1.0f, 4, 1}, // "Eq./Above": green
         {0, 0, 8, 1.0f, 1, 0},  {0, 0, 3, 1.0f, 2, 0},  {0, 0, 8, 4.5f, 2, 0},
-        {0, 5, 0, 99.0f, 0, 1}, {0, 7, 0, 99.0f, 0, 1}, // GLL and the total station: always green
+        {0, 5, 0, 99.0f, 0, 1}, {0, 7, 0, 99.0f, 0, 1}, // GLL and the total stations:
+        {0, 8, 0, 99.0f, 0, 1},                         // always green
     };
     for (const auto& c : mask) {
         const GpsWarningMask m = {1, 4, 4.0f, 1, c.Match};
@@ -124,7 +133,7 @@ void TestLabels()
     char done[200] = {};
     std::string positions, records;
     // (The run of empty lines once walked off the record buffer.)
-    const std::string stream = "junk\r\n>37=1000.5\r\n38=2000.25\r\n>38=7\r\n99=1,37=8\r\n>x\r\n>" +
+    const std::string stream = "junk\r\n>37=5012345.678\r\n38=2000.25\r\n>38=7\r\n99=1,37=8\r\n>x\r\n>" +
                                std::string(400, '\n');
     for (const char* p = stream.c_str(); *p; ++p) {
         switch (FeedLabelByte(&c, &x, (unsigned char)*p, done, sizeof done)) {
@@ -135,8 +144,45 @@ void TestLabels()
         default: break;
         }
     }
-    CHECK_STR(positions, "1000.500000/2000.250000;8.000000/7.000000;");
-    CHECK_STR(records, ">37=1000.5,38=2000.25|>38=7,99=1,37=8|>x|");
+    CHECK_STR(positions, "5012345.678000/2000.250000;8.000000/7.000000;"); // millimetres kept
+    CHECK_STR(records, ">37=5012345.678,38=2000.25|>38=7,99=1,37=8|>x|");
+}
+
+// The simulator walks 1 m east in 1 s: each type's two sentences, decoded,
+// projected and timed as the logger does it, give 1 m/s. (The time of day
+// is in a different field in most types; type 8 has none and goes by the
+// arrival tick.)
+void TestSpeedOfEachType()
+{
+    InitUtmConstants();
+    for (int type = 0; type <= 8; ++type) {
+        Opt.type = type;
+        GpsFormatRecord format = {};
+        LoadGpsFormat(type, &format);
+        RunProjection run = {};
+        double n[2], e[2], t[2];
+        for (int k = 0; k < 2; ++k) {
+            const std::string line = BuildEpoch(WalkAt(k, k), {})[0];
+            const uint32_t tick = 5000 + 1000 * k;
+            t[k] = FixTimeSeconds(line.c_str(), (int)format.TimeIndex, tick);
+            if (type == 8) {
+                LabelRecordCutter c = {};
+                LabelExchange x = {};
+                char done[200];
+                for (unsigned char b : line) FeedLabelByte(&c, &x, b, done, sizeof done);
+                n[k] = x.Northing, e[k] = x.Easting;
+                continue;
+            }
+            PositionFields f = {};
+            DecodePositionFields(line.c_str(), format, type, 0, 0, &f);
+            CHECK(f.PositionOk);
+            n[k] = f.First, e[k] = f.Second;
+            if (f.Geographic) ProjectInRun(&run, f.First, f.Second, &n[k], &e[k]);
+        }
+        const double speed = std::hypot(n[1] - n[0], e[1] - e[0]) / (t[1] - t[0]);
+        if (!(std::fabs(speed - 1.0) < 0.01)) std::printf("type %d: speed %g\n", type, speed);
+        CHECK(std::fabs(speed - 1.0) < 0.01);
+    }
 }
 
 } // namespace
@@ -146,5 +192,6 @@ int main()
     TestSensorOffsets();
     TestFixRules();
     TestLabels();
+    TestSpeedOfEachType();
     return TestSummary("test_gps_fix");
 }

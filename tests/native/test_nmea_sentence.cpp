@@ -94,6 +94,21 @@ void TestPositions()
     CHECK_NEAR(Decode("$GPGGA,1,1000.0,x,2000.0,y,6,7,8,9,M*00", 7, 2).Second,
                2000.0 * 3.2808333333333355, 1e-9);
     CHECK(!Decode("$GPGGA,1,,x,2000.0*00", 7).PositionOk);
+
+    // Each sentence starts afresh: a GLL decoded over a GGA's record shows
+    // none of the GGA's satellites, quality or DOP.
+    GpsFormatRecord gll = {};
+    LoadGpsFormat(5, &gll);
+    f = Decode(RealGga, 1);
+    DecodePositionFields("$GPGLL,4807.038,N,01131.000,W,123519,A*00", gll, 5, 0, 0, &f);
+    CHECK(f.PositionOk && f.Satellites == 0 && f.Quality == 0 && !f.HasPdop);
+    // Coordinates that are no finite number give no position.
+    for (const char* bad : {"$GPGGA,1,48nan,N,01131.000,E,1,08*00",
+                            "$GPGGA,1,4807.038,N,011inf,E,1,08*00",
+                            "$GPGGA,1,4807.038,N,0111e999,E,1,08*00",
+                            "$PTNL,LLK,1,1e999,M,2000.0,M,3,08,1.4,M*00",
+                            "$PTNL,LLK,1,1000.0,M,-nan,M,3,08,1.4,M*00"})
+        CHECK(!Decode(bad, bad[2] == 'T' ? 3 : 1).PositionOk);
 }
 
 } // namespace
