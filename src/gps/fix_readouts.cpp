@@ -8,10 +8,10 @@
 #include "gps/nmea_sentence.h"
 #include "gps/utm.h"
 
-double TimeOfDaySeconds(const char* sentence)
+double TimeOfDaySeconds(const char* sentence, int n)
 {
     char field[GPS_FIELD_CHARS + 1];
-    if (!GetField(sentence, 2, ',', field)) return 0;
+    if (!GetField(sentence, n, ',', field)) return 0;
     char hours[3] = {}, minutes[3] = {};
     const size_t length = std::strlen(field);
     std::memcpy(hours, field, length < 2 ? length : 2);
@@ -20,11 +20,18 @@ double TimeOfDaySeconds(const char* sentence)
     return std::atoi(hours) * 3600.0 + std::atoi(minutes) * 60.0 + seconds;
 }
 
+double FixTimeSeconds(const char* sentence, int timeField, uint32_t tick)
+{
+    return timeField > 0 ? TimeOfDaySeconds(sentence, timeField) : tick / 1000.0;
+}
+
 int FixMeetsWarningMask(const GpsWarningMask& mask, int gpsType, int satellites, float pdop,
                         int quality)
 {
-    // GLL carries no satellites or quality and a total station none at all.
-    if (mask.Enabled != 1 || gpsType == 5 || gpsType == GPS_TYPE_TOTAL_STATION) return 1;
+    // GLL carries no satellites or quality and a total station none at all;
+    // the label records of type 8 neither, as the setup dialogs show.
+    if (mask.Enabled != 1 || gpsType == 5 || gpsType == GPS_TYPE_TOTAL_STATION || gpsType == 8)
+        return 1;
     if (satellites < mask.Satellites || pdop > mask.Pdop) return 0;
     const int wanted = mask.Quality + 1;
     return mask.QualityMatch == 1 ? quality == wanted : quality >= wanted;
@@ -96,6 +103,19 @@ double MetresToDistanceUnits(double metres, int units)
 double DistanceUnitsToMetres(double value, int units)
 {
     return units == 1 ? value * FootMetres : units == 2 ? value * UsFootMetres : value;
+}
+
+void ProjectInRun(RunProjection* run, double latitude, double longitude, double* northing,
+                  double* easting)
+{
+    // One zone and hemisphere for the whole run: a walk across a zone line
+    // or the equator must stay continuous, not jump by 468 or 10,000 km.
+    if (run->Zone == 0) {
+        LatLonToUtm(latitude, longitude, &run->Zone, northing, easting);
+        run->South = latitude < 0;
+        return;
+    }
+    LatLonToUtmInZone(latitude, longitude, run->Zone, run->South, northing, easting);
 }
 
 void GeographicToDistanceUnits(double latitude, double longitude, int units, double* northing,

@@ -5,8 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// Field 2 of a sentence read as hhmmss.ss, in seconds of the day.
-double TimeOfDaySeconds(const char* sentence);
+// Field n (2 unless told) of a sentence read as hhmmss.ss, in seconds of
+// the day.
+double TimeOfDaySeconds(const char* sentence, int field = 2);
+// A fix's time in seconds: the time of day from the type's time field, or
+// for a type without one (timeField 0) the arrival tick.
+double FixTimeSeconds(const char* sentence, int timeField, uint32_t tick);
 
 struct GpsWarningMask {
     int32_t Enabled;
@@ -35,6 +39,17 @@ void FormatMetresReadout(double metres, int coordinatesDisplay, int units, int w
 double MetresToDistanceUnits(double metres, int units);
 // A value in units 0 m, 1 ft, 2 US survey ft, in metres.
 double DistanceUnitsToMetres(double value, int units);
+// The projection a run uses: the zone and hemisphere of its first fix,
+// for every fix of the run. Zone 0: no fix yet.
+struct RunProjection {
+    int32_t Zone;
+    int32_t South;
+};
+// Latitude and longitude (signed degrees) to UTM metres in the run's
+// projection (fixed by the first call after a reset).
+void ProjectInRun(RunProjection* run, double latitude, double longitude, double* northing,
+                  double* easting);
+
 // Latitude and longitude (signed degrees) projected to UTM, in the
 // distance unit.
 void GeographicToDistanceUnits(double latitude, double longitude, int units, double* northing,

@@ -43,6 +43,7 @@ struct FixTrackRecord {
 };
 FixTrackRecord Track;
 PositionFields Fields = {};
+RunProjection Projection; // the run's zone and hemisphere
 
 int SmallPortrait() { return Screen.Portrait == 1 && Screen.Class < 3; }
 
@@ -132,13 +133,14 @@ void ShowNotAvailable(HDC hdc)
 // returns the position in distance units.
 void ProjectGeographic(HDC hdc, double* northing, double* easting)
 {
-    int32_t zone = 0;
     double n = 0, e = 0;
-    LatLonToUtm(Fields.First, Fields.Second, &zone, &n, &e);
+    ProjectInRun(&Projection, Fields.First, Fields.Second, &n, &e);
     if (Settings.CoordinatesDisplay != 0 && !SmallPortrait()) {
         ShowGridPair(hdc, n, e, 0);
+        // The zone of the whole run, and its hemisphere: the northings of
+        // a run that began south of the equator carry the false northing.
         wchar_t text[16];
-        swprintf(text, 16, L"Z%-2d", (int)zone);
+        swprintf(text, 16, L"Z%d%lc", (int)Projection.Zone, Projection.South ? L'S' : L'N');
         DrawReadout(hdc, Layout.ZoneRect, text);
     }
     *northing = MetresToDistanceUnits(n, Settings.Units);
@@ -251,8 +253,10 @@ void TakePosition(HDC hdc, double northing, double easting, double t, uint32_t t
     Track.PrevTime = t;
 
     if (!recording) {
+        // A sentence that began before Go is not stored: it gets the cross
+        // only, no mark.
         if (LogView.ShowMap == 1 && LogView.LiveDraw == 1)
-            UpdateMap(hCurveWnd, LogRun.FileState, northing, easting, northing, easting);
+            UpdateMap(hCurveWnd, FILE_STANDBY, northing, easting, northing, easting);
         return;
     }
     double sensorE = 0, sensorN = 0;
@@ -262,10 +266,15 @@ void TakePosition(HDC hdc, double northing, double easting, double t, uint32_t t
         GpsLog.StoreEasting[GpsLog.StoreCount] = sensorE;
         GpsLog.StoreNorthing[GpsLog.StoreCount] = sensorN;
         GpsLog.StoreCount += 1;
+        // Into the track whatever the screen shows now (a menu, a dialog,
+        // the profiles): a repaint draws the track from this list.
+        AddTrackPosition(sensorN, sensorE);
     }
     GpsLog.PositionCount += 1;
-    if (LogView.ShowMap == 1 && LogView.LiveDraw == 1 && d > 0.01)
-        UpdateMap(hCurveWnd, LogRun.FileState, northing, easting, sensorN, sensorE);
+    // Every stored position gets its mark, short steps too: the marks
+    // drawn live are the marks a repaint draws.
+    if (LogView.ShowMap == 1 && LogView.LiveDraw == 1)
+        UpdateMap(hCurveWnd, FILE_RECORDING, northing, easting, sensorN, sensorE);
     wchar_t count[24];
     swprintf(count, 24, L"%6ld", (long)GpsLog.FixCount);
     DrawReadout(hdc, Layout.FixCountRect, count);
@@ -284,7 +293,9 @@ HDC BeginReadouts()
 
 LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
 {
-    if (!std::strstr(GpsSentence, GpsFormat.SentenceId)) {
+    // Once the run is stopping its totals are written: a sentence handed
+    // over now is ignored, so that the totals stay the file's last records.
+    if (LogRun.Stopped || !std::strstr(GpsSentence, GpsFormat.SentenceId)) {
         GpsSentence[0] = 0;
         return 0;
     }
@@ -294,6 +305,7 @@ LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
     GpsFix.PositionOk = Fields.PositionOk;
     GpsFix.Satellites = Fields.Satellites;
     GpsFix.Quality = Fields.Quality;
+    // Type 0 keeps the DOP of its last GSA.
     if (Fields.HasPdop) GpsFix.Pdop = Fields.Pdop;
     ShowSatellites(hdc);
     ShowQuality(hdc);
@@ -308,7 +320,9 @@ LRESULT HandleGpsFix(HWND, UINT, WPARAM, LPARAM)
     if (!GpsFix.PositionOk && !small) ShowNotAvailable(hdc);
     ShowActivityDot(hdc);
     if (GpsFix.PositionOk)
-        TakePosition(hdc, northing, easting, TimeOfDaySeconds(GpsSentence), GpsSentenceTick);
+        TakePosition(hdc, northing, easting,
+                     FixTimeSeconds(GpsSentence, (int)GpsFormat.TimeIndex, GpsSentenceTick),
+                     GpsSentenceTick);
     ReleaseDC(hLoggingWnd, hdc);
     GpsSentence[0] = 0;
     return 0;
@@ -334,9 +348,11 @@ LRESULT HandleGpsGsa(HWND, UINT, WPARAM, LPARAM)
 // fix of its own kind, timed by the tick of its record.
 LRESULT HandleRtsPosition(HWND, UINT, WPARAM, LPARAM)
 {
+    if (LogRun.Stopped) return 0; // posted before the stop, handled after the totals
     // The RTS units count like the distance units: metres, feet, US feet.
     const double northingMetres = DistanceUnitsToMetres(RtsPosition.Northing, Settings.RtsUnits3);
     const double eastingMetres = DistanceUnitsToMetres(RtsPosition.Easting, Settings.RtsUnits3);
+    if (!std::isfinite(northingMetres) || !std::isfinite(eastingMetres)) return 0;
     HDC hdc = BeginReadouts();
     GpsFix.PositionOk = 1;
     DrawReadout(hdc, Layout.FixRect, L"RTS");
@@ -355,6 +371,7 @@ void ResetGpsRunValues()
     GpsFix.Quality = 0;
     GpsFix.Satellites = 0;
     GpsLog.StoreCount = 0;
+    Projection = RunProjection{};
 }
 
 void StampGpsTimes(DWORD now) { GpsFix.LastTick = now; }

@@ -24,7 +24,7 @@
 #include <cstring>
 
 char GpsSentence[256]; // written by the reader, read inside the hand-over
-GpsFormatRecord GpsFormat = {"GGA", 0, {}, {}};
+GpsFormatRecord GpsFormat = {"GGA", 0, {}, {}, 0};
 RtsPositionRecord RtsPosition = {0.0, 0.0, 0};
 volatile uint32_t GpsSentenceTick;
 

@@ -18,7 +18,9 @@ int FindLabel(const char* record, const char* label, double* value)
     size_t n = end ? (size_t)(end - (at + 3)) : std::strlen(at + 3);
     if (n >= sizeof text) n = sizeof text - 1;
     std::memcpy(text, at + 3, n);
-    *value = (double)(float)std::strtod(text, nullptr);
+    // Kept in double: a total station measures millimetres, which a 32-bit
+    // float loses at real northings.
+    *value = std::strtod(text, nullptr);
     return 1;
 }
 

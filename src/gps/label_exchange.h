@@ -9,7 +9,7 @@ enum LabelStep { LABELS_IDLE, LABELS_WANT_EASTING, LABELS_WANT_NORTHING, LABELS_
 
 struct LabelExchange {
     int Step;
-    double Northing, Easting; // rounded through a 32-bit float
+    double Northing, Easting;
 };
 
 // Back to idle (every '>').

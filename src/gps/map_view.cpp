@@ -262,20 +262,27 @@ void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double ante
         }
     }
     const int px = x - Map.ViewLeft, py = y - Map.ViewTop;
-    if (fileState == FILE_RECORDING && GpsLog.Offset.State == OFFSET_APPLIED) {
+    // The stored position's mark; its track entry was added when it was
+    // stored (AddTrackPosition), so a repaint draws the same marks.
+    if (fileState == FILE_RECORDING) {
         int32_t sx, sy;
         MapPixel(sensorNorthing, sensorEasting, Map.RefNorthing, Map.RefEasting, Map.PixelsPerUnit,
                  Map.CenterX, Map.CenterY, &sx, &sy);
         DrawMapMark(hdc, sx - Map.ViewLeft, sy - Map.ViewTop, Settings.MapSavedSize,
                     Settings.MapSavedColor);
-        // Standing still adds no entry: the mark is already there.
-        if (Map.Track.Count == 0 || px != Map.PrevX || py != Map.PrevY)
-            InsertPixel(&Map.Track, sx, sy);
     }
     DrawCross(hdc, px, py);
     Map.PrevX = px;
     Map.PrevY = py;
     ReleaseDC(pane, hdc);
+}
+
+void AddTrackPosition(double northing, double easting)
+{
+    int32_t x, y;
+    MapPixel(northing, easting, Map.RefNorthing, Map.RefEasting, Map.PixelsPerUnit, Map.CenterX,
+             Map.CenterY, &x, &y);
+    InsertPixel(&Map.Track, x, y);
 }
 
 void RebuildTrackPixels(int mode)

@@ -37,9 +37,11 @@ void SetMapOrigin(double northing, double easting);
 // is drawn from the interval and the view.
 void SetupMapGrid();
 // One position: the cross to the antenna, the view following it, and
-// while recording the sensor's mark.
+// for a stored position (fileState recording) the sensor's mark.
 void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double antennaEasting,
                double sensorNorthing, double sensorEasting);
+// A stored sensor position into the track list (every one, drawn or not).
+void AddTrackPosition(double northing, double easting);
 // The track list again from the position store after the scale changed
 // (mode 1: the last position keeps its place on the pane) or while the
 // profiles were shown (mode 2: re-centred on it when outside the view).

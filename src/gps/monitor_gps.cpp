@@ -30,6 +30,7 @@ namespace {
 enum { BUTTON_GO, BUTTON_PAUSE, BUTTON_SEND, BUTTON_EXIT, BUTTON_COUNT };
 enum { NO_DATA_MS = 7000, LINE_WRAP = 180, HOLD_WAIT_MS = 1000, READER_END_MS = 1000 };
 enum { MESSAGE_CHARS = 100 };
+const DWORD IDLE_MAX_MS = 250;
 
 struct MonitorRecord {
     wchar_t Line[256];
@@ -306,12 +307,15 @@ DWORD WINAPI GpsMonitorReaderThread(LPVOID)
     DWORD lastLine = CeGetTickCount();
     char line[LINE_WRAP + 8];
     int index = 0;
+    DWORD idleMs = 0; // back-off while reads bring nothing
     while (hGpsPort != INVALID_HANDLE_VALUE) {
         HoldIfAsked();
         unsigned char byte;
         DWORD got = 0;
+        int bytes = 0;
         while (!Monitor.HoldRequested && hGpsPort != INVALID_HANDLE_VALUE &&
                ReadFile(hGpsPort, &byte, 1, &got, nullptr) && got == 1) {
+            ++bytes;
             if (byte == '\n') {
                 if (index == 0) continue;
                 line[index - 1] = 0;
@@ -326,7 +330,11 @@ DWORD WINAPI GpsMonitorReaderThread(LPVOID)
                 line[index++] = (char)byte;
             }
         }
-        if (got != 1 && !Monitor.HoldRequested) Sleep(got == 0 ? 0 : 10);
+        // A port whose reads fail at once (a receiver unplugged, a pipe
+        // closed) would make this loop spin: a burst that brought nothing
+        // waits, longer each time up to a quarter second, until bytes come.
+        idleMs = bytes ? 0 : idleMs ? (idleMs * 2 > IDLE_MAX_MS ? IDLE_MAX_MS : idleMs * 2) : 5;
+        if (idleMs && !Monitor.HoldRequested) Sleep(idleMs);
         if (CeGetTickCount() - lastLine > (DWORD)NO_DATA_MS) {
             Deliver("NO DATA");
             lastLine = CeGetTickCount();

@@ -63,15 +63,18 @@ namespace {
 
 // One row a GPS type: its sentence and its (kind, field number) entries, in
 // the order they are decoded (a hemisphere before its coordinate).
+// The last column is where the type carries its time of day: field 2 is a
+// time only in GGA; POS has it after mode and satellites, LLK, LLQ and GGK
+// after their sentence name, GLL after the position.
 const GpsFormatRecord GpsFormats[] = {
-    {"GGA", 6, {0, 1, 2, 3, 4, 5}, {8, 7, 4, 3, 6, 5}},         // 0 GGA/GSA: DOP from GSA
-    {"GGA", 7, {0, 1, 2, 3, 4, 5, 7}, {8, 7, 4, 3, 6, 5, 9}},   // 1 GGA
-    {"POS", 7, {0, 1, 2, 3, 4, 5, 6}, {4, 3, 7, 6, 9, 8, 15}},  // 2 POS
-    {"LLK", 5, {0, 1, 8, 9, 10}, {9, 8, 6, 4, 10}},             // 3 LLK
-    {"LLQ", 5, {0, 1, 8, 9, 10}, {9, 8, 6, 4, 10}},             // 4 LLQ
-    {"GLL", 4, {2, 3, 4, 5}, {3, 2, 5, 4}},                     // 5 GLL
-    {"GGK", 7, {0, 1, 2, 3, 4, 5, 6}, {10, 9, 6, 5, 8, 7, 11}}, // 6 GGK
-    {"GGA", 3, {1, 8, 9}, {0, 3, 5}},                           // 7 RTS pGGA
+    {"GGA", 6, {0, 1, 2, 3, 4, 5}, {8, 7, 4, 3, 6, 5}, 2},         // 0 GGA/GSA: DOP from GSA
+    {"GGA", 7, {0, 1, 2, 3, 4, 5, 7}, {8, 7, 4, 3, 6, 5, 9}, 2},   // 1 GGA
+    {"POS", 7, {0, 1, 2, 3, 4, 5, 6}, {4, 3, 7, 6, 9, 8, 15}, 5},  // 2 POS
+    {"LLK", 5, {0, 1, 8, 9, 10}, {9, 8, 6, 4, 10}, 3},             // 3 LLK
+    {"LLQ", 5, {0, 1, 8, 9, 10}, {9, 8, 6, 4, 10}, 3},             // 4 LLQ
+    {"GLL", 4, {2, 3, 4, 5}, {3, 2, 5, 4}, 6},                     // 5 GLL
+    {"GGK", 7, {0, 1, 2, 3, 4, 5, 6}, {10, 9, 6, 5, 8, 7, 11}, 3}, // 6 GGK
+    {"GGA", 3, {1, 8, 9}, {0, 3, 5}, 2},                           // 7 RTS pGGA
 };
 
 const double FeetToMetres = 0.3048, UsFeetToMetres = 0.304800609601219;
@@ -113,8 +116,9 @@ void LoadGpsFormat(int gpsType, GpsFormatRecord* format)
 void DecodePositionFields(const char* sentence, const GpsFormatRecord& format, int gpsType,
                           int units, int rtsUnits, PositionFields* f)
 {
+    *f = PositionFields{};
     f->PositionOk = 1;
-    f->QualityChar = 0;
+    f->LatitudeSign = f->LongitudeSign = 1;
     for (uint32_t i = 0; i < format.FieldCount && i < GPS_TABLE_ENTRIES; ++i) {
         const uint32_t kind = format.FieldKind[i];
         char field[GPS_FIELD_CHARS + 1];
@@ -155,6 +159,7 @@ void DecodePositionFields(const char* sentence, const GpsFormatRecord& format, i
             const int latitude = kind == FIELD_LATITUDE;
             const double v = GeographicValue(field, latitude ? 2 : 3,
                                              latitude ? f->LatitudeSign : f->LongitudeSign);
+            if (!std::isfinite(v)) f->PositionOk = 0; // "nan", "1e999" would poison the run
             (latitude ? f->First : f->Second) = v;
             break;
         }
@@ -167,6 +172,7 @@ void DecodePositionFields(const char* sentence, const GpsFormatRecord& format, i
             }
             {
                 const double metres = GridMetres(sentence, field, gpsType, rtsUnits);
+                if (!std::isfinite(metres)) f->PositionOk = 0;
                 (kind == FIELD_NORTHING ? f->FirstMetres : f->SecondMetres) = metres;
                 (kind == FIELD_NORTHING ? f->First : f->Second) = units == 1 ? metres * MetresToFeet
                                                                   : units == 2

@@ -56,14 +56,15 @@ struct GpsFormatRecord {
     uint32_t FieldCount;
     uint32_t FieldKind[GPS_TABLE_ENTRIES];
     uint32_t FieldIndex[GPS_TABLE_ENTRIES];
+    uint32_t TimeIndex; // field of the time of day (hhmmss.ss); 0: none
 };
 
 // The table of GPS type 0..7; type 8 (label records) and others leave
 // format as it is.
 void LoadGpsFormat(int gpsType, GpsFormatRecord* format);
 
-// What one position sentence gave, and the hemisphere signs, which a
-// sentence without a valid hemisphere leaves as they were.
+// What one position sentence gave. Every sentence starts from an empty
+// record: nothing a previous sentence (or receiver) decoded carries over.
 struct PositionFields {
     int PositionOk;
     int Geographic;                   // latitude/longitude (to project) or grid (distance units)
@@ -78,7 +79,8 @@ struct PositionFields {
 };
 
 // Decodes sentence by format. units and rtsUnits are the settings of the
-// same names (grid values end up in the distance unit).
+// same names (grid values end up in the distance unit). A coordinate that
+// is not a finite number makes the position unusable.
 void DecodePositionFields(const char* sentence, const GpsFormatRecord& format, int gpsType,
                           int units, int rtsUnits, PositionFields* fields);
 

@@ -37,10 +37,21 @@ void InitUtmConstants()
 void LatLonToUtm(double latitude, double longitude, int32_t* zone, double* northing,
                  double* easting)
 {
-    const double phi = latitude * DegreesToRadians, lambda = longitude * DegreesToRadians;
+    const double lambda = longitude * DegreesToRadians;
     // Plain 6-degree zones; 180 degrees and beyond stay in zone 60, -180 in 1.
-    int32_t z = (int32_t)std::floor((lambda / DegreesToRadians) / 6.0) + 31;
-    z = z > 60 ? 60 : z < 1 ? 1 : z;
+    // Clamped before the conversion to an integer, which a NaN or a huge
+    // longitude would make undefined.
+    double z = std::floor((lambda / DegreesToRadians) / 6.0) + 31;
+    z = z > 60 ? 60 : z >= 1 ? z : 1;
+    *zone = (int32_t)z;
+    LatLonToUtmInZone(latitude, longitude, *zone, latitude * DegreesToRadians < 0, northing,
+                      easting);
+}
+
+void LatLonToUtmInZone(double latitude, double longitude, int32_t z, int south, double* northing,
+                       double* easting)
+{
+    const double phi = latitude * DegreesToRadians, lambda = longitude * DegreesToRadians;
     const double dl = lambda - (z * 6 - 183) * DegreesToRadians;
 
     const double s = std::sin(phi), c = std::cos(phi), t = s / c, eta = U.ep2 * c * c;
@@ -58,7 +69,7 @@ void LatLonToUtm(double latitude, double longitude, int32_t* zone, double* north
                        600 * t2 * std::pow(eta, 3) - 192 * t2 * std::pow(eta, 4)) /
                       720;
     const double T5 = nu * s * std::pow(c, 7) * k0 * (1385 - 3111 * t2 + 543 * t4 - t6) / 40320;
-    const double falseNorthing = phi < 0 ? SouthernFalseNorthing : 0.0;
+    const double falseNorthing = south ? SouthernFalseNorthing : 0.0;
     *northing = falseNorthing + T1 + std::pow(dl, 2) * T2 + std::pow(dl, 4) * T3 +
                 std::pow(dl, 6) * T4 + std::pow(dl, 8) * T5;
 
@@ -71,5 +82,4 @@ void LatLonToUtm(double latitude, double longitude, int32_t* zone, double* north
     const double T9 = nu * std::pow(c, 7) * k0 * (61 - 479 * t2 + 179 * t4 - t6) / 5040;
     *easting =
         FalseEasting + dl * T6 + std::pow(dl, 3) * T7 + std::pow(dl, 5) * T8 + std::pow(dl, 7) * T9;
-    *zone = z;
 }

@@ -12,3 +12,8 @@ void InitUtmConstants();
 // easting in metres. The false northing applies below the equator.
 void LatLonToUtm(double latitude, double longitude, int32_t* zone, double* northing,
                  double* easting);
+// The same in a given zone and hemisphere (south 1: the false northing),
+// whatever the position's own: northings below 0 and eastings beyond the
+// zone are results like any other.
+void LatLonToUtmInZone(double latitude, double longitude, int32_t zone, int south,
+                       double* northing, double* easting);

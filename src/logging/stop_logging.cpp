@@ -112,6 +112,9 @@ int StopLogging(int force)
     }
 
     LogRun.Stopped = 1;
+    // Nothing is recorded from here on: a sentence or reading the readers
+    // hand over while their ports close would land behind the totals.
+    LogRun.FileState = FILE_NONE;
     // After a failed write the totals get one more try: the operator may
     // have made room since. A failure is told after the teardown.
     ResumeDataFileWrites();

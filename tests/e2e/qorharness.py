@@ -386,7 +386,7 @@ class GpsSim:
 
     def lines(self):
         """[(seconds, line)] sent so far."""
-        with open(self.line_log) as f:
+        with open(self.line_log, encoding="latin-1") as f:   # a capture may hold any byte
             return [(float(t), text) for t, _, text in (l.rstrip("\n").partition("\t") for l in f)]
 
     def received(self):
@@ -471,19 +471,68 @@ def gps_groups(records, by_recording=False):
     return runs[1:] if by_recording else [g for run in runs for g in run]
 
 
-def nmea_valid(line):
-    """'$', '*' and a checksum that matches."""
-    body, star, tail = line[1:].partition("*")
-    try:
-        return line[:1] == "$" and star and int(tail, 16) == reduce(lambda a, c: a ^ ord(c), body, 0)
-    except ValueError:
-        return False
+# ------------------------------------------- the GPS reader's rules (oracle) --
+
+GPS_SENTENCE_IDS = ["GGA", "GGA", "POS", "LLK", "LLQ", "GLL", "GGK", "GGA"]
+
+
+def gps_reader_texts(raw):
+    """The texts the GPS reader hands over for the bytes raw (a line without
+    '$' hands the previous text over again: the index is not reset)."""
+    line, index, out = bytearray(260), 0, []
+    for b in raw:
+        if b == 10:
+            if index:
+                line[index - 1] = 0
+                out.append(bytes(line[:index]).split(b"\0", 1)[0].decode("latin-1"))
+        elif b == 36:
+            line[0], index = 36, 1
+        else:
+            index = 0 if index > 200 else index
+            line[index], index = b, index + 1
+    return out
+
+
+def expected_gps_groups(raw, found, gps_type):
+    """(first tag, text) of the groups recorded of the bytes raw (types 0..7)
+    from found's first on; which fixes were decoded is read from its flags."""
+    texts, want = gps_reader_texts(raw), [(g[0], g[1]) for g in found]
+
+    def valid(t):   # the number after the last '*' read as strtoul reads it
+        m = re.match(r"\s*([+-]?)(?:0[xX](?=[0-9a-fA-F]))?([0-9a-fA-F]*)", t[t.rindex("*") + 1:])
+        v = int(m.group(2) or "0", 16) * (-1 if m.group(1) == "-" else 1)
+        return gps_type == 7 or v % 2 ** 32 == reduce(lambda a, c: a ^ ord(c), t[1:t.index("*")], 0)
+
+    def from_(start):
+        out, pending = [], False
+        for text in texts[start:]:
+            if len(out) == len(found):
+                break
+            position = GPS_SENTENCE_IDS[gps_type] in text
+            if text[:1] != "$" or "*" not in text or not valid(text):
+                out.append((b"?", text))
+            elif position or gps_type == 7:
+                pending = pending or (position and found[len(out)][2] == b"p")
+                out.append((b"@", text))
+            elif gps_type == 0 and "GSA" in text and pending:
+                out.append((b"@", text))
+                pending = False
+        return [(f, t.rstrip(" ")) for f, t in out]
+
+    starts = [i for i, t in enumerate(texts) if found and t.rstrip(" ") == found[0][1]]
+    candidates = [from_(i) for i in starts] or [[]]
+    return next((c for c in candidates if c == want), candidates[0])
 
 
 def event_totals(records):
     """The last "$F" and "$P" totals."""
     texts = [event_text(r) for r in records]
     return [int(t[3:]) for t in texts if t and t[:3] in ("$F ", "$P ")][-2:]
+
+
+def totals_last(records):
+    """Whether the file ends with the run's totals, "$F" then "$P"."""
+    return [(event_text(r) or "")[:3] for r in records[-2:]] == ["$F ", "$P "]
 
 
 def align(readings, frames):
@@ -640,6 +689,19 @@ class Session:
             found += [os.path.join(d, f) for f in files
                       if re.search(pattern, os.path.relpath(os.path.join(d, f), self.root))]
         return sorted(found)
+
+    def cpu_seconds(self):
+        """Processor seconds the program's processes of this session used."""
+        total = 0.0
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                if b"qor.exe" in open(f"/proc/{pid}/cmdline", "rb").read().lower() and \
+                        f"WINEPREFIX={self.prefix}".encode() in open(f"/proc/{pid}/environ", "rb").read().split(b"\0"):
+                    stat = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+                    total += (int(stat[11]) + int(stat[12])) / os.sysconf("SC_CLK_TCK")
+            except OSError:
+                pass
+        return total
 
     # -- simulated devices
     def open_pty(self):

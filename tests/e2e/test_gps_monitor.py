@@ -117,5 +117,23 @@ def monitor():
         T.check(app.wait(20) == 0 and not os.path.exists(config), "reset: file deleted, program ended")
 
 
+
+def dead_port():
+    """The receiver's side of the port goes away while the monitor lists:
+    every read then fails at once, and the reader waits between them."""
+    with Session("gps-monitor-dead", screen="320x240") as s:
+        pty = s.open_pty()
+        s.put_file("KVTINI/Q61MK2CX.INI", config_lines({40: "2"}, gps=True))
+        app = s.start(com={2: pty.path})
+        s.key("n", window=s.wait_window("^QOR$"))
+        time.sleep(2.0)
+        pty.close()
+        before = s.cpu_seconds()
+        time.sleep(5.0)
+        used = s.cpu_seconds() - before
+        T.check(used < 1.0, f"a port whose reads fail: {used:.2f} s of processor time in 5 s")
+        app.kill()
+
+
 if __name__ == "__main__":
-    sys.exit(T.run(monitor))
+    sys.exit(T.run(dead_port, monitor))

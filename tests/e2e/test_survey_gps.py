@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
-"""GPS surveys on COM2. A real receiver's sentences and a broken GGA
-replayed (type "GGA"); the simulated receiver walking lines (type
-"GGA/GSA", 5 Hz, a bad checksum every 7th epoch); a total station's GGA in
-feet in a GPS-only survey that fills a small position store; a total
-station's label records. Each time the data file must hold exactly the
-lines the program records, in the order sent, with the totals to match.
-During the walk, the profiles replayed from the file after a comment and
-after Toggle View, and the logging window's entry dialogs by keys."""
+"""GPS surveys on COM2: a real receiver's sentences with a broken GGA and
+binary bytes between them (type "GGA"); the simulated receiver walking
+(type "GGA/GSA", a bad checksum every 7th epoch); a total station's GGA in
+feet filling a small store; label records. Each file holds exactly the
+groups the harness's oracle of the reader's rules gives and ends with the
+totals. During the walk, profiles replayed and the entry dialogs by keys;
+then the map after a sentence begun before Go, and a second run."""
 import sys
 import time
-from qorharness import (Checks, Pane, Session, Survey, event_text, event_totals, gps_groups,
-                        nmea_valid, read_records, wait_for)
+from functools import reduce
+from qorharness import (Checks, Pane, Session, Survey, event_totals, expected_gps_groups,
+                        gps_groups, read_records, totals_last, wait_for)
 
 T = Checks("test_survey_gps")
 # One second of a GlobalSat BU-353-S4 (SiRF-IV) as it came off the wire.
@@ -21,10 +21,14 @@ EPOCH = ["$GPGGA,030721.000,3747.0876,S,17518.8934,E,1,08,1.1,60.1,M,23.7,M,,000
          "$GPGSV,3,3,12,11,12,132,04,08,38,008,,02,35,348,,03,14,091,*73",
          "$GPRMC,030721.000,A,3747.0876,S,17518.8934,E,0.89,181.39,311214,,,A*71"]
 BROKEN = EPOCH[0][:-2] + "00"
+# Binary bytes between sentences (some chipsets' mode switch): without a '$'
+# the sentence before is handed over again; with one, a rejected line.
+BINARY = [b"\xb5\x62\x06\x01\x03\x00\xf0\x05\x00\xff\x19\r\n", b"\xa0\xa2\x00\x02$\x81\x02\xb0\xb3\r\n"]
 
 
 def replay():
-    lines = EPOCH * 3 + [BROKEN] + EPOCH * 3
+    lines = [l.encode() + b"\r\n" for l in EPOCH * 3 + [BROKEN] + EPOCH[:1]] + BINARY + \
+        [l.encode() + b"\r\n" for l in EPOCH[1:] + EPOCH * 2]
     with Session("gps", screen="320x240") as s:
         gps = s.open_pty()
         run = Survey(s, sim_args=["--mode", "stream", "--seed", "6"], gps=gps)
@@ -33,7 +37,7 @@ def replay():
         run.key("g")
         wait_for(lambda: b"$STARTED" in open(path, "rb").read(), 10, 0.05, "recording")
         for line in lines:
-            gps.write(line + "\r\n")
+            gps.write(line)
             time.sleep(0.15)
         time.sleep(1.5)
         run.key("space")
@@ -41,32 +45,13 @@ def replay():
         run.exit_run()
         records = read_records(path)[0]
     found = gps_groups(records)
-    expected = [l for l in lines if "GGA" in l]
-    T.check([g[1] for g in found] == expected, f"GGA and broken lines recorded ({len(found)}/{len(expected)})")
-    T.check(all((g[0] == b"?") == (g[1] == BROKEN) for g in found), "broken lines carry the '?' tags")
+    want = expected_gps_groups(b"".join(lines), found, 1)
+    T.check(len(found) == 9 and [(g[0], g[1]) for g in found] == want,
+            f"GGA, broken and binary lines recorded by the reader's rules ({len(found)} groups)")
     decoded = [g[3] for g in found if g[2] == b"p"]
     T.check(len(decoded) >= 2 and all(b - a > 910 for a, b in zip(decoded, decoded[1:])), f"decode rate {decoded}")
-    fixes = sum(1 for g in found if g[0] == b"@")
-    T.check(f"$F {fixes:6d}  " in map(event_text, records), f"the fix total counts the {fixes} position groups")
-
-
-def expected_type0(sent, found):
-    """The lines of sent, from the first one recorded, as the program
-    records them: malformed ones, every GGA, and the GSA that follows a
-    decoded GGA (decoded is read from the recorded flag)."""
-    out, pending, start = [], False, sent.index(found[0][1])
-    for line in sent[start:]:
-        if len(out) == len(found):
-            break
-        if not nmea_valid(line):
-            out.append((b"?", line))
-        elif "GGA" in line:
-            pending = found[len(out)][2] == b"p"
-            out.append((b"@", line))
-        elif "GSA" in line and pending:
-            out.append((b"@", line))
-            pending = False
-    return out
+    T.check(event_totals(records)[0] == sum(1 for g in found if g[0] == b"@") and totals_last(records),
+            f"the fix total {event_totals(records)} counts the position groups and ends the file")
 
 
 def dot_colours(s, label):
@@ -144,12 +129,9 @@ def simulated_walk():
         T.check(dot_colours(s, "no-fix") == "red", "no fix: red dot")
         run.exit_run()
         records = read_records(path)[0]
-        sent = [line for _, line in gps.lines()]
         raw = open(gps.raw_log, "rb").read()
-    # The line log is what went over the wire (up to what was still queued).
-    T.check(raw and "".join(line + "\r\n" for line in sent).encode().startswith(raw), "raw bytes = lines sent")
     found = gps_groups(records)
-    want = expected_type0(sent, found)
+    want = expected_gps_groups(raw, found, 0)
     T.check(len(found) > 45 and [(g[0], g[1]) for g in found] == want,
             f"the receiver's lines recorded as sent ({len(found)} groups)")
     decoded = sum(1 for g in found if g[2] == b"p")
@@ -172,12 +154,12 @@ def total_station_fills_store():
         s.answer("STOP", "Return", timeout=30)
         T.check(run.exited() and run.app.proc.returncode == 0, "the program ends after STOP")
         records = read_records(path)[0]
-        sent = [line for _, line in gps.lines()]
+        raw = open(gps.raw_log, "rb").read()
     found = gps_groups(records)
-    start = sent.index(found[0][1])
-    T.check([g[1] for g in found] == sent[start:start + len(found)], "every GGA recorded in order")
+    T.check([(g[0], g[1]) for g in found] == expected_gps_groups(raw, found, 7), "every GGA recorded in order")
     decoded = sum(1 for g in found if g[2] == b"p")
-    T.check(event_totals(records) == [len(found), 6] and decoded == 7, f"totals {event_totals(records)}, {decoded} decoded")
+    T.check(event_totals(records) == [len(found), 6] and decoded == 7 and totals_last(records),
+            f"totals {event_totals(records)} last, {decoded} decoded")
 
 
 def label_records():
@@ -198,8 +180,67 @@ def label_records():
     T.check(len(found) >= 8 and [g[1] for g in found] == sent[start:start + len(found)]
             and all(g[2] == b"p" for g in found), f"label records recorded whole ({len(found)})")
     f, p = event_totals(records)
-    T.check(f == len(found) and len(found) - 1 <= p <= len(found) + 1, f"totals {f} {p} of {len(found)}")
+    T.check(f == len(found) and len(found) - 1 <= p <= len(found) + 1 and totals_last(records),
+            f"totals {f} {p} of {len(found)}, the file's last records")
+
+
+def nmea(body):
+    return "$%s*%02X\r\n" % (body, reduce(lambda a, c: a ^ ord(c), body, 0))
+
+
+def gga(k, north_minutes):
+    return nmea(f"GPGGA,12000{k}.00,48{north_minutes:07.4f},N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,")
+
+
+def map_after_go_then_type0():
+    """A "GGA" run: three fixes 1.85 m apart (HDOP 0.9 meets the mask: green),
+    a pause, a sentence begun before the next Go: it draws no mark, the map
+    as drawn equals the map rebuilt from the store (Toggle View twice). Then
+    "GGA/GSA" in GPS Port Setup and GSA PDOP 6.5: red from the second fix."""
+    with Session("gps-map-go", screen="320x240") as s:
+        gps = s.open_pty()
+        run = Survey(s, config={38: "1", 70: "1", 71: "0", 72: "4", 73: "4.000000"},
+                     sim_args=["--mode", "stream", "--seed", "3"], gps=gps)
+        run.launch()
+        path = run.create_file()
+        run.key("g")
+        wait_for(lambda: b"$STARTED" in open(path, "rb").read(), 10, 0.05, "recording")
+        for k in range(3):
+            gps.write(gga(k, 7.0 + 0.001 * k))
+            time.sleep(1.2)
+        dots = [dot_colours(s, "dot-gga")]
+        run.key("space")
+        time.sleep(1.0)
+        late = gga(9, 7.004)
+        gps.write(late[:20])
+        time.sleep(0.3)
+        run.key("g")
+        wait_for(lambda: open(path, "rb").read().count(b"$STARTED") == 2, 10, 0.05, "recording again")
+        gps.write(late[20:])
+        time.sleep(1.5)
+        live = Pane(s.screenshot("map-live"))
+        for key in ("space", "t", "t"):
+            run.key(key)
+            time.sleep(1.5)
+        rebuilt = Pane(s.screenshot("map-rebuilt"))
+        run.exit_run()
+        s.key("g", window=s.wait_window("^QOR$"))
+        s.key("alt+n", "Home", window=s.wait_window("^GPS Port Setup$"))
+        s.answer("GPS Port Setup", "Return")
+        run.launch()
+        for k in range(3):
+            gps.write(gga(k, 7.0) + nmea("GPGSA,A,3,04,05,09,12,,,,,,,,,6.5,0.9,1.5"))
+            time.sleep(1.2)
+        dots.append(dot_colours(s, "dot-gga-gsa"))
+        run.key("x")
+        records = read_records(path)[0]
+    marks = sum(1 for row in rebuilt.px for p in row if p not in ((255, 255, 255), (192, 192, 192)))
+    diff = live.differences(rebuilt)
+    T.check(marks > 20 and not diff, f"the map as drawn = as rebuilt ({marks} pixels, {len(diff)} differ: {diff[:5]})")
+    T.check([g[1] + "\r\n" for g in gps_groups(records)] == [gga(k, 7.0 + 0.001 * k) for k in range(3)],
+            "the sentence begun before Go is not recorded")
+    T.check(dots == ["green", "red"], f"type 1 HDOP 0.9, then type 0 with PDOP 6.5: dots {dots}")
 
 
 if __name__ == "__main__":
-    sys.exit(T.run(replay, simulated_walk, total_station_fills_store, label_records))
+    sys.exit(T.run(replay, simulated_walk, total_station_fills_store, label_records, map_after_go_then_type0))

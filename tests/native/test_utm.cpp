@@ -1,7 +1,10 @@
 // The UTM projection against positions worked to the millimetre, the zone
-// edges and the false northing.
+// edges and the false northing; a run's walks across a zone line and the
+// equator.
+#include <algorithm>
 #include <cmath>
 
+#include "gps/fix_readouts.h"
 #include "gps/utm.h"
 #include "test_check.h"
 
@@ -34,5 +37,19 @@ int main()
     CHECK_EQ(zone, 32);
     LatLonToUtm(-0.000001, 9.0, &zone, &north, &east);
     CHECK(north > 9999999.0 && east == 500000.0);
+
+    // The first fix's zone and hemisphere: 0.5 m steps across 12E and 0N.
+    const double walks[2][4] = {{47.5, 11.9999, 0, 0.5 / 75347.0}, {2e-5, 9.3, -0.5 / 110574.0, 0}};
+    for (const auto& w : walks) {
+        RunProjection run = {};
+        double n0 = 0, e0 = 0, worst = 0;
+        for (int i = 0; i <= 80; ++i, n0 = north, e0 = east) {
+            ProjectInRun(&run, w[0] + i * w[2], w[1] + i * w[3], &north, &east);
+            if (i) worst = std::max(worst, std::fabs(std::hypot(north - n0, east - e0) - 0.5));
+        }
+        CHECK(worst < 0.01 && (w[2] == 0 ? east > 720000.0 && run.Zone == 32 : north < 0 && !run.South));
+    }
+    LatLonToUtm(10.0, std::nan(""), &zone, &north, &east); // no undefined zone
+    CHECK(zone >= 1 && zone <= 60);
     return TestSummary("test_utm");
 }
