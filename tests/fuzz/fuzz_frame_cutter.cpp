@@ -15,39 +15,39 @@ namespace {
 
 const float kLevel = 3000;
 
-// The input read as a line: noise, frames with an accepted letter, frames
-// with a refused one, their data from the input, at times with a 0x7F 0x7F
-// pair inside. 0x7F stands nowhere else: a channel word never reads 0x7Fxx
-// and line noise is taken never to forge a pair. Origin[i]: -1 for noise,
-// else 15 * frame + offset.
+// The input read as a line: noise, frames with an accepted letter and
+// frames with a refused one, their data from the input, at times with a
+// 0x7F 0x7F pair inside. 0x7F stands nowhere else: a channel word never
+// reads 0x7Fxx, and line noise is taken never to forge a pair. Sent[i]: the
+// record of the accepted frame whose last byte is byte i, else empty.
 struct Line {
     std::vector<unsigned char> Bytes;
-    std::vector<long> Origin;
-    std::vector<const unsigned char*> Frames;
-    std::vector<bool> Sent;
+    std::vector<std::vector<unsigned char>> Sent;
 };
 
 Line Garble(const uint8_t* data, size_t size, const char* accepted)
 {
     Line line;
     size_t at = 0;
-    auto next = [&] { return at < size ? data[at++] : 0; };
+    auto next = [&]() -> unsigned char { return at < size ? data[at++] : 0; };
+    auto datum = [&]() -> unsigned char {
+        const unsigned char b = next();
+        return b == 0x7F ? 0 : b;
+    };
+    auto put = [&](unsigned char b) {
+        line.Bytes.push_back(b);
+        line.Sent.emplace_back();
+    };
     while (at < size) {
         const int op = next() % 3;
         if (op == 0) {
-            for (int n = next() % 21; n > 0; --n) {
-                const unsigned char b = next();
-                line.Bytes.push_back(b == 0x7F ? 0 : b);
-                line.Origin.push_back(-1);
-            }
+            for (int n = next() % 21; n > 0; --n) put(datum());
             continue;
         }
         unsigned char f[15];
-        const unsigned char pick = next();
-        const bool sent = op == 1;
-        f[0] = sent ? accepted[pick % std::strlen(accepted)] : pick;
-        if (!sent && (f[0] == 0 || f[0] == 0x7F || std::strchr(accepted, f[0]))) f[0] = 'Z';
-        for (int i = 1; i < 13; ++i) f[i] = next() == 0x7F ? 0 : data[at - 1];
+        for (int i = 0; i < 13; ++i) f[i] = datum();
+        if (op == 1) f[0] = accepted[f[0] % std::strlen(accepted)];
+        else if (f[0] == 0 || std::strchr(accepted, f[0])) f[0] = 'Z';
         const int reference = int(kLevel) + next() % 64 - 32;
         f[10] = reference >> 8;
         f[11] = reference & 0xFF;
@@ -56,18 +56,8 @@ Line Garble(const uint8_t* data, size_t size, const char* accepted)
             f[p] = f[p + 1] = 0x7F;
         }
         f[13] = f[14] = 0x7F;
-        const long frame = long(line.Frames.size());
-        line.Frames.push_back(data); // placeholder, replaced below
-        line.Sent.push_back(sent);
-        for (int i = 0; i < 15; ++i) {
-            line.Bytes.push_back(f[i]);
-            line.Origin.push_back(15 * frame + i);
-        }
-    }
-    for (size_t k = 0; k < line.Frames.size(); ++k) {
-        size_t i = 0;
-        while (line.Origin[i] != long(15 * k)) ++i;
-        line.Frames[k] = &line.Bytes[i];
+        for (unsigned char b : f) put(b);
+        if (op == 1) line.Sent.back().assign(f, f + 14);
     }
     return line;
 }
@@ -82,22 +72,13 @@ void CheckNeverSent(Em61Mk2ReaderKind kind, const Line& line)
 {
     FrameCutter c;
     c.ReferenceLevel = kLevel;
-    std::vector<long> where; // origin of each buffered byte
     for (size_t i = 0; i < line.Bytes.size(); ++i) {
-        const FrameCutOutcome o = AppendFrameByte(&c, kind, line.Bytes[i]);
-        where.push_back(line.Origin[i]);
-        where.resize(size_t(c.Count));
-        if (o != CUT_FRAME) continue;
-        const long letter = where[c.Count - FRAME_WIRE_LENGTH];
+        if (AppendFrameByte(&c, kind, line.Bytes[i]) != CUT_FRAME) continue;
         const unsigned char* r = FrameRecord(&c);
-        const bool whole = letter >= 0 && letter % 15 == 0 && line.Sent[letter / 15] &&
-                           line.Origin[i] == letter + 14 &&
-                           std::memcmp(r, line.Frames[letter / 15], 14) == 0;
         const float reference = int16_t((r[10] << 8) | r[11]);
-        const bool excused = reference >= kLevel / 1.5f && reference <= kLevel * 1.5f;
-        if (!whole && !excused) std::abort();
+        const bool whole = !line.Sent[i].empty() && std::memcmp(r, line.Sent[i].data(), 14) == 0;
+        if (!whole && (reference < kLevel / 1.5f || reference > kLevel * 1.5f)) std::abort();
         ResetFrameCutter(&c);
-        where.clear();
     }
 }
 
