@@ -531,16 +531,10 @@ STREAM_LETTERS = b"TDEFMNPQJKjk"
 POLLED_LETTERS = b"TDEFMNPQ"
 
 
-def _inner_pair(frame):
-    return any(frame[i] == 0x7F and frame[i + 1] == 0x7F for i in range(1, 12))
-
-
 class ReferenceLevel:
-    """The reference level the reader judges frame ends by, as the reading
-    handler builds it: the mean of the raw references of the first readings
-    (from the 8th), then the average over a ring of 98, in which each later
-    reading replaces the oldest with its reference divided by the stream
-    correction (1.047 for a standard instrument)."""
+    """The level the reader judges references by: the mean of the first
+    readings' (from the 8th), then a ring of 98 of them, each later one
+    divided by the stream correction (1.047 for a standard instrument)."""
 
     def __init__(self, correction=1.047):
         self.correction, self.ring, self.at, self.level = correction, [], 0, 0.0
@@ -563,12 +557,10 @@ class ReferenceLevel:
 
 def reader_records(data, letters=STREAM_LETTERS, correction=1.047):
     """The 14-byte records the stream reader hands over for these line bytes
-    (every one, no thinning): a frame ends at 0x7F 0x7F with 15 bytes
-    buffered, its letter 14 places back. A letter the reader does not take
-    refuses the frame: its final 0x7F is dropped and the bytes left fence
-    off later letters. A letter behind the fence, or a reference word
-    outside 1/1.5 to 1.5 times the level known so far, is no frame end.
-    More than 180 bytes without a frame: emptied, the byte lost."""
+    (no thinning): a frame ends at 0x7F 0x7F with 15 bytes buffered, its
+    letter 14 places back. A refused letter drops the final 0x7F and fences
+    off the bytes left; a letter behind the fence, or a reference beyond 1.5
+    times off the level, is no frame end. Over 180 bytes: emptied."""
     buf, fence, out, level = bytearray(), 0, [], ReferenceLevel(correction)
     for b in data:
         if len(buf) >= 180:
@@ -597,7 +589,8 @@ def after_probe_answer(raw, answer=b"OV"):
 
 def frame_faults(frames):
     """(refused letters, pairs inside the data) among frames' bytes."""
-    return (sum(f[0] not in STREAM_LETTERS for f in frames), sum(map(_inner_pair, frames)))
+    inner = (any(f[i] == 0x7F == f[i + 1] for i in range(1, 12)) for f in frames)
+    return sum(f[0] not in STREAM_LETTERS for f in frames), sum(inner)
 
 
 # -------------------------------------------------------------- program --
@@ -891,16 +884,22 @@ class Survey:
 
     def create_file(self):
         """'f', then Return in "Create Data File"; returns the file's path."""
-        self.key("f")
+        # A busy machine may still be handing over the last normalising
+        # readings, and 'f' does nothing until they are in: ask again.
+        for _ in range(3):
+            self.key("f")
+            if wait_for(lambda: self.s.windows("^Create Data File$"), 10, 0.25, fail=False):
+                break
         self.s.answer("Create Data File", "Return")
         found = wait_for(self.data_files, 10, what="the data file")
         time.sleep(0.5)
         return found[0]
 
-    def hold(self, key, seconds):
-        """Holds a key down (the soft marker) for a while."""
+    def hold(self, key, seconds, until=None):
+        """Holds a key down (the soft marker) for a while, or with until
+        until that returns true (seconds then the most to wait)."""
         self.s.x._run(["xdotool", "windowfocus", "--sync", str(self.main), "keydown", key])
-        time.sleep(seconds)
+        wait_for(until, seconds, 0.1, fail=False) if until else time.sleep(seconds)
         self.s.x._run(["xdotool", "keyup", key])
 
     def type_into(self, caption, text, final_key="Return"):

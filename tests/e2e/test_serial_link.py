@@ -35,10 +35,6 @@ def delivered(s):
         return [bytes.fromhex(line.strip()) for line in f if line.strip()]
 
 
-def sent_frames(sim):
-    return [f[2][:14] for f in sim.frames()]
-
-
 def end_of(got, sim):
     """Index in the frames sent after the last of got when got are sent
     frames in order (the harness's matching); else None."""
@@ -170,7 +166,7 @@ def stream_reconnect():
         silence.start()
         r = run_driver(s, sim.path, "--reader", "auto", "--seconds", "8", "--frames", "frames.txt")
         silence.join()
-        sent, got = sent_frames(sim), delivered(s)
+        sent, got = [f[2][:14] for f in sim.frames()], delivered(s)
         T.check(r.get("reconnects") == "1", f"reconnect: one reconnection ({r.get('reconnects')})")
         # Frames sent while the port is closed and probed are lost; after
         # that reading runs on unbroken to the end.
