@@ -550,10 +550,6 @@ class ReferenceLevel:
             self.at = (self.at + 1) % 98
             self.level = sum(self.ring) / 98
 
-    def fits(self, record):
-        ref = int.from_bytes(record[10:12], "big", signed=True)
-        return self.level <= 0 or self.level / 1.5 <= ref <= self.level * 1.5
-
 
 def reader_records(data, letters=STREAM_LETTERS, correction=1.047):
     """The 14-byte records the stream reader hands over for these line bytes
@@ -570,21 +566,15 @@ def reader_records(data, letters=STREAM_LETTERS, correction=1.047):
         start = len(buf) - 15
         if b != 0x7F or start < 0 or buf[-2] != 0x7F or start < fence:
             continue
-        record = bytes(buf[start:start + 14])
+        record, at = bytes(buf[start:start + 14]), level.level
         if record[0] not in letters:
             buf.pop()
             fence = len(buf)
-        elif level.fits(record):
+        elif at <= 0 or at / 1.5 <= int.from_bytes(record[10:12], "big", signed=True) <= at * 1.5:
             out.append(record)
             level.add(record)
             buf, fence = bytearray(), 0
     return out
-
-
-def after_probe_answer(raw, answer=b"OV"):
-    """The line bytes a reader started after the first probe answer gets."""
-    at = raw.find(answer)
-    return raw[at + len(answer):] if at >= 0 else b""
 
 
 def frame_faults(frames):

@@ -35,7 +35,9 @@ def replay():
         for line in lines:
             gps.write(line + "\r\n")
             time.sleep(0.15)
-        time.sleep(1.5)
+        # Every GGA line is recorded, however late a busy machine reads it.
+        gga = sum("GGA" in l for l in lines)
+        wait_for(lambda: len(gps_groups(read_records(path)[0])) >= gga, 30, 0.2, fail=False)
         run.key("space")
         time.sleep(1.0)
         run.exit_run()
@@ -134,7 +136,9 @@ def simulated_walk():
         path = run.create_file()
         run.key("t")                        # the profiles, drawn live while recording
         run.key("g")
+        groups = lambda: gps_groups(read_records(path)[0])
         time.sleep(8)
+        wait_for(lambda: len(groups()) > 45, 60, 0.5, fail=False)   # a busy machine records late
         run.key("space")
         time.sleep(1.0)
         replayed_profiles(s, run)
@@ -167,7 +171,8 @@ def total_station_fills_store():
         path = run.create_file()
         T.check(path.endswith(".GXY"), f"GPS-only file {path}")
         run.key("g")
-        time.sleep(2.5)
+        # The jump is judged against a fix already taken.
+        wait_for(lambda: any(g[2] == b"p" for g in gps_groups(read_records(path)[0])), 30, 0.2, fail=False)
         gps.control("fault jump")
         s.answer("STOP", "Return", timeout=30)
         T.check(run.exited() and run.app.proc.returncode == 0, "the program ends after STOP")
@@ -188,6 +193,7 @@ def label_records():
         path = run.create_file()
         run.key("g")
         time.sleep(5)
+        wait_for(lambda: len(gps_groups(read_records(path)[0])) >= 8, 60, 0.5, fail=False)
         run.key("space")
         time.sleep(1.0)
         run.exit_run()
