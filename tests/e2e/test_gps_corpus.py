@@ -12,7 +12,8 @@ import sys
 import tempfile
 import time
 
-from qorharness import REPO, Checks, Session, Survey, event_totals, gps_groups, nmea_valid, read_records
+from qorharness import (REPO, Checks, Session, Survey, event_totals, gps_groups, nmea_valid, read_records,
+                        wait_for)
 
 T = Checks("test_gps_corpus")
 CORPUS = os.environ.get("QOR_NMEA_CORPUS") or os.path.join(REPO, "..", "shared", "corpus", "nmea")
@@ -41,7 +42,9 @@ def replay(gps_type, capture):
         gps.control("go")
         while gps.proc.poll() is None:     # the replay ends by itself
             time.sleep(1)
-        time.sleep(1.0)
+        # A busy machine may still be reading the last lines: wait for them.
+        last = ([line for _, line in gps.lines() if "GGA" in line and nmea_valid(line)] or [None])[-1]
+        wait_for(lambda: any(g[1] == last for g in gps_groups(read_records(path)[0])), 60, 0.5, fail=False)
         run.key("space")
         time.sleep(0.5)
         run.exit_run()
