@@ -16,10 +16,26 @@ bool StreamFrameDue()
     return true;
 }
 
-void HandOver(const FrameCutter& cutter, bool marksTwins, const ReaderPlatform& io)
+// The reference level of the readings so far, by which the cutter judges
+// frame ends: while normalising, the mean of the references taken so far
+// once there are a few; then the normalised average.
+float KnownReferenceLevel()
 {
-    StoreFrameRecord(FrameRecord(&cutter), marksTwins && Acq.MarkPending == 1, InstrumentFrame);
+    const int window = sizeof Acq.RefHistory / sizeof Acq.RefHistory[0];
+    const int firstJudged = 8;
+    if (Acq.Phase != PHASE_NORMALISING) return Acq.RefSum / window;
+    const int taken = Acq.RefIndex;
+    if (taken < firstJudged || taken > window) return 0;
+    float sum = 0;
+    for (int i = 0; i < taken; ++i) sum += Acq.RefHistory[i];
+    return sum / taken;
+}
+
+void HandOver(FrameCutter* cutter, bool marksTwins, const ReaderPlatform& io)
+{
+    StoreFrameRecord(FrameRecord(cutter), marksTwins && Acq.MarkPending == 1, InstrumentFrame);
     io.Deliver(io.Context);
+    cutter->ReferenceLevel = KnownReferenceLevel(); // the handler has just updated it
 }
 
 void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cutter,
@@ -29,7 +45,7 @@ void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cu
     switch (kind) {
     case READER_POLLED:
         if (outcome == CUT_FRAME) {
-            HandOver(*cutter, marksTwins, io);
+            HandOver(cutter, marksTwins, io);
             ResetFrameCutter(cutter);
             Acq.MissedPolls = 0;
         }
@@ -44,13 +60,13 @@ void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cu
         // time of its own frame, not that of the one before.
         Acq.LastDataTick = io.Tick(io.Context);
         Acq.MissedPolls = 0;
-        if (StreamFrameDue()) HandOver(*cutter, marksTwins, io);
+        if (StreamFrameDue()) HandOver(cutter, marksTwins, io);
         ResetFrameCutter(cutter);
         break;
     case READER_WHEEL:
         Acq.LastDataTick = io.Tick(io.Context);
         if (outcome == CUT_FRAME) {
-            HandOver(*cutter, marksTwins, io);
+            HandOver(cutter, marksTwins, io);
             ResetFrameCutter(cutter);
         } else {
             Acq.FrameReceived = 1;
@@ -64,7 +80,7 @@ void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cu
 void RunEm61Mk2Reader(Em61Mk2ReaderKind kind, const ReaderPlatform& io)
 {
     FrameCutter cutter;
-    ResetFrameCutter(&cutter);
+    cutter.ReferenceLevel = KnownReferenceLevel();
     while (io.PortOpen(io.Context)) {
         if (kind == READER_POLLED) {
             io.WaitForRequest(io.Context);

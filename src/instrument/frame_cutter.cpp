@@ -18,17 +18,32 @@ const unsigned char kTwins[][2] = {
     {'D', 'N'}, {'E', 'P'}, {'F', 'Q'}, {'J', 'K'}, {'T', 'M'}, {'j', 'K'},
 };
 
+// A factor of 1.5 either way: room for the stream output's reference
+// correction (up to 1.152) and for any drift of a working instrument, whose
+// reference the normalisation assumes steady; two bytes of channel data
+// seldom land in it.
+bool ReferenceFits(const unsigned char* record, float level)
+{
+    if (!(level > 0)) return true;
+    const float reference = static_cast<int16_t>((record[10] << 8) | record[11]);
+    return reference >= level / 1.5f && reference <= level * 1.5f;
+}
+
 } // namespace
 
 const Em61Mk2ReaderRules& ReaderRules(Em61Mk2ReaderKind kind) { return kRules[kind]; }
 
-void ResetFrameCutter(FrameCutter* cutter) { cutter->Count = 0; }
+void ResetFrameCutter(FrameCutter* cutter)
+{
+    cutter->Count = 0;
+    cutter->Fence = 0;
+}
 
 FrameCutOutcome AppendFrameByte(FrameCutter* cutter, Em61Mk2ReaderKind kind, unsigned char byte)
 {
     const Em61Mk2ReaderRules& rules = kRules[kind];
     if (cutter->Count < 0 || cutter->Count > rules.LastIndex) {
-        cutter->Count = 0;
+        ResetFrameCutter(cutter);
         return CUT_OVERFLOW;
     }
     cutter->Buffer[cutter->Count++] = byte;
@@ -37,10 +52,19 @@ FrameCutOutcome AppendFrameByte(FrameCutter* cutter, Em61Mk2ReaderKind kind, uns
     if (byte != kEndByte || n < FRAME_WIRE_LENGTH || cutter->Buffer[n - 2] != kEndByte)
         return CUT_NONE;
 
-    const unsigned char letter = cutter->Buffer[n - FRAME_WIRE_LENGTH];
-    if (letter != 0 && std::strchr(rules.AcceptedLetters, letter) != nullptr) return CUT_FRAME;
+    const int32_t letterAt = n - FRAME_WIRE_LENGTH;
+    if (letterAt < cutter->Fence) return CUT_NONE;
+    const unsigned char letter = cutter->Buffer[letterAt];
+    if (letter != 0 && std::strchr(rules.AcceptedLetters, letter) != nullptr)
+        return ReferenceFits(cutter->Buffer + letterAt, cutter->ReferenceLevel) ? CUT_FRAME : CUT_NONE;
 
-    if (rules.RefusedDropsLastByte) cutter->Count -= 1;
+    // Only where the refused frame's bytes stay put is the fence sound: the
+    // wheel reader keeps them all, and there a refused pair may just as well
+    // lie inside the real frame that ends next.
+    if (rules.RefusedDropsLastByte) {
+        cutter->Count -= 1;
+        cutter->Fence = cutter->Count;
+    }
     return CUT_REFUSED;
 }
 

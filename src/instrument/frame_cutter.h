@@ -16,9 +16,22 @@ enum FrameCutOutcome {
     CUT_OVERFLOW, // too long without a frame end: buffer emptied, byte lost
 };
 
+// A 0x7F 0x7F pair inside a frame's data cuts a record whose letter is
+// whatever byte stands 14 places earlier: the tail of a refused frame or a
+// garbage byte. When that byte happens to be an accepted letter, a reading
+// nobody sent would be handed over and the real frame lost. Two checks keep
+// such a pair from ending a frame, so that the real frame is still found at
+// its own terminator:
+// - the letter may not stand inside the bytes a refused frame left behind
+//   (Fence): the instrument starts a frame after the end of the previous one;
+// - once the reference level is known, the record's reference word must be
+//   within a factor of 1.5 of it. A working instrument's reference drifts by
+//   a few per cent; two bytes of channel data rarely land in that band.
 struct FrameCutter {
     unsigned char Buffer[FRAME_CUTTER_SIZE];
-    int32_t Count;
+    int32_t Count = 0;
+    int32_t Fence = 0;          // bytes at the front that a refused frame left
+    float ReferenceLevel = 0;   // expected reference word; 0 while unknown
 };
 
 struct Em61Mk2ReaderRules {
@@ -30,6 +43,7 @@ struct Em61Mk2ReaderRules {
 
 const Em61Mk2ReaderRules& ReaderRules(Em61Mk2ReaderKind kind);
 
+// Empties the buffer; the reference level stays.
 void ResetFrameCutter(FrameCutter* cutter);
 
 // Appends one byte. On CUT_FRAME the record (letter up to and including the

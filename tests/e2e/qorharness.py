@@ -302,9 +302,10 @@ class Em61Sim:
         self.tmp = tempfile.mkdtemp(prefix="qor-sim-")     # short path for the socket
         self.sock_path = os.path.join(self.tmp, "sim.sock")
         self.frame_log = os.path.join(out_dir, "frames.log")
+        self.raw_log = os.path.join(out_dir, "em61sim-sent.raw")
         self.log = open(os.path.join(out_dir, "em61sim.log"), "wb")
         self.proc = subprocess.Popen([EM61SIM, "--control", self.sock_path, "--frame-log",
-                                      self.frame_log, *args], stdin=subprocess.DEVNULL,
+                                      self.frame_log, "--raw-log", self.raw_log, *args], stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=self.log, text=True)
         first = self.proc.stdout.readline().split()
         if len(first) != 2 or first[0] != "PTY":
@@ -341,6 +342,11 @@ class Em61Sim:
                     if len(parts) >= 3:
                         out.append((int(parts[0]), int(parts[1]), bytes.fromhex("".join(parts[2:]))))
         return out
+
+    def sent_bytes(self):
+        """Every byte put on the line so far, probe answers and garbage included."""
+        with open(self.raw_log, "rb") as f:
+            return f.read()
 
     def stop(self):
         if self.conn:
@@ -426,7 +432,7 @@ def read_records(path):
 
 
 def is_reading(rec):
-    return rec[:1] in (b"T", b"D", b"E", b"F", b"M", b"N", b"P", b"Q", b"J", b"K", b"j", b"k")
+    return len(rec) > 0 and rec[0] in STREAM_LETTERS
 
 
 def event_text(rec):
@@ -564,6 +570,66 @@ def missing_frames(readings, frames):
     when the readings are not the simulator's frames in order)."""
     at = align(readings, frames)
     return None if at is None else (at[-1] - at[0] + 1 - len(at) if at else 0)
+
+
+# ------------------------------------------------ instrument frame rules --
+# The one model of how the logger's instrument reader cuts frames out of the
+# line, for judging what it handed over against the bytes really sent.
+
+STREAM_LETTERS = b"TDEFMNPQJKjk"
+POLLED_LETTERS = b"TDEFMNPQ"
+
+
+class ReferenceLevel:
+    """The level the reader judges references by: the mean of the first
+    readings' (from the 8th), then a ring of 98 of them, each later one
+    divided by the stream correction (1.047 for a standard instrument)."""
+
+    def __init__(self, correction=1.047):
+        self.correction, self.ring, self.at, self.level = correction, [], 0, 0.0
+
+    def add(self, record):
+        raw = int.from_bytes(record[10:12], "big", signed=True)
+        if len(self.ring) < 98:
+            self.ring.append(float(raw))
+            n = len(self.ring)
+            self.level = sum(self.ring) / n if n >= 8 else 0.0
+        else:
+            self.ring[self.at] = raw / self.correction
+            self.at = (self.at + 1) % 98
+            self.level = sum(self.ring) / 98
+
+
+def reader_records(data, letters=STREAM_LETTERS, correction=1.047):
+    """The 14-byte records the stream reader hands over for these line bytes
+    (no thinning): a frame ends at 0x7F 0x7F with 15 bytes buffered, its
+    letter 14 places back. A refused letter drops the final 0x7F and fences
+    off the bytes left; a letter behind the fence, or a reference beyond 1.5
+    times off the level, is no frame end. Over 180 bytes: emptied."""
+    buf, fence, out, level = bytearray(), 0, [], ReferenceLevel(correction)
+    for b in data:
+        if len(buf) >= 180:
+            buf, fence = bytearray(), 0
+            continue
+        buf.append(b)
+        start = len(buf) - 15
+        if b != 0x7F or start < 0 or buf[-2] != 0x7F or start < fence:
+            continue
+        record, at = bytes(buf[start:start + 14]), level.level
+        if record[0] not in letters:
+            buf.pop()
+            fence = len(buf)
+        elif at <= 0 or at / 1.5 <= int.from_bytes(record[10:12], "big", signed=True) <= at * 1.5:
+            out.append(record)
+            level.add(record)
+            buf, fence = bytearray(), 0
+    return out
+
+
+def frame_faults(frames):
+    """(refused letters, pairs inside the data) among frames' bytes."""
+    inner = (any(f[i] == 0x7F == f[i + 1] for i in range(1, 12)) for f in frames)
+    return sum(f[0] not in STREAM_LETTERS for f in frames), sum(inner)
 
 
 # -------------------------------------------------------------- program --
@@ -886,16 +952,22 @@ class Survey:
 
     def create_file(self):
         """'f', then Return in "Create Data File"; returns the file's path."""
-        self.key("f")
+        # A busy machine may still be handing over the last normalising
+        # readings, and 'f' does nothing until they are in: ask again.
+        for _ in range(3):
+            self.key("f")
+            if wait_for(lambda: self.s.windows("^Create Data File$"), 10, 0.25, fail=False):
+                break
         self.s.answer("Create Data File", "Return")
         found = wait_for(self.data_files, 10, what="the data file")
         time.sleep(0.5)
         return found[0]
 
-    def hold(self, key, seconds):
-        """Holds a key down (the soft marker) for a while."""
+    def hold(self, key, seconds, until=None):
+        """Holds a key down (the soft marker) for a while, or with until
+        until that returns true (seconds then the most to wait)."""
         self.s.x._run(["xdotool", "windowfocus", "--sync", str(self.main), "keydown", key])
-        time.sleep(seconds)
+        wait_for(until, seconds, 0.1, fail=False) if until else time.sleep(seconds)
         self.s.x._run(["xdotool", "keyup", key])
 
     def type_into(self, caption, text, final_key="Return"):

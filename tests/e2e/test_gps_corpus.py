@@ -12,7 +12,8 @@ import sys
 import tempfile
 import time
 
-from qorharness import REPO, Checks, Session, Survey, event_totals, expected_gps_groups, gps_groups, read_records
+from qorharness import (REPO, Checks, Session, Survey, event_totals, expected_gps_groups, gps_groups,
+                        gps_reader_texts, read_records, wait_for)
 
 T = Checks("test_gps_corpus")
 CORPUS = os.environ.get("QOR_NMEA_CORPUS") or os.path.join(REPO, "..", "shared", "corpus", "nmea")
@@ -29,7 +30,10 @@ def replay(gps_type, capture):
         gps.control("go")
         while gps.proc.poll() is None:     # the replay ends by itself
             time.sleep(1)
-        time.sleep(1.0)
+        # A busy machine may still be reading the last lines: wait for them.
+        with open(gps.raw_log, "rb") as f:
+            last = ([t.rstrip(" ") for t in gps_reader_texts(f.read()) if "GGA" in t] or [None])[-1]
+        wait_for(lambda: any(g[1] == last for g in gps_groups(read_records(path)[0])), 60, 0.5, fail=False)
         run.key("space")
         time.sleep(0.5)
         run.exit_run()

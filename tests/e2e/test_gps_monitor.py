@@ -67,13 +67,13 @@ def monitor():
         s.key("n", window=main)
         time.sleep(2.0)
         first = list_pixels(s, "listing")
-        time.sleep(1.0)
-        T.check(list_pixels(s, "listing-on") != first, "the receiver's lines are listed")
+        T.check(wait_for(lambda: list_pixels(s, "listing-on") != first, 20, 1.0, fail=False),
+                "the receiver's lines are listed")
         s.key("p", window=main)
-        time.sleep(1.0)
-        paused = list_pixels(s, "paused")
-        time.sleep(1.5)
-        T.check(list_pixels(s, "still-paused") == paused, "the list stands still while paused")
+        # Two shots 1.5 s apart the same, once the pause has taken effect.
+        shots = [list_pixels(s, "paused")]
+        still = lambda: time.sleep(1.5) or shots.append(list_pixels(s, "still-paused")) or shots[-1] == shots[-2]
+        T.check(wait_for(still, 20, 0, fail=False), "the list stands still while paused")
         s.key("g", window=main)
         time.sleep(1.0)
 

@@ -43,8 +43,15 @@ class MapPane(Pane):
         return [x for x in range(self.w) if sum(self.px[y][x] == GRID for y in range(self.h)) > self.h // 2]
 
 
-def shot(s, label):
-    return MapPane(s.screenshot(label))
+def shot(s, label, until=None, timeout=30):
+    """The map pane; with until, shot again until until(pane) holds (a busy
+    machine draws late) or timeout seconds have passed."""
+    p = MapPane(s.screenshot(label))
+    deadline = time.monotonic() + timeout
+    while until and not until(p) and time.monotonic() < deadline:
+        time.sleep(1.0)
+        p = MapPane(s.screenshot(label))
+    return p
 
 
 def even(columns, spacing):
@@ -121,7 +128,7 @@ def walk():
         T.check(not p.where(CROSS) and even(p.grid_columns(), spacing), "grid drawn before any position")
         gps.control("go")
         time.sleep(2.5)
-        p = shot(s, "first-position")
+        p = shot(s, "first-position", until=lambda p: p.cross() is not None)
         centre = (size // 2, (p.h - 3) // 2)
         c = p.cross()
         T.check(c is not None and abs(c[0] - centre[0]) <= 1 and abs(c[1] - centre[1]) <= 1,
@@ -136,7 +143,7 @@ def walk():
         run.key("g")
         gps.control("speed 1")
         time.sleep(12)
-        p = shot(s, "walking-east")
+        p = shot(s, "walking-east", until=lambda p: len(p.where(MARK)) > 5)
         margin = int(0.15 * (p.w + 2))                   # default edge margin: 15 % of the pane
         step = size / 10                                 # 1 m a fix
         c = p.cross()
@@ -166,7 +173,7 @@ def walk():
 
         gps.control("fault hop on")
         time.sleep(2.5)
-        c = shot(s, "hop").cross()
+        c = shot(s, "hop", until=lambda p: p.cross() != before.cross()).cross()
         T.check(c is not None and abs(c[0] - centre[0]) <= 2 and abs(c[1] - centre[1]) <= 2,
                 f"a hop off the pane on both axes re-centres ({c})")
 

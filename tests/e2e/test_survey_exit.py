@@ -95,8 +95,8 @@ def exit_with_file():
         run.key("space")
         time.sleep(1.0)
         run.exit_run()
-        time.sleep(1.0)
-        texts = [event_text(r) for r in read_records(path)[0] if event_text(r)]
+        events = lambda: [event_text(r) for r in read_records(path)[0] if event_text(r)]
+        texts = wait_for(lambda: len(events()) >= 4 and events(), 20, 0.2, fail=False) or events()
         T.check(texts == ["$STARTED0  ", "$PAUSED    ", "$F      0  ", "$P      0  "],
                 f"stand-by: events after No and Yes {texts}")
         menu_exits(run, "stand-by")

@@ -10,7 +10,7 @@ import sys
 import tempfile
 import time
 
-from qorharness import Checks, Session, Survey, event_text, is_reading, read_records
+from qorharness import Checks, Session, Survey, event_text, is_reading, read_records, wait_for
 
 T = Checks("test_survey_file_errors")
 
@@ -78,8 +78,9 @@ def file_errors():
             os.remove(os.path.join(folder, "filler"))
             run.key("g")
             time.sleep(2.0)
+            wait_for(lambda: is_reading(read_records(path)[0][-1]), 30, 0.2, fail=False)
             run.key("space")
-            time.sleep(1.0)
+            wait_for(lambda: b"$PAUSED" in open(path, "rb").read(), 30, 0.2, fail=False)
             texts, records = check_whole(path, "room again")
             T.check(texts == ["$STARTED0  ", "$STARTED0  ", "$PAUSED    "] and is_reading(records[-2]),
                     f"room again: Go records on ({texts})")

@@ -39,7 +39,9 @@ def replay():
         for line in lines:
             gps.write(line)
             time.sleep(0.15)
-        time.sleep(1.5)
+        # Every GGA line is recorded, however late a busy machine reads it.
+        gga = sum("GGA" in l for l in lines)
+        wait_for(lambda: len(gps_groups(read_records(path)[0])) >= gga, 30, 0.2, fail=False)
         run.key("space")
         time.sleep(1.0)
         run.exit_run()
@@ -119,7 +121,9 @@ def simulated_walk():
         path = run.create_file()
         run.key("t")                        # the profiles, drawn live while recording
         run.key("g")
+        groups = lambda: gps_groups(read_records(path)[0])
         time.sleep(8)
+        wait_for(lambda: len(groups()) > 45, 60, 0.5, fail=False)   # a busy machine records late
         run.key("space")
         time.sleep(1.0)
         replayed_profiles(s, run)
@@ -176,6 +180,7 @@ def label_records():
         path = run.create_file()
         run.key("g")
         time.sleep(5)
+        wait_for(lambda: len(gps_groups(read_records(path)[0])) >= 8, 60, 0.5, fail=False)
         run.key("space")
         time.sleep(1.0)
         run.exit_run()

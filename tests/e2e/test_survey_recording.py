@@ -43,16 +43,18 @@ def check_file(label, path, frames, polled):
         missing, ticks = missing_frames(run, frames), [int(r[16:26]) for r in run]
         T.check(missing == 0 and all(b >= a for a, b in zip(ticks, ticks[1:])),
                 f"{label} recording {n + 1}: every frame sent is recorded ({missing}), ticks ascend")
-        # Auto polled: one request per reading interval (0.2 s).
+        # Auto polled: one request per reading interval (0.2 s), not faster; a
+        # busy machine may delay the timer, but not to the 1 s of stand-by.
         mean = (ticks[-1] - ticks[0]) / max(1, len(ticks) - 1)
-        T.check(not polled or 150 <= mean <= 300, f"{label}: readings about 200 ms apart ({mean:.0f})")
+        T.check(not polled or 150 <= mean <= 600, f"{label}: readings about 200 ms apart ({mean:.0f})")
     return records, runs
 
 
 def check_stream_ticks(runs, frames):
     """Record tick minus the frame's arrival (both milliseconds of clocks
-    that advance together) is the same for every reading, within the
-    tick's granularity, across gaps of 400 ms between frames."""
+    that advance together) is never well below its usual value: a stamp
+    taken from the frame before would be early by 100 ms, by 400 ms after
+    the gaps. A busy machine can only make stamps late."""
     by_body = {}
     for _, us, body in frames:
         by_body.setdefault(body[:10], []).append(us // 1000)
@@ -62,10 +64,10 @@ def check_stream_ticks(runs, frames):
             arrivals = by_body.get(r[:10], [])
             if len(arrivals) == 1:
                 offsets.append(int(r[16:26]) - arrivals[0])
-    spread = max(offsets) - min(offsets) if offsets else None
-    T.check(len(offsets) >= 20 and spread is not None and spread < 150,
-            f"streamed: each reading carries its own frame's time (spread {spread} ms "
-            f"over {len(offsets)} readings)")
+    usual = sorted(offsets)[len(offsets) // 2] if offsets else 0
+    early = [o - usual for o in offsets if o < usual - 80]
+    T.check(len(offsets) >= 20 and not early,
+            f"streamed: each reading carries its own frame's time ({len(offsets)} readings, early by {early} ms)")
 
 
 def entries(run, path):
@@ -87,10 +89,11 @@ def entries(run, path):
     run.s.answer("Quick Line", "Return")
     run.key("l")
     run.type_into("New Line", "")
-    time.sleep(1.0)
+    want = b"C" + b"S*" + b"LBAZOOOO*" * 2
+    wait_for(lambda: b"".join(r[:1] for r in read_records(path)[0][start:]) == want, 15, 0.2, fail=False)
     tail = read_records(path)[0][start:]
     tags = b"".join(r[:1] for r in tail)
-    T.check(tags == b"C" + b"S*" + b"LBAZOOOO*" * 2, f"entries: record order {tags!r}")
+    T.check(tags == want, f"entries: record order {tags!r}")
     if len(tail) < 21:
         return
     T.check(tail[0][:16] == b"CPipe 3" + b" " * 9, f"entries: comment record {tail[0][:16]!r}")
@@ -141,6 +144,8 @@ def survey(mode):
                 time.sleep(1.0)
                 if mode == "stream":
                     run.sim.control("silent 400")
+            # Enough readings however slowly a busy machine takes them.
+            wait_for(lambda: len((recordings(read_records(path)[0])[0] or [[]])[-1]) >= 12, 60, 0.2, fail=False)
             run.key("space")              # pause key setting 0: any key
             time.sleep(1.0)
         if mode == "polled":

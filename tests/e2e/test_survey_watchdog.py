@@ -6,7 +6,7 @@ answered, the totals are written and the file keeps everything recorded.
 import sys
 import time
 
-from qorharness import Checks, Session, Survey, align, event_text, is_reading, read_records
+from qorharness import Checks, Session, Survey, align, event_text, is_reading, read_records, wait_for
 
 T = Checks("test_survey_watchdog")
 
@@ -18,7 +18,7 @@ def lost_during_survey(label, mode, breaks, record_first):
         path = run.create_file()
         if record_first:
             run.key("g")
-            time.sleep(2.0)
+            wait_for(lambda: sum(map(is_reading, read_records(path)[0][16:])) >= 5, 30, 0.2, "readings")
         run.sim.control("silent-forever")
         started = time.time()
         s.answer("NO CONNECTION", "Return", timeout=60)

@@ -34,6 +34,7 @@ struct SimOptions {
     std::string linkPath;
     std::string controlPath;
     std::string frameLogPath;
+    std::string rawLogPath;
     double triggerEverySec = 0; // automatic trigger presses (Manual mode demos)
     bool answer = true;
     int garbageEvery = 0; // fault injection every K-th frame (0: never)
@@ -75,9 +76,10 @@ void FlushLine(int64_t now);            // writes what the byte clock allows
 int64_t NextLineWakeNs();               // 0 when nothing waits
 int ReadLine(uint8_t* buf, size_t cap); // bytes from the client, -1 on hangup
 
-// ---- frame log (frame_log.cpp) ----
-int OpenFrameLog(const std::string& path);
+// ---- frame and raw byte logs (frame_log.cpp) ----
+int OpenFrameLog(const std::string& path, const std::string& rawPath);
 void LogFrame(uint64_t seq, int64_t tNs, const uint8_t frame[15]);
+void LogRawBytes(const uint8_t* bytes, size_t n);
 void CloseFrameLog();
 
 // ---- survey model: what the coils see (survey.cpp) ----

@@ -1,5 +1,6 @@
 // Frame log: one line per frame put on the wire, for tests that count
-// frames and match them against the logger's data file.
+// frames and match them against the logger's data file. Raw log: every
+// byte put on the wire, so that a test can cut it as the logger must.
 #include "em61sim.h"
 
 #include <cerrno>
@@ -7,16 +8,23 @@
 
 namespace {
 FILE* gLog = nullptr;
-}
+FILE* gRaw = nullptr;
 
-int OpenFrameLog(const std::string& path)
+FILE* OpenLog(const std::string& path, const char* what)
 {
-    gLog = fopen(path.c_str(), "w");
-    if (!gLog) {
-        fprintf(stderr, "em61sim: cannot write frame log %s: %s\n", path.c_str(), strerror(errno));
-        return 0;
-    }
-    return 1;
+    if (path.empty()) return nullptr;
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) fprintf(stderr, "em61sim: cannot write %s %s: %s\n", what, path.c_str(), strerror(errno));
+    return f;
+}
+} // namespace
+
+// Returns 0 when a log was asked for and cannot be written.
+int OpenFrameLog(const std::string& path, const std::string& rawPath)
+{
+    gLog = OpenLog(path, "frame log");
+    gRaw = OpenLog(rawPath, "raw log");
+    return (path.empty() || gLog) && (rawPath.empty() || gRaw);
 }
 
 // "<seq> <monotonic us of the last byte> <30 hex digits>", flushed at once
@@ -30,8 +38,17 @@ void LogFrame(uint64_t seq, int64_t tNs, const uint8_t frame[15])
     fflush(gLog);
 }
 
+// Flushed at once, like the frame log.
+void LogRawBytes(const uint8_t* bytes, size_t n)
+{
+    if (!gRaw || n == 0) return;
+    fwrite(bytes, 1, n, gRaw);
+    fflush(gRaw);
+}
+
 void CloseFrameLog()
 {
     if (gLog) fclose(gLog);
-    gLog = nullptr;
+    if (gRaw) fclose(gRaw);
+    gLog = gRaw = nullptr;
 }

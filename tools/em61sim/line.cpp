@@ -203,6 +203,7 @@ void FlushLine(int64_t now)
         if (Opt.pace) Line.lineFreeNs -= (int64_t)(n - k) * kByteNs;
         if (Line.lineFreeNs < now + 2 * kNsPerMs) Line.lineFreeNs = now + 2 * kNsPerMs;
     }
+    LogRawBytes(buf, (size_t)k);
     Line.out.erase(Line.out.begin(), Line.out.begin() + k);
     Line.writtenTotal += k;
     int64_t written = NowNs();

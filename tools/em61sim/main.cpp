@@ -98,7 +98,7 @@ int main(int argc, char** argv)
 {
     int exitCode = 0;
     if (!ParseOptions(argc, argv, &exitCode)) return exitCode;
-    if (!Opt.frameLogPath.empty() && !OpenFrameLog(Opt.frameLogPath)) return 1;
+    if (!OpenFrameLog(Opt.frameLogPath, Opt.rawLogPath)) return 1;
     InitSurvey();
     InitInstrument();
     if (!OpenControl() || !OpenLine()) {

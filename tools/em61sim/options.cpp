@@ -59,6 +59,8 @@ const OptionRow kOptions[] = {
      "AF_UNIX stream socket for control commands"},
     {"--frame-log", "FILE", Kind::Text, &Opt.frameLogPath, 0, 0,
      "one line per frame written: seq, monotonic us of its last byte, hex bytes"},
+    {"--raw-log", "FILE", Kind::Text, &Opt.rawLogPath, 0, 0,
+     "every byte written to the line, garbage and answers included, as written"},
     {"--trigger-every", "SEC", Kind::Real, &Opt.triggerEverySec, 0, 3600,
      "press the trigger for 0.3 s every SEC seconds"},
     {"--no-answer", nullptr, Kind::Flag, &gNoAnswer, 0, 0,
