@@ -29,6 +29,10 @@ bool ReferenceFits(const unsigned char* record, float level)
     return reference >= level / 1.5f && reference <= level * 1.5f;
 }
 
+// Candidate ends in a row refused by the reference check before the check
+// is given up for the rest of the reader's life.
+const int32_t kTrustedMisses = 3;
+
 } // namespace
 
 const Em61Mk2ReaderRules& ReaderRules(Em61Mk2ReaderKind kind) { return kRules[kind]; }
@@ -55,8 +59,19 @@ FrameCutOutcome AppendFrameByte(FrameCutter* cutter, Em61Mk2ReaderKind kind, uns
     const int32_t letterAt = n - FRAME_WIRE_LENGTH;
     if (letterAt < cutter->Fence) return CUT_NONE;
     const unsigned char letter = cutter->Buffer[letterAt];
-    if (letter != 0 && std::strchr(rules.AcceptedLetters, letter) != nullptr)
-        return ReferenceFits(cutter->Buffer + letterAt, cutter->ReferenceLevel) ? CUT_FRAME : CUT_NONE;
+    if (letter != 0 && std::strchr(rules.AcceptedLetters, letter) != nullptr) {
+        // A splice is a single event; frame after frame off the level means
+        // the instrument's reference has really moved, and from then on the
+        // level no longer decides (a few readings lost are not worth a run
+        // that records nothing).
+        if (cutter->ReferenceMisses >= kTrustedMisses) return CUT_FRAME;
+        if (ReferenceFits(cutter->Buffer + letterAt, cutter->ReferenceLevel)) {
+            cutter->ReferenceMisses = 0;
+            return CUT_FRAME;
+        }
+        cutter->ReferenceMisses += 1;
+        return CUT_NONE;
+    }
 
     // Only where the refused frame's bytes stay put is the fence sound: the
     // wheel reader keeps them all, and there a refused pair may just as well

@@ -131,6 +131,20 @@ void TestSplicedRecords()
     }
 }
 
+// A reference that has really moved stops only the first frames off the
+// old level; from the fourth on every frame is handed over again.
+void TestMovedReference()
+{
+    FrameCutter c;
+    c.ReferenceLevel = 1000;   // the frames carry 3000
+    std::vector<Bytes> records;
+    Bytes stream;
+    for (unsigned char tag = 1; tag <= 6; ++tag) stream = stream + WireFrame('T', tag);
+    Cut(READER_STREAM, stream, &c, &records);
+    CHECK_EQ(records.size(), 3u);
+    CHECK(records.size() == 3 && records[0][12] == 4 && records[2][12] == 6);
+}
+
 // Polled and stream readers hold at most 180 bytes, the wheel reader 181:
 // one byte more empties the buffer, and the next frame is found. A frame
 // ending on the last usable byte is found (165 bytes before it, not 166).
@@ -330,6 +344,7 @@ int main()
     TestShortPairIsNoFrame();
     TestPairInsideData();
     TestSplicedRecords();
+    TestMovedReference();
     TestOverlongRuns();
     TestLettersAndTwins();
     TestStreamDivisor();
