@@ -31,10 +31,10 @@
 namespace {
 
 enum {
-    BLOCK_BYTES = 65536,
+    BLOCK_BYTES = 16384, // some 600 rows: the run waits no longer than that
     LINE_CHARS = 1024,
     RECORD_BYTES = 27,
-    PUMP_MS = 40,         // longest the readers wait for the window's thread
+    PUMP_MS = 20,         // longest the readers wait for the window's thread
     PROGRESS_AFTER_MS = 300,
     // Kept per position: two doubles, two pixel words, a sort key.
     POSITION_BYTES = 40,
@@ -283,6 +283,8 @@ long PositionBudget()
     return budget > 0x7FFFFFFF ? 0x7FFFFFFF : (long)budget;
 }
 
+void BuildPixels(Progress* p);
+
 int AskForFile(HWND owner, int kind, wchar_t* path)
 {
     static const wchar_t DataFilter[] =
@@ -345,22 +347,34 @@ int LoadExternalPositions(int kind, const wchar_t* path, ExternalLoad* load)
         });
     }
     load->Shown = (long)next.Northing.size();
+    int loaded = readable && count > 0 && Removals == removals;
+    if (loaded) {
+        std::swap(Ext, next);
+        Map.Ext = {nullptr, nullptr, 0, 0};
+        Map.ExtLoaded = kind;
+        p.Verb = L"Drawing", p.Shown = -1;
+        BuildPixels(&p);
+        loaded = Removals == removals;
+    }
     if (p.Shown >= 0 && hLoggingWnd) InvalidateRect(hLoggingWnd, &Layout.FileRect, TRUE);
     // The time spent loading is not a lost instrument.
     Acq.LastDataTick = CeGetTickCount();
-    if (!readable || count == 0 || Removals != removals) return 0;
-    std::swap(Ext, next);
-    Map.ExtLoaded = kind;
-    RebuildExternalPixels();
-    return 1;
+    return loaded;
 }
 
-void RebuildExternalPixels()
+namespace {
+
+// The pixel list, sorted by row once; marks on the same map pixel are drawn
+// once. A load lets the run go on meanwhile (p).
+void BuildPixelsOnce(Progress* p)
 {
-    // Sorted by row once; marks on the same map pixel are drawn once.
     const size_t n = Ext.Northing.size();
     std::vector<uint64_t> keys(n);
     for (size_t i = 0; i < n; ++i) {
+        if (p && i % 16384 == 0) {
+            KeepRunFlowing(p, i, n);
+            if (Ext.Northing.size() != n) return; // removed meanwhile (the run ended)
+        }
         int32_t x, y;
         MapPixel(Ext.Northing[i], Ext.Easting[i], Map.RefNorthing, Map.RefEasting,
                  Map.PixelsPerUnit, Map.CenterX, Map.CenterY, &x, &y);
@@ -376,6 +390,28 @@ void RebuildExternalPixels()
     }
     Map.Ext = {Ext.PixelX.data(), Ext.PixelY.data(), (int32_t)keys.size(), (int32_t)keys.size()};
 }
+
+bool Building = false, BuildAgain = false;
+
+void BuildPixels(Progress* p)
+{
+    // A fix that moves the map's origin while a load lets it in asks for
+    // the list again: it is built once more when this build is done.
+    if (Building) {
+        BuildAgain = true;
+        return;
+    }
+    Building = true;
+    do {
+        BuildAgain = false;
+        BuildPixelsOnce(p);
+    } while (BuildAgain);
+    Building = false;
+}
+
+} // namespace
+
+void RebuildExternalPixels() { BuildPixels(nullptr); }
 
 void RemoveExternalPositions()
 {

@@ -62,6 +62,29 @@ def open_ascii(s, run, path):
     s.answer("ASCII File", "Return")
 
 
+def open_data_file(s, run, path):
+    """'e', the data file by its Windows path; returns the caption told."""
+    run.key("e")
+    wid = s.wait_window("^External File$")
+    time.sleep(0.5)
+    s.x.type("Z:" + path.replace("/", "\\"), window=wid)
+    s.answer("External File", "Return")
+    told = wait_for(lambda: next((c for c in ("INFORMATION", "FILE ERROR")
+                                  if s.windows(f"^{c}$")), None), 120, what="the outcome")
+    s.answer(told, "Return")
+    return told
+
+
+def record_groups(texts, header):
+    """A data file's G header record and the texts as GPS record groups."""
+    records = header.ljust(26).encode() + b"\n"
+    for i, text in enumerate(texts):
+        chunks = [text[k:k + 25].ljust(25).encode() for k in range(0, len(text), 25)]
+        records += b"".join((b"@" if k == 0 else b"#") + c + b"\n" for k, c in enumerate(chunks))
+        records += b"!" + b"%06dp" % i + b" " * 18 + b"\n"
+    return records
+
+
 def external_files(s, run):
     metre_lon = 1 / (111320 * math.cos(math.radians(ORIGIN[0])))
     lines = [f"{ORIGIN[1] + (i * 0.05 - 100) * metre_lon:.9f} {ORIGIN[0] + 2 / 111320:.9f}"
@@ -71,7 +94,7 @@ def external_files(s, run):
     s.answer("INFORMATION", "Return")
     time.sleep(1.5)
     cols = sorted({x for x, y in shot(s, "ascii-file").where(EXTERNAL)})
-    T.check(len(cols) >= 35 and all(b - a >= 6 for a, b in zip(cols, cols[1:])),
+    T.check(len(cols) >= 35 and all(b - a >= 5 for a, b in zip(cols, cols[1:])),
             f"ASCII file thinned: {len(cols)} single-pixel columns, 25 cm apart")
     run.key("i")                                     # shown: the same action removes it
     time.sleep(1.5)
@@ -85,21 +108,14 @@ def external_files(s, run):
 
     # An earlier survey's data file, its header saying the receiver sent GLL
     # (type 5; this one sends GGA): record groups along a row 2 m south.
-    records = b"G   0.00   0.000  05" + b" " * 6 + b"\n"
+    lines = []
     for i in range(40):
         body = (f"GPGLL,{4807.038 - 2 / 111320 * 60:.6f},N,"
                 f"{1131.0 + (i * 0.25 - 5) * metre_lon * 60:012.6f},E,1200{i:02d}.00,A")
-        line = f"${body}*{reduce(lambda a, c: a ^ ord(c), body, 0):02X}".encode()
-        chunks = [line[k:k + 25].ljust(25) for k in range(0, len(line), 25)]
-        records += b"".join((b"@" if k == 0 else b"#") + c + b"\n" for k, c in enumerate(chunks))
-        records += b"!" + b"%06dp" % i + b" " * 18 + b"\n"
-    earlier = s.put_file("earlier.P61", b"X$STARTED1" + b" " * 16 + b"\n" + records)
-    run.key("e")
-    wid = s.wait_window("^External File$")
-    time.sleep(0.5)
-    s.x.type("Z:" + earlier.replace("/", "\\"), window=wid)
-    s.answer("External File", "Return")
-    s.answer("INFORMATION", "Return")
+        lines.append(f"${body}*{reduce(lambda a, c: a ^ ord(c), body, 0):02X}")
+    earlier = s.put_file("earlier.P61", b"X$STARTED1" + b" " * 16 + b"\n" +
+                         record_groups(lines, "G   0.00   0.000  05"))
+    T.check(open_data_file(s, run, earlier) == "INFORMATION", "an earlier data file loads")
     time.sleep(1.5)
     p = shot(s, "external-data-file")
     green, c = p.where(EXTERNAL), p.cross()
@@ -109,6 +125,11 @@ def external_files(s, run):
             abs(rows[len(rows) // 2] - (c[1] + 2 * (p.w - 3) / 10)) <= 3,
             f"an earlier data file's positions 2 m south of the cross (rows {rows[0]}..{rows[-1]})")
     run.key("e")                                     # and removed
+    # A total station's survey (type 8, written 9) in feet: its label records.
+    labels = [f">0={i},37={17494757.5 + i:.3f},38=2254920.250,39=100.0" for i in range(10)]
+    rts = s.put_file("rts.P61", record_groups(labels, "G" + " " * 16 + "109"))
+    T.check(open_data_file(s, run, rts) == "INFORMATION", "a type 8 data file loads")
+    run.key("e")
 
 
 def walk():
@@ -232,18 +253,13 @@ def load_while_recording():
         # asks for none until it is done.
         sent = [us / 1e6 for _, us, _ in run.sim.frames() if start <= us / 1e6 <= end]
         gaps = [b - a for a, b in zip([start] + sent, sent + [end])]
-        T.check(max(gaps) < max(1.5, (end - start) / 2),
+        longest = max(range(len(gaps)), key=gaps.__getitem__)
+        T.check(gaps[longest] < max(1.5, (end - start) / 2),
                 f"the instrument is read while a file loads ({len(sent)} frames in "
-                f"{end - start:.1f} s, longest gap {max(gaps):.2f} s)")
+                f"{end - start:.1f} s, longest gap {gaps[longest]:.2f} s after "
+                f"{([start] + sent)[longest] - start:.2f} s)")
 
-        run.key("e")                                   # the survey being recorded
-        wid = s.wait_window("^External File$")
-        time.sleep(0.5)
-        s.x.type("Z:" + path.replace("/", "\\"), window=wid)
-        s.answer("External File", "Return")
-        told = wait_for(lambda: next((c for c in ("INFORMATION", "FILE ERROR")
-                                      if s.windows(f"^{c}$")), None), 60, what="the outcome")
-        s.answer(told, "Return")
+        told = open_data_file(s, run, path)            # the survey being recorded
         T.check(told == "INFORMATION", f"the survey being recorded loads ({told})")
         run.exit_run()
 
