@@ -34,9 +34,11 @@ enum {
     BLOCK_BYTES = 16384, // some 600 rows: the run waits no longer than that
     LINE_CHARS = 1024,
     RECORD_BYTES = 27,
-    PUMP_MS = 20,         // longest the readers wait for the window's thread
+    PUMP_MS = 20, // longest the readers wait for the window's thread
     PROGRESS_AFTER_MS = 300,
-    // Kept per position: two doubles, two pixel words, a sort key.
+    // Kept per position: two doubles, two pixel words, a sort key. Counted
+    // whole, a tenth of 240 MB free holds 600,000, so a desktop too thins
+    // a million rows.
     POSITION_BYTES = 40,
 };
 
@@ -356,6 +358,7 @@ int LoadExternalPositions(int kind, const wchar_t* path, ExternalLoad* load)
         BuildPixels(&p);
         loaded = Removals == removals;
     }
+    load->Abandoned = Removals != removals;
     if (p.Shown >= 0 && hLoggingWnd) InvalidateRect(hLoggingWnd, &Layout.FileRect, TRUE);
     // The time spent loading is not a lost instrument.
     Acq.LastDataTick = CeGetTickCount();
@@ -434,6 +437,8 @@ void ExternalFileAction(HWND owner, int kind)
             if (LoadExternalPositions(kind, path, &load)) {
                 LoadSummaryText(load.Tally, load.Shown, load.Step, unit, text, 512);
                 MessageBoxW(owner, text, L"INFORMATION", MB_OK);
+            } else if (load.Abandoned) {
+                return;
             } else {
                 LoadFailureText(load.Tally, load.TextKind, unit, text, 512);
                 MessageBoxW(owner, text, L"FILE ERROR", MB_OK | MB_ICONEXCLAMATION);

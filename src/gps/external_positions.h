@@ -19,6 +19,7 @@ struct ExternalLoad {
     LoadTally Tally;
     long Shown, Step;
     int TextKind;
+    int Abandoned; // the run ended while it loaded: nothing to tell
 };
 // Reads the positions of a file, every Step-th when the memory asks for
 // thinning, keeping the run's readings flowing meanwhile; 0 (and nothing

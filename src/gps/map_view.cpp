@@ -146,7 +146,8 @@ void RedrawExternalMarks(HDC hdc, int x0, int y0, int x1, int y1)
     GdiFlush();
     uint32_t* px = (uint32_t*)bits;
     const COLORREF c = Settings.MapExternalColor;
-    const uint32_t colour = (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c);
+    const uint32_t colour =
+        (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c);
     auto fill = [&](int left, int top, int right, int bottom) { // right, bottom excluded
         left = std::max(left, x0), top = std::max(top, y0);
         right = std::min(right, x1 + 1), bottom = std::min(bottom, y1 + 1);
@@ -160,7 +161,8 @@ void RedrawExternalMarks(HDC hdc, int x0, int y0, int x1, int y1)
     const PixelList& list = Map.Ext;
     const int my1 = y1 + Map.ViewTop + MARK_REACH;
     const int mx0 = x0 + Map.ViewLeft - MARK_REACH, mx1 = x1 + Map.ViewLeft + MARK_REACH;
-    for (int i = FirstRowAtOrBelow(list, y0 + Map.ViewTop - MARK_REACH); i < list.Count && list.Y[i] <= my1; ++i) {
+    for (int i = FirstRowAtOrBelow(list, y0 + Map.ViewTop - MARK_REACH);
+         i < list.Count && list.Y[i] <= my1; ++i) {
         if (list.X[i] < mx0 || list.X[i] > mx1) continue;
         const int x = list.X[i] - Map.ViewLeft, y = list.Y[i] - Map.ViewTop;
         if (code <= 0) fill(x, y, x + 1, y + 1);

@@ -58,9 +58,9 @@ bool ExactDecimal(const char* p, size_t n, double* value)
 
 const char* RowVerdictText(int verdict)
 {
-    static const char* const texts[ROW_VERDICTS] = {
-        "used", "column missing", "not a number", "number too large", "out of range",
-        "no position decoded"};
+    static const char* const texts[ROW_VERDICTS] = {"used",         "column missing",
+                                                    "not a number", "number too large",
+                                                    "out of range", "no position decoded"};
     return verdict >= 0 && verdict < ROW_VERDICTS ? texts[verdict] : "unknown";
 }
 
@@ -189,12 +189,14 @@ int CoordinateRange(int coordinateType, double a, double b)
 
 int TextKindOf(const unsigned char* head, size_t length)
 {
-    if (length >= 2 && ((head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF)))
+    if (length >= 2 &&
+        ((head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF)))
         return TEXT_UTF16;
     size_t zeros[2] = {0, 0}, controls = 0;
     for (size_t i = 0; i < length; ++i) {
         const unsigned char c = head[i];
-        if (c == 0) ++zeros[i % 2];
+        if (c == 0)
+            ++zeros[i % 2];
         else if (c < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != '\f' && c != 0x1A)
             ++controls;
     }
@@ -318,7 +320,8 @@ void LoadSummaryText(const LoadTally& t, long shown, long step, const wchar_t* u
 void LoadFailureText(const LoadTally& t, int textKind, const wchar_t* unit, wchar_t* out,
                      size_t outChars)
 {
-    const wchar_t* why = textKind == TEXT_UTF16    ? L"The file is UTF-16 (Unicode) text:\r\nsave it as ANSI text."
+    const wchar_t* why = textKind == TEXT_UTF16
+                             ? L"The file is UTF-16 (Unicode) text:\r\nsave it as ANSI text."
                          : textKind == TEXT_BINARY ? L"The file is not text."
                                                    : L"No position in the file.";
     const int n = std::swprintf(out, outChars, L"%ls\r\n%ls", L"Format not supported", why);

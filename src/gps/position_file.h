@@ -30,7 +30,9 @@ int ParseCoordinate(const char* text, size_t length, int commaIsDecimal, const c
 // Column (0-based) of a line: columns are separated by each delimiter
 // character (setting 1 comma, 2 tab, 3 semicolon; an empty column still
 // counts) or, for setting 0, by any run of blanks. 1 with the column's
-// text in [*start, *start + *length) when the line has it.
+// text in [*start, *start + *length) when the line has it. Columns are not
+// found by where a number starts: a text, empty or "NaN" column would
+// shift every column after it.
 int AsciiColumn(const char* line, int column, int delimiter, const char** start, size_t* length);
 
 // 1 when a line holds nothing but blanks (not a row at all).
@@ -44,7 +46,7 @@ int AsciiRow(const char* line, int latColumn, int lonColumn, int delimiter, doub
              double* lon);
 
 // ROW_USED when a position fits the projection (type 0: latitude -80..84,
-// longitude -180..180) or the map (UTM: within 20,000 km of the origin).
+// longitude -180..180) or the map (UTM metres: none beyond 20,000 km).
 int CoordinateRange(int coordinateType, double a, double b);
 
 // What the first bytes of a file say about it as text.

@@ -124,8 +124,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
             QueryPerformanceCounter(&b);
             if (Ms(a, b, f) > most) most = Ms(a, b, f), rebuild = Ms(a, c, f);
         }
-        std::fprintf(Out, "%s_scale_change_max_ms=%.1f\n%s_of_it_pixel_lists_ms=%.1f\n", name,
-                     most, name, rebuild);
+        std::fprintf(Out, "%s_scale_change_max_ms=%.1f\n%s_of_it_pixel_lists_ms=%.1f\n", name, most,
+                     name, rebuild);
         RemoveExternalPositions();
         DeleteFileW(path);
     };
@@ -151,7 +151,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     for (int fix = 0; fix < 4 * 3600 * 5; ++fix) {
         const int second = fix / 5, line = second / 60, along = second % 60;
         const double lat = 48.1173 + line * metreLat;
-        const double lon = 11.5167 + (line % 2 ? 60 - along : along) * metreLon + fix % 5 * 0.2 * metreLon;
+        const double lon =
+            11.5167 + (line % 2 ? 60 - along : along) * metreLon + fix % 5 * 0.2 * metreLon;
         char body[128], sentence[160];
         std::snprintf(body, sizeof body,
                       "GPGGA,%02d%02d%02d.%d0,%02d%07.4f,N,%03d%07.4f,E,1,08,0.9,545.4,M,46.9,M,,",

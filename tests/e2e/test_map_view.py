@@ -44,7 +44,13 @@ class MapPane(Pane):
 
 
 def shot(s, label):
-    return MapPane(s.screenshot(label))
+    """The pane once it is on screen: a window over it closes in its own time."""
+    def look():
+        try:
+            return MapPane(s.screenshot(label))
+        except ValueError:
+            return None
+    return wait_for(look, 15, 0.5, f"the map pane ({label})")
 
 
 def even(columns, spacing):

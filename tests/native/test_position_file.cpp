@@ -32,7 +32,7 @@ void TestAsciiRows()
     CHECK_STR(Row("432100,12 5012345,67", 1, 0, 0), "5012345.6700 432100.1200");
     CHECK_STR(Row("432100,12,5012345,67", 1, 0, 1), "12.0000 432100.0000"); // comma separates
     CHECK_STR(Row("1,NaN,E,N,99.5", 1, 4, 1), "not a number");
-    CHECK_STR(Row("1,,7,8", 3, 2, 1), "8.0000 7.0000");            // an empty column counts
+    CHECK_STR(Row("1,,7,8", 3, 2, 1), "8.0000 7.0000"); // an empty column counts
     CHECK_STR(Row("1,,7,8", 1, 2, 1), "not a number");
     CHECK_STR(Row("0x1A 12", 1, 0, 0), "not a number");
     CHECK_STR(Row("1e999 12", 1, 0, 0), "number too large");
@@ -91,8 +91,9 @@ void TestWhatTheOperatorIsTold()
     LoadFailureText(LoadTally{}, TEXT_UTF16, L"line", text, 512);
     CHECK(std::wstring(text).find(L"Format not supported\r\nThe file is UTF-16") == 0);
     LoadFailureText(LoadTally{0, 5, 1, ROW_NO_COLUMN}, TEXT_PLAIN, L"record", text, 512);
-    CHECK(std::wstring(text) == L"Format not supported\r\nNo position in the file.\r\n"
-                                L"Rows used: 0, skipped: 5\r\nFirst skipped: record 1, column missing");
+    CHECK(std::wstring(text) ==
+          L"Format not supported\r\nNo position in the file.\r\n"
+          L"Rows used: 0, skipped: 5\r\nFirst skipped: record 1, column missing");
 }
 
 void TestDataRecords()
