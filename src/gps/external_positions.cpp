@@ -1,6 +1,8 @@
 // External position files. A file is read in blocks and every row judged
-// once; a file with more positions than the memory budget is read a second
-// time to keep every k-th. The map's pixel list is sorted once per build.
+// once; when its positions do not fit the memory budget, every k-th is
+// kept (an ASCII file's lines are counted first, a data file is read a
+// second time). The positions are sorted north to south once, so that
+// each build of the map's pixel list (a new scale or origin) is one pass.
 // A load can take seconds while a survey records, so between blocks the
 // readers' hand-overs, the watchdog's timer and posted total-station
 // positions are let through and the progress is shown. Nothing the run
@@ -286,6 +288,7 @@ long PositionBudget()
 }
 
 void BuildPixels(Progress* p);
+void SortNorthToSouth(ExternalRecord* r);
 
 int AskForFile(HWND owner, int kind, wchar_t* path)
 {
@@ -351,6 +354,7 @@ int LoadExternalPositions(int kind, const wchar_t* path, ExternalLoad* load)
     load->Shown = (long)next.Northing.size();
     int loaded = readable && count > 0 && Removals == removals;
     if (loaded) {
+        SortNorthToSouth(&next);
         std::swap(Ext, next);
         Map.Ext = {nullptr, nullptr, 0, 0};
         Map.ExtLoaded = kind;
@@ -367,31 +371,48 @@ int LoadExternalPositions(int kind, const wchar_t* path, ExternalLoad* load)
 
 namespace {
 
-// The pixel list, sorted by row once; marks on the same map pixel are drawn
-// once. A load lets the run go on meanwhile (p).
+// The positions are kept north to south (sorted once, when loaded): map
+// rows grow southwards whatever the scale and origin, so the pixel list
+// comes out sorted by row in one pass. A load lets the run go on
+// meanwhile (p).
 void BuildPixelsOnce(Progress* p)
 {
     const size_t n = Ext.Northing.size();
-    std::vector<uint64_t> keys(n);
+    std::vector<int32_t> xs(n), ys(n);
+    bool sorted = true;
     for (size_t i = 0; i < n; ++i) {
         if (p && i % 16384 == 0) {
             KeepRunFlowing(p, i, n);
             if (Ext.Northing.size() != n) return; // removed meanwhile (the run ended)
         }
-        int32_t x, y;
         MapPixel(Ext.Northing[i], Ext.Easting[i], Map.RefNorthing, Map.RefEasting,
-                 Map.PixelsPerUnit, Map.CenterX, Map.CenterY, &x, &y);
-        keys[i] = (uint64_t)((uint32_t)y ^ 0x80000000u) << 32 | ((uint32_t)x ^ 0x80000000u);
+                 Map.PixelsPerUnit, Map.CenterX, Map.CenterY, &xs[i], &ys[i]);
+        sorted = sorted && (i == 0 || ys[i - 1] <= ys[i]);
     }
-    std::sort(keys.begin(), keys.end());
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    Ext.PixelX.resize(keys.size());
-    Ext.PixelY.resize(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-        Ext.PixelY[i] = (int32_t)((uint32_t)(keys[i] >> 32) ^ 0x80000000u);
-        Ext.PixelX[i] = (int32_t)((uint32_t)keys[i] ^ 0x80000000u);
+    if (!sorted) { // a safeguard: the arithmetic is monotonic
+        std::vector<uint64_t> keys(n);
+        for (size_t i = 0; i < n; ++i)
+            keys[i] = (uint64_t)((uint32_t)ys[i] ^ 0x80000000u) << 32 | (uint32_t)xs[i];
+        std::sort(keys.begin(), keys.end());
+        for (size_t i = 0; i < n; ++i) {
+            ys[i] = (int32_t)((uint32_t)(keys[i] >> 32) ^ 0x80000000u);
+            xs[i] = (int32_t)(uint32_t)keys[i];
+        }
     }
-    Map.Ext = {Ext.PixelX.data(), Ext.PixelY.data(), (int32_t)keys.size(), (int32_t)keys.size()};
+    std::swap(Ext.PixelX, xs);
+    std::swap(Ext.PixelY, ys);
+    Map.Ext = {Ext.PixelX.data(), Ext.PixelY.data(), (int32_t)n, (int32_t)n};
+}
+
+void SortNorthToSouth(ExternalRecord* r)
+{
+    std::vector<std::pair<double, double>> v(r->Northing.size());
+    for (size_t i = 0; i < v.size(); ++i) v[i] = {r->Northing[i], r->Easting[i]};
+    std::sort(v.begin(), v.end(),
+              [](const std::pair<double, double>& a, const std::pair<double, double>& b) {
+                  return a.first > b.first;
+              });
+    for (size_t i = 0; i < v.size(); ++i) r->Northing[i] = v[i].first, r->Easting[i] = v[i].second;
 }
 
 bool Building = false, BuildAgain = false;
