@@ -77,6 +77,10 @@ void DrawGrid(HDC hdc, int x0, int y0, int x1, int y1)
     SelectObject(hdc, old);
 }
 
+// Arm of a mark's cross and half side of its square by size code.
+const int Cross[7] = {0, 1, 0, 2, 0, 3, 0};
+const int Square[7] = {0, 0, 1, 1, 2, 2, 0};
+
 // One mark; size code c, one larger on the bigger screens.
 void DrawMark(HDC hdc, int x, int y, int size, COLORREF colour)
 {
@@ -86,8 +90,6 @@ void DrawMark(HDC hdc, int x, int y, int size, COLORREF colour)
         SetPixel(hdc, x, y, colour);
         return;
     }
-    static const int Cross[7] = {0, 1, 0, 2, 0, 3, 0};
-    static const int Square[7] = {0, 0, 1, 1, 2, 2, 0};
     const int code = std::min(c, 6);
     if (Cross[code]) {
         const int a = Cross[code] * u;
@@ -114,6 +116,65 @@ void RedrawList(HDC hdc, const PixelList& list, int size, COLORREF colour, int x
     SelectObject(hdc, oldBrush);
 }
 
+// An external file's marks: a million-row file puts tens of thousands in
+// the view, too many for a GDI call or three each. They are set as pixels
+// of a copy of the pane rectangle [x0, x1] x [y0, y1], the very pixels
+// DrawMark draws (lines without their end point, rectangles without their
+// right and bottom edge), and the copy is put back with one blit.
+void RedrawExternalMarks(HDC hdc, int x0, int y0, int x1, int y1)
+{
+    const int w = x1 - x0 + 1, h = y1 - y0 + 1;
+    if (!Map.Ext.Count || w <= 0 || h <= 0) return;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h; // top-down rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib || !bits) {
+        if (dib) DeleteObject(dib);
+        RedrawList(hdc, Map.Ext, Settings.MapExternalSize, Settings.MapExternalColor,
+                   x0 + Map.ViewLeft - MARK_REACH, y0 + Map.ViewTop - MARK_REACH,
+                   x1 + Map.ViewLeft + MARK_REACH, y1 + Map.ViewTop + MARK_REACH);
+        return;
+    }
+    HDC mem = CreateCompatibleDC(hdc);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, hdc, x0, y0, SRCCOPY);
+    GdiFlush();
+    uint32_t* px = (uint32_t*)bits;
+    const COLORREF c = Settings.MapExternalColor;
+    const uint32_t colour =
+        (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c);
+    auto fill = [&](int left, int top, int right, int bottom) { // right, bottom excluded
+        left = std::max(left, x0), top = std::max(top, y0);
+        right = std::min(right, x1 + 1), bottom = std::min(bottom, y1 + 1);
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) px[(size_t)(y - y0) * w + (x - x0)] = colour;
+    };
+    const int code = Settings.MapExternalSize + (Screen.Class >= 2 ? 1 : 0);
+    const int u = std::max(1, (int)Screen.FontScale);
+    const int arm = code <= 0 ? 0 : Cross[std::min(code, 6)] * u;
+    const int half = code <= 0 ? 0 : code >= 6 ? 5 : Square[code] * u;
+    const PixelList& list = Map.Ext;
+    const int my1 = y1 + Map.ViewTop + MARK_REACH;
+    const int mx0 = x0 + Map.ViewLeft - MARK_REACH, mx1 = x1 + Map.ViewLeft + MARK_REACH;
+    for (int i = FirstRowAtOrBelow(list, y0 + Map.ViewTop - MARK_REACH);
+         i < list.Count && list.Y[i] <= my1; ++i) {
+        if (list.X[i] < mx0 || list.X[i] > mx1) continue;
+        const int x = list.X[i] - Map.ViewLeft, y = list.Y[i] - Map.ViewTop;
+        if (code <= 0) fill(x, y, x + 1, y + 1);
+        if (arm) fill(x, y - arm, x + 1, y + arm), fill(x - arm, y, x + arm, y + 1);
+        if (half) fill(x - half, y - half, x + half, y + half);
+    }
+    BitBlt(hdc, x0, y0, w, h, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+}
+
 // A pane rectangle: white, its grid lines and its marks.
 void RepaintRect(HDC hdc, int x0, int y0, int x1, int y1)
 {
@@ -122,8 +183,7 @@ void RepaintRect(HDC hdc, int x0, int y0, int x1, int y1)
     DrawGrid(hdc, x0, y0, x1, y1);
     const int mx0 = x0 + Map.ViewLeft - MARK_REACH, my0 = y0 + Map.ViewTop - MARK_REACH;
     const int mx1 = x1 + Map.ViewLeft + MARK_REACH, my1 = y1 + Map.ViewTop + MARK_REACH;
-    RedrawList(hdc, Map.Ext, Settings.MapExternalSize, Settings.MapExternalColor, mx0, my0, mx1,
-               my1);
+    RedrawExternalMarks(hdc, x0, y0, x1, y1);
     RedrawList(hdc, Map.Track, Settings.MapSavedSize, Settings.MapSavedColor, mx0, my0, mx1, my1);
 }
 

@@ -146,8 +146,9 @@ void CreateDataFile(HWND owner)
     }
 
     lstrcpynW(LogRun.FilePath, path, PathChars);
-    LogRun.hDataFile =
-        CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+    // Shared for reading: the survey being recorded can be shown on the map.
+    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                   NULL, CREATE_NEW, 0, NULL);
     // Without a file there is nothing to record into: the run stays without
     // one and the next start asks again. A file that appeared meanwhile is
     // never appended to.
@@ -177,8 +178,8 @@ void CreateDataFile(HWND owner)
 int ReopenDataFile(HWND owner)
 {
     if (LogRun.hDataFile != INVALID_HANDLE_VALUE) CloseHandle(LogRun.hDataFile);
-    LogRun.hDataFile =
-        CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    LogRun.hDataFile = CreateFileW(LogRun.FilePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                   NULL, OPEN_EXISTING, 0, NULL);
     if (LogRun.hDataFile == INVALID_HANDLE_VALUE) {
         ReportFileError(owner, L"Cannot reopen data file", LogRun.FilePath, GetLastError(),
                         L"Recording is possible again once the file can be opened.");

@@ -11,18 +11,20 @@ keys: Right on the current-position row at size 5 wraps to 0, Cancel
 keeps the file and the cross, OK stores size 0 (line 58 alone) and the
 cross shrinks. Map scale, grid interval, Readings/s, station increment and
 antenna offset typed key by key keep what was typed; an offset too wide
-for the data file is refused. External positions: an ASCII file of 5000 points 5 cm apart
-on a device with 500 kB free is thinned to every third point (single
-pixels, at most one column in two), removed again, and a file without a
-position gives "Format not supported"; an earlier data file's recorded
-positions are shown on their row, decoded as its header's receiver type."""
+for the data file is refused. External positions: an ASCII file of 5000
+points 5 cm apart on a device with 500 kB free is thinned to every fifth
+point (single pixels, 25 cm apart), removed again, and a file without a
+position or in UTF-16 gives "FILE ERROR"; an earlier data file's recorded
+positions are shown on their row, decoded as its header's receiver type.
+Between recordings a 1,000,000-row file loads while the instrument is read,
+and the survey's own file loads too."""
 import math
 import os
 import sys
 import time
 from functools import reduce
 
-from qorharness import Checks, Pane, Session, Survey, changed_lines
+from qorharness import Checks, Pane, Session, Survey, changed_lines, gps_groups, read_records, wait_for
 
 T = Checks("test_map_view")
 GRID, CROSS, MARK = (192, 192, 192), (0, 0, 255), (255, 0, 0)
@@ -44,14 +46,17 @@ class MapPane(Pane):
 
 
 def shot(s, label, until=None, timeout=30):
-    """The map pane; with until, shot again until until(pane) holds (a busy
-    machine draws late) or timeout seconds have passed."""
-    p = MapPane(s.screenshot(label))
-    deadline = time.monotonic() + timeout
-    while until and not until(p) and time.monotonic() < deadline:
-        time.sleep(1.0)
-        p = MapPane(s.screenshot(label))
-    return p
+    """The map pane once it is on screen (a window over it closes in its own
+    time); with until, shot again until until(pane) holds (a busy machine
+    draws late) or timeout seconds have passed."""
+    def look():
+        try:
+            p = MapPane(s.screenshot(label))
+        except ValueError:
+            return None
+        return p if until is None or until(p) else None
+    p = wait_for(look, timeout, 0.5, f"the map pane ({label})", fail=until is None)
+    return p or MapPane(s.screenshot(label))
 
 
 def even(columns, spacing):
@@ -69,6 +74,29 @@ def open_ascii(s, run, path):
     s.answer("ASCII File", "Return")
 
 
+def open_data_file(s, run, path):
+    """'e', the data file by its Windows path; returns the caption told."""
+    run.key("e")
+    wid = s.wait_window("^External File$")
+    time.sleep(0.5)
+    s.x.type("Z:" + path.replace("/", "\\"), window=wid)
+    s.answer("External File", "Return")
+    told = wait_for(lambda: next((c for c in ("INFORMATION", "FILE ERROR")
+                                  if s.windows(f"^{c}$")), None), 120, what="the outcome")
+    s.answer(told, "Return")
+    return told
+
+
+def record_groups(texts, header):
+    """A data file's G header record and the texts as GPS record groups."""
+    records = header.ljust(26).encode() + b"\n"
+    for i, text in enumerate(texts):
+        chunks = [text[k:k + 25].ljust(25).encode() for k in range(0, len(text), 25)]
+        records += b"".join((b"@" if k == 0 else b"#") + c + b"\n" for k, c in enumerate(chunks))
+        records += b"!" + b"%06dp" % i + b" " * 18 + b"\n"
+    return records
+
+
 def external_files(s, run):
     metre_lon = 1 / (111320 * math.cos(math.radians(ORIGIN[0])))
     lines = [f"{ORIGIN[1] + (i * 0.05 - 100) * metre_lon:.9f} {ORIGIN[0] + 2 / 111320:.9f}"
@@ -78,32 +106,28 @@ def external_files(s, run):
     s.answer("INFORMATION", "Return")
     time.sleep(1.5)
     cols = sorted({x for x, y in shot(s, "ascii-file").where(EXTERNAL)})
-    T.check(len(cols) > 40 and all(b - a >= 2 for a, b in zip(cols, cols[1:])),
-            f"ASCII file thinned: {len(cols)} single-pixel columns, none adjacent")
+    T.check(len(cols) >= 35 and all(b - a >= 5 for a, b in zip(cols, cols[1:])),
+            f"ASCII file thinned: {len(cols)} single-pixel columns, 25 cm apart")
     run.key("i")                                     # shown: the same action removes it
     time.sleep(1.5)
     T.check(not shot(s, "ascii-removed").where(EXTERNAL), "removed: no external position left")
     open_ascii(s, run, s.put_file("nothing.txt", "no positions here\r\n"))
     s.answer("FILE ERROR", "Return")
-    T.check(not shot(s, "format-not-supported").where(EXTERNAL), "a file without positions: nothing shown")
+    open_ascii(s, run, s.put_file("unicode.txt", "11.5167 48.1173\r\n".encode("utf-16")))
+    s.answer("FILE ERROR", "Return")
+    T.check(not shot(s, "format-not-supported").where(EXTERNAL),
+            "a file without positions, a UTF-16 file: nothing shown")
 
     # An earlier survey's data file, its header saying the receiver sent GLL
     # (type 5; this one sends GGA): record groups along a row 2 m south.
-    records = b"G   0.00   0.000  05" + b" " * 6 + b"\n"
+    lines = []
     for i in range(40):
         body = (f"GPGLL,{4807.038 - 2 / 111320 * 60:.6f},N,"
                 f"{1131.0 + (i * 0.25 - 5) * metre_lon * 60:012.6f},E,1200{i:02d}.00,A")
-        line = f"${body}*{reduce(lambda a, c: a ^ ord(c), body, 0):02X}".encode()
-        chunks = [line[k:k + 25].ljust(25) for k in range(0, len(line), 25)]
-        records += b"".join((b"@" if k == 0 else b"#") + c + b"\n" for k, c in enumerate(chunks))
-        records += b"!" + b"%06dp" % i + b" " * 18 + b"\n"
-    earlier = s.put_file("earlier.P61", b"X$STARTED1" + b" " * 16 + b"\n" + records)
-    run.key("e")
-    wid = s.wait_window("^External File$")
-    time.sleep(0.5)
-    s.x.type("Z:" + earlier.replace("/", "\\"), window=wid)
-    s.answer("External File", "Return")
-    s.answer("INFORMATION", "Return")
+        lines.append(f"${body}*{reduce(lambda a, c: a ^ ord(c), body, 0):02X}")
+    earlier = s.put_file("earlier.P61", b"X$STARTED1" + b" " * 16 + b"\n" +
+                         record_groups(lines, "G   0.00   0.000  05"))
+    T.check(open_data_file(s, run, earlier) == "INFORMATION", "an earlier data file loads")
     time.sleep(1.5)
     p = shot(s, "external-data-file")
     green, c = p.where(EXTERNAL), p.cross()
@@ -113,6 +137,11 @@ def external_files(s, run):
             abs(rows[len(rows) // 2] - (c[1] + 2 * (p.w - 3) / 10)) <= 3,
             f"an earlier data file's positions 2 m south of the cross (rows {rows[0]}..{rows[-1]})")
     run.key("e")                                     # and removed
+    # A total station's survey (type 8, written 9) in feet: its label records.
+    labels = [f">0={i},37={17494757.5 + i:.3f},38=2254920.250,39=100.0" for i in range(10)]
+    rts = s.put_file("rts.P61", record_groups(labels, "G" + " " * 16 + "109"))
+    T.check(open_data_file(s, run, rts) == "INFORMATION", "a type 8 data file loads")
+    run.key("e")
 
 
 def walk():
@@ -237,5 +266,45 @@ def setup_fields_by_keys(s, main, config):
     T.check(changed == want, f"rate 2.5, increment -1, offset 12345 refused then -1.5: {want} ({changed})")
 
 
+def load_while_recording():
+    """Between recordings (the file open, the instrument polled): a
+    1,000,000-row file loads while the instrument's frames go on being
+    requested, and the survey's own file loads too."""
+    with Session("map-load-recording", screen="320x240") as s:
+        gps = s.start_gpssim("--type", 1, "--rate", 5, "--quality", 2, "--hold", "--heading", 90,
+                             "--line-length", 1000, "--speed", 1)
+        run = Survey(s, sim_args=["--mode", "polled", "--seed", "5"], gps=gps)
+        run.launch()
+        gps.control("go")
+        wait_for(lambda: len(gps.lines()) >= 10, 30, what="GPS fixes")
+        path = run.create_file()
+        run.key("g")
+        wait_for(lambda: len(gps_groups(read_records(path)[0])) >= 10, 30, what="recorded fixes")
+        run.key("space")
+        rows = [f"{ORIGIN[1] + (i % 1000) * 1e-6:.7f} {ORIGIN[0] + (i // 1000) * 1e-6:.7f}"
+                for i in range(1000000)]
+        rows[2] = "P3 48.1173"
+        big = s.put_file("big.txt", "\r\n".join(rows) + "\r\n")
+        time.sleep(1.0)
+        open_ascii(s, run, big)
+        start = time.monotonic()
+        s.wait_window("^INFORMATION$", 180)
+        end = time.monotonic()
+        s.answer("INFORMATION", "Return")
+        # Frames are sent only when asked for: a program held up by the load
+        # asks for none until it is done.
+        sent = [us / 1e6 for _, us, _ in run.sim.frames() if start <= us / 1e6 <= end]
+        gaps = [b - a for a, b in zip([start] + sent, sent + [end])]
+        longest = max(range(len(gaps)), key=gaps.__getitem__)
+        T.check(gaps[longest] < max(1.5, (end - start) / 2),
+                f"the instrument is read while a file loads ({len(sent)} frames in "
+                f"{end - start:.1f} s, longest gap {gaps[longest]:.2f} s after "
+                f"{([start] + sent)[longest] - start:.2f} s)")
+
+        told = open_data_file(s, run, path)            # the survey being recorded
+        T.check(told == "INFORMATION", f"the survey being recorded loads ({told})")
+        run.exit_run()
+
+
 if __name__ == "__main__":
-    sys.exit(T.run(walk))
+    sys.exit(T.run(walk, load_while_recording))
