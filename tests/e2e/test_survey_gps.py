@@ -10,7 +10,7 @@ import sys
 import time
 from functools import reduce
 from qorharness import (Checks, Pane, Session, Survey, event_totals, expected_gps_groups,
-                        gps_groups, read_records, totals_last, wait_for)
+                        gps_groups, gps_reader_texts, read_records, totals_last, wait_for)
 
 T = Checks("test_survey_gps")
 # One second of a GlobalSat BU-353-S4 (SiRF-IV) as it came off the wire.
@@ -40,8 +40,9 @@ def replay():
             gps.write(line)
             time.sleep(0.15)
         # Every GGA line is recorded, however late a busy machine reads it.
-        gga = sum("GGA" in l for l in lines)
-        wait_for(lambda: len(gps_groups(read_records(path)[0])) >= gga, 30, 0.2, fail=False)
+        gga = sum("GGA" in t for t in gps_reader_texts(b"".join(lines)))
+        wait_for(lambda: sum("GGA" in g[1] for g in gps_groups(read_records(path)[0])) >= gga, 30, 0.2,
+                 fail=False)
         run.key("space")
         time.sleep(1.0)
         run.exit_run()
