@@ -59,6 +59,7 @@ template <typename F>
 void ReadGpsPort(F onByte)
 {
     GpsReaderRunning = 1;
+    CeNameThread(L"gps reader");
     if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
     while (hGpsPort != INVALID_HANDLE_VALUE) {
         DWORD events = 0;

@@ -42,6 +42,7 @@ uint32_t Tick(void*) { return CeGetTickCount(); }
 
 DWORD RunReader(Em61Mk2ReaderKind kind, volatile LONG* owner, LONG mine)
 {
+    CeNameThread(L"instrument");
     ReaderContext context = {owner, mine};
     const ReaderPlatform io = {&context,     PortOpen, WaitForRequest, ReadByte, Deliver,
                                ResetRequest, Tick};
