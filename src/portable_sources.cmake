@@ -22,3 +22,7 @@ list(APPEND QOR_PORTABLE_SOURCES
   gps/map_geometry.cpp
   gps/position_file.cpp
 )
+# The readers' feeding of bursts, byte by byte.
+list(APPEND QOR_PORTABLE_SOURCES
+  gps/sentence_feed.cpp
+)

@@ -28,10 +28,11 @@ bool PortOpen(void* context)
 
 void WaitForRequest(void*) { WaitForSingleObject(static_cast<HANDLE>(Acq.hEvent), INFINITE); }
 
-bool ReadByte(void*, unsigned char* byte)
+int ReadBytes(void*, unsigned char* buffer, int count)
 {
     DWORD got = 0;
-    return ReadFile(hInstrumentPort, byte, 1, &got, nullptr) && got == 1;
+    if (!ReadFile(hInstrumentPort, buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
+    return static_cast<int>(got);
 }
 
 void Deliver(void*) { SendMessageW(hLoggingWnd, WM_QOR_EM61MK2_READING, 0, 0); }
@@ -44,7 +45,7 @@ DWORD RunReader(Em61Mk2ReaderKind kind, volatile LONG* owner, LONG mine)
 {
     CeNameThread(L"instrument");
     ReaderContext context = {owner, mine};
-    const ReaderPlatform io = {&context,     PortOpen, WaitForRequest, ReadByte, Deliver,
+    const ReaderPlatform io = {&context,     PortOpen, WaitForRequest, ReadBytes, Deliver,
                                ResetRequest, Tick};
     RunEm61Mk2Reader(kind, io);
     return 0;

@@ -2,8 +2,9 @@
 // of the sentence buffer) through the envelope check, the field cutter and
 // the position decoding and read-out texts of every GPS type, and the same
 // bytes as the total station's label records; fields never pass 19
-// characters.
-// Sources: gps/nmea_sentence.cpp gps/fix_readouts.cpp gps/label_exchange.cpp gps/utm.cpp
+// characters; and the reader's feeding cuts the same sentences whether the
+// port gives one byte a read or bursts of any size.
+// Sources: gps/nmea_sentence.cpp gps/fix_readouts.cpp gps/label_exchange.cpp gps/utm.cpp gps/sentence_feed.cpp
 #include "gps/fix_readouts.h"
 #include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
@@ -11,6 +12,47 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+// ---- bursts against bytes -------------------------------------------------
+#include <algorithm>
+#include <string>
+
+#include "gps/sentence_feed.h"
+
+namespace {
+
+struct Collected {
+    char Out[256];
+    std::string Log;
+};
+
+void Collect(void* c, uint32_t)
+{
+    Collected* s = static_cast<Collected*>(c);
+    s->Log += std::string(s->Out) + '\n';
+}
+
+// Reads of 1 to n bytes (n = 1: one byte a read).
+std::string FeedInSplits(const uint8_t* data, size_t size, unsigned n)
+{
+    Collected s = {};
+    SentenceFeed feed = {};
+    for (size_t at = 0, k = 0; at < size; ++k) {
+        const size_t len = std::min(size - at, (size_t)(1 + (at * 7 + k) % n));
+        FeedSentenceRead(&feed, data + at, (int)len, 0, s.Out, Collect, &s);
+        at += len;
+    }
+    return s.Log;
+}
+
+void CheckBurstsAgainstBytes(const uint8_t* data, size_t size)
+{
+    const unsigned n = size ? data[0] % 64 + 2 : 2;
+    if (FeedInSplits(data, size, n) != FeedInSplits(data, size, 1)) std::abort();
+}
+
+} // namespace
+// ---- end of bursts against bytes ------------------------------------------
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -42,5 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     LabelExchange labels = {};
     char record[sizeof cutter.Text];
     for (size_t i = 0; i < size; ++i) FeedLabelByte(&cutter, &labels, data[i], record, sizeof record);
+    CheckBurstsAgainstBytes(data, size);
     return 0;
 }
