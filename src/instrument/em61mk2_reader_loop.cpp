@@ -86,9 +86,11 @@ void RunEm61Mk2Reader(Em61Mk2ReaderKind kind, const ReaderPlatform& io)
             if (!io.PortOpen(io.Context)) break;
         }
         // A read never reaches past the next possible frame end, so only its
-        // last byte can end a frame: the tick OnFrameEnd takes is that of
-        // the read that brought the frame's last byte, as with one-byte
-        // reads, and a frame never waits behind bytes of the next one.
+        // last byte can end a frame and no read holds two frames. The tick
+        // OnFrameEnd takes is that of the read that brought the frame's last
+        // byte, as with one-byte reads; frames that queued up behind a slow
+        // handler are read one per read, each stamped when it is taken, and
+        // a frame never waits for bytes of the next one.
         const int got = io.ReadBytes(io.Context, burst, BytesBeforeFrameEnd(cutter));
         for (int i = 0; i < got; ++i) {
             const FrameCutOutcome outcome = AppendFrameByte(&cutter, kind, burst[i]);

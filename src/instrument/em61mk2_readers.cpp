@@ -28,11 +28,14 @@ bool PortOpen(void* context)
 
 void WaitForRequest(void*) { WaitForSingleObject(static_cast<HANDLE>(Acq.hEvent), INFINITE); }
 
-int ReadBytes(void*, unsigned char* buffer, int count)
+// With the port's time-outs a read waits for all count bytes (at most one
+// frame's worth) or about a second a byte. Bytes of a read that returns
+// after its port was closed or handed to a newer reader are nobody's.
+int ReadBytes(void* context, unsigned char* buffer, int count)
 {
     DWORD got = 0;
     if (!ReadFile(hInstrumentPort, buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
-    return static_cast<int>(got);
+    return PortOpen(context) ? static_cast<int>(got) : 0;
 }
 
 void Deliver(void*) { SendMessageW(hLoggingWnd, WM_QOR_EM61MK2_READING, 0, 0); }

@@ -23,7 +23,7 @@ namespace {
 // The port's clock counts the bytes handed out; seed 0 reads one byte at a time.
 struct SplitPort {
     const uint8_t* Data;
-    size_t Size, Next;
+    size_t Size, Next, Reads;
     unsigned Seed;
     std::string Log;
 };
@@ -35,7 +35,8 @@ uint32_t SplitTick(void* c) { return 7 + 3 * (uint32_t)static_cast<SplitPort*>(c
 int SplitRead(void* c, unsigned char* buffer, int count)
 {
     SplitPort* p = static_cast<SplitPort*>(c);
-    size_t n = p->Seed ? (p->Next * 31 + p->Seed) % (p->Seed % 23 + 2) : 1; // 0: a time-out
+    // 0 is a time-out; 31 is prime to every modulus, so a byte comes soon.
+    size_t n = p->Seed ? (p->Reads++ * 31 + p->Seed) % (p->Seed % 23 + 2) : 1;
     n = std::min({n, (size_t)count, p->Size - p->Next});
     std::memcpy(buffer, p->Data + p->Next, n);
     p->Next += n;
@@ -52,7 +53,7 @@ std::string ReadInSplits(Em61Mk2ReaderKind kind, const uint8_t* data, size_t siz
 {
     Acq.FrameDivisor = 2;
     Acq.FrameCounter = Acq.FrameReceived = Acq.LastDataTick = 0;
-    SplitPort p = {data, size, 0, seed, {}};
+    SplitPort p = {data, size, 0, 0, seed, {}};
     RunEm61Mk2Reader(kind, {&p, SplitOpen, SplitWait, SplitRead, SplitDeliver, SplitReset, SplitTick});
     return p.Log;
 }
