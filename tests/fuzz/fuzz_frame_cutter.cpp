@@ -12,59 +12,20 @@
 #include <cstring>
 
 // ---- bursts against bytes -------------------------------------------------
-#include <algorithm>
-#include <string>
-
-#include "instrument/acq.h"
-#include "instrument/em61mk2_reader_loop.h"
+#include "../support/read_splits.h"
 
 namespace {
 
-// The port's clock counts the bytes handed out; seed 0 reads one byte at a time.
-struct SplitPort {
-    const uint8_t* Data;
-    size_t Size, Next, Reads;
-    unsigned Seed;
-    std::string Log;
-};
-
-bool SplitOpen(void* c) { return static_cast<SplitPort*>(c)->Next < static_cast<SplitPort*>(c)->Size; }
-void SplitWait(void*) {}
-void SplitReset(void* c) { static_cast<SplitPort*>(c)->Log += 'r'; }
-uint32_t SplitTick(void* c) { return 7 + 3 * (uint32_t)static_cast<SplitPort*>(c)->Next; }
-int SplitRead(void* c, unsigned char* buffer, int count)
-{
-    SplitPort* p = static_cast<SplitPort*>(c);
-    // 0 is a time-out; 31 is prime to every modulus, so a byte comes soon.
-    size_t n = p->Seed ? (p->Reads++ * 31 + p->Seed) % (p->Seed % 23 + 2) : 1;
-    n = std::min({n, (size_t)count, p->Size - p->Next});
-    std::memcpy(buffer, p->Data + p->Next, n);
-    p->Next += n;
-    return (int)n;
-}
-void SplitDeliver(void* c)
-{
-    SplitPort* p = static_cast<SplitPort*>(c);
-    p->Log.append(reinterpret_cast<const char*>(InstrumentFrame), 15);
-    p->Log += std::to_string(Acq.LastDataTick) + std::to_string(Acq.FrameReceived) + ';';
-}
-
-std::string ReadInSplits(Em61Mk2ReaderKind kind, const uint8_t* data, size_t size, unsigned seed)
-{
-    Acq.FrameDivisor = 2;
-    Acq.FrameCounter = Acq.FrameReceived = Acq.LastDataTick = 0;
-    SplitPort p = {data, size, 0, 0, seed, {}};
-    RunEm61Mk2Reader(kind, {&p, SplitOpen, SplitWait, SplitRead, SplitDeliver, SplitReset, SplitTick});
-    return p.Log;
-}
-
+// Reads of sizes from the first byte, with time-outs among them.
 void CheckBurstsAgainstBytes(const uint8_t* data, size_t size)
 {
-    const unsigned seed = size ? data[0] | 1u : 1u;
-    for (int kind = 0; kind < 3; ++kind)
-        if (ReadInSplits(Em61Mk2ReaderKind(kind), data, size, seed) !=
-            ReadInSplits(Em61Mk2ReaderKind(kind), data, size, 0))
+    const unsigned seed = size ? data[0] : 0;
+    const std::vector<int> split = {int(seed % 16), 1 + int(seed % 7), 0, 15, int(seed / 16)};
+    for (int kind = 0; kind < 3; ++kind) {
+        const Em61Mk2ReaderKind k = Em61Mk2ReaderKind(kind);
+        if (ReadFramesInSplits(k, data, size, split, 2, seed & 1) != ReadFramesInSplits(k, data, size, {}, 2, seed & 1))
             std::abort();
+    }
 }
 
 } // namespace
