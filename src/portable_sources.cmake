@@ -30,3 +30,7 @@ list(APPEND QOR_PORTABLE_SOURCES
   export/export_formats.cpp
   export/svg_map.cpp
 )
+# The readers' feeding of bursts, byte by byte.
+list(APPEND QOR_PORTABLE_SOURCES
+  gps/sentence_feed.cpp
+)

@@ -13,6 +13,7 @@
 #include "gps/gps_state.h"
 #include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
+#include "gps/sentence_feed.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
 #include "platform/ce_compat.h"
@@ -29,6 +30,8 @@ RtsPositionRecord RtsPosition = {0.0, 0.0, 0};
 volatile uint32_t GpsSentenceTick;
 
 namespace {
+
+enum { GPS_READ_BYTES = 512 };
 
 void Record(const char* text, char first, char continuation, char flag)
 {
@@ -53,24 +56,35 @@ void AcceptPosition(const char* text)
     }
 }
 
-// The readers' loop: one-byte reads after each EV_RXCHAR until the
-// teardown closes the port; every byte goes to onByte.
+// The readers' loop, until the teardown closes the port. The port is read
+// in bursts with time-outs of the reader's own (SetGpsBurstTimeouts): a
+// read sleeps in the driver until bytes arrive, instead of waking every
+// 10 ms, and wakes at the latest after a quarter second to notice a closed
+// port. Each read's bytes go to onRead with the tick taken when that read
+// returned, to be cut byte by byte: all sentences that start in one read
+// carry its tick.
 template <typename F>
-void ReadGpsPort(F onByte)
+void ReadGpsPort(F onRead)
 {
     GpsReaderRunning = 1;
-    if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
+    CeNameThread(L"gps reader");
+    SetGpsBurstTimeouts(hGpsPort);
+    unsigned char burst[GPS_READ_BYTES];
     while (hGpsPort != INVALID_HANDLE_VALUE) {
-        DWORD events = 0;
-        if (!WaitCommEvent(hGpsPort, &events, nullptr)) Sleep(10); // a failing port: back off
-        unsigned char byte;
         DWORD got = 0;
-        while (hGpsPort != INVALID_HANDLE_VALUE && ReadFile(hGpsPort, &byte, 1, &got, nullptr) &&
-               got == 1)
-            onByte(byte);
-        if (hGpsPort != INVALID_HANDLE_VALUE) SetCommMask(hGpsPort, EV_RXCHAR);
+        if (!ReadFile(hGpsPort, burst, sizeof burst, &got, nullptr)) {
+            Sleep(10); // a failing port: back off
+            continue;
+        }
+        if (got > 0) onRead(burst, static_cast<int>(got), CeGetTickCount());
     }
     GpsReaderRunning = 0;
+}
+
+void DeliverSentence(void*, uint32_t tick)
+{
+    GpsSentenceTick = tick;
+    SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
 }
 
 } // namespace
@@ -79,14 +93,9 @@ void InitGpsSentenceSet(int gpsType) { LoadGpsFormat(gpsType, &GpsFormat); }
 
 DWORD WINAPI NmeaReaderThread(LPVOID)
 {
-    SentenceCutter cutter = {};
-    uint32_t startTick = 0;
-    ReadGpsPort([&](unsigned char byte) {
-        const CutResult cut = FeedSentenceByte(&cutter, byte, GpsSentence);
-        if (cut == CUT_STARTED) startTick = CeGetTickCount();
-        if (cut != CUT_SENTENCE) return;
-        GpsSentenceTick = startTick;
-        SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
+    SentenceFeed feed = {};
+    ReadGpsPort([&](const unsigned char* bytes, int count, uint32_t tick) {
+        FeedSentenceRead(&feed, bytes, count, tick, GpsSentence, DeliverSentence, nullptr);
     });
     return 0;
 }
@@ -126,23 +135,26 @@ DWORD WINAPI TotalStationReader(LPVOID)
     LabelExchange labels = {};
     uint32_t recordTick = CeGetTickCount();
     char record[sizeof cutter.Text];
-    ReadGpsPort([&](unsigned char byte) {
-        const int wasStarted = cutter.Started;
-        switch (FeedLabelByte(&cutter, &labels, byte, record, sizeof record)) {
-        case LABEL_RECORD_DONE:
-            std::memcpy(GpsSentence, record, sizeof record);
-            GpsSentenceTick = recordTick;
-            SendMessageW(hLoggingWnd, WM_QOR_RTS_RECORD, 0, 0);
-            break;
-        case LABEL_POSITION_DONE:
-            RtsPosition.Northing = labels.Northing;
-            RtsPosition.Easting = labels.Easting;
-            RtsPosition.Tick = recordTick;
-            PostMessageW(hLoggingWnd, WM_QOR_RTS_POSITION, 0, 0);
-            break;
-        default: break;
+    ReadGpsPort([&](const unsigned char* bytes, int count, uint32_t tick) {
+        for (int i = 0; i < count; ++i) {
+            const unsigned char byte = bytes[i];
+            const int wasStarted = cutter.Started;
+            switch (FeedLabelByte(&cutter, &labels, byte, record, sizeof record)) {
+            case LABEL_RECORD_DONE:
+                std::memcpy(GpsSentence, record, sizeof record);
+                GpsSentenceTick = recordTick;
+                SendMessageW(hLoggingWnd, WM_QOR_RTS_RECORD, 0, 0);
+                break;
+            case LABEL_POSITION_DONE:
+                RtsPosition.Northing = labels.Northing;
+                RtsPosition.Easting = labels.Easting;
+                RtsPosition.Tick = recordTick;
+                PostMessageW(hLoggingWnd, WM_QOR_RTS_POSITION, 0, 0);
+                break;
+            default: break;
+            }
+            if (byte == '>' || !wasStarted) recordTick = tick;
         }
-        if (byte == '>' || !wasStarted) recordTick = CeGetTickCount();
     });
     return 0;
 }

@@ -4,6 +4,8 @@
 
 namespace {
 
+const unsigned char kFrameEndByte = 0x7F;
+
 // Streamed frames are thinned by Acq.FrameDivisor. ">=" rather than "==":
 // the user-interface thread sets the divisor and clears the counter in two
 // steps, and a counter caught above a newly lowered divisor must not stall
@@ -77,10 +79,21 @@ void OnFrameEnd(Em61Mk2ReaderKind kind, FrameCutOutcome outcome, FrameCutter* cu
 
 } // namespace
 
+int BytesBeforeFrameEnd(const FrameCutter& cutter)
+{
+    const int32_t n = cutter.Count;
+    if (n < 0) return 1;
+    const int lastIsEnd = n > 0 && cutter.Buffer[n - 1] == kFrameEndByte;
+    const int afterPair = lastIsEnd ? 1 : 2;
+    const int toLength = FRAME_WIRE_LENGTH - n;
+    return toLength > afterPair ? toLength : afterPair;
+}
+
 void RunEm61Mk2Reader(Em61Mk2ReaderKind kind, const ReaderPlatform& io)
 {
     FrameCutter cutter;
     cutter.ReferenceLevel = KnownReferenceLevel();
+    unsigned char burst[FRAME_WIRE_LENGTH];
     while (io.PortOpen(io.Context)) {
         if (kind == READER_POLLED) {
             io.WaitForRequest(io.Context);
@@ -88,9 +101,17 @@ void RunEm61Mk2Reader(Em61Mk2ReaderKind kind, const ReaderPlatform& io)
             // signals the event precisely so that we notice it here.
             if (!io.PortOpen(io.Context)) break;
         }
-        unsigned char byte;
-        if (!io.ReadByte(io.Context, &byte)) continue;
-        const FrameCutOutcome outcome = AppendFrameByte(&cutter, kind, byte);
-        if (outcome == CUT_FRAME || outcome == CUT_REFUSED) OnFrameEnd(kind, outcome, &cutter, io);
+        // A read never reaches past the next possible frame end, so only its
+        // last byte can end a frame and no read holds two frames. The tick
+        // OnFrameEnd takes is that of the read that brought the frame's last
+        // byte, as with one-byte reads; frames that queued up behind a slow
+        // handler are read one per read, each stamped when it is taken, and
+        // a frame never waits for bytes of the next one.
+        const int got = io.ReadBytes(io.Context, burst, BytesBeforeFrameEnd(cutter));
+        for (int i = 0; i < got; ++i) {
+            const FrameCutOutcome outcome = AppendFrameByte(&cutter, kind, burst[i]);
+            if (outcome == CUT_FRAME || outcome == CUT_REFUSED)
+                OnFrameEnd(kind, outcome, &cutter, io);
+        }
     }
 }

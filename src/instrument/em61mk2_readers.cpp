@@ -28,10 +28,14 @@ bool PortOpen(void* context)
 
 void WaitForRequest(void*) { WaitForSingleObject(static_cast<HANDLE>(Acq.hEvent), INFINITE); }
 
-bool ReadByte(void*, unsigned char* byte)
+// With the port's time-outs a read waits for all count bytes (at most one
+// frame's worth) or about a second a byte. Bytes of a read that returns
+// after its port was closed or handed to a newer reader are nobody's.
+int ReadBytes(void* context, unsigned char* buffer, int count)
 {
     DWORD got = 0;
-    return ReadFile(hInstrumentPort, byte, 1, &got, nullptr) && got == 1;
+    if (!ReadFile(hInstrumentPort, buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
+    return PortOpen(context) ? static_cast<int>(got) : 0;
 }
 
 void Deliver(void*) { SendMessageW(hLoggingWnd, WM_QOR_EM61MK2_READING, 0, 0); }
@@ -42,8 +46,9 @@ uint32_t Tick(void*) { return CeGetTickCount(); }
 
 DWORD RunReader(Em61Mk2ReaderKind kind, volatile LONG* owner, LONG mine)
 {
+    CeNameThread(L"instrument");
     ReaderContext context = {owner, mine};
-    const ReaderPlatform io = {&context,     PortOpen, WaitForRequest, ReadByte, Deliver,
+    const ReaderPlatform io = {&context,     PortOpen, WaitForRequest, ReadBytes, Deliver,
                                ResetRequest, Tick};
     RunEm61Mk2Reader(kind, io);
     return 0;

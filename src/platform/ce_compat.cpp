@@ -238,3 +238,11 @@ BOOL CeGetDefaultTextMetrics(HDC hdc, double densityScale, TEXTMETRICW* tm)
     DeleteObject(font);
     return ok;
 }
+
+void CeNameThread(const wchar_t* name)
+{
+    typedef HRESULT(WINAPI * SetDescription)(HANDLE, PCWSTR);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    FARPROC proc = kernel ? GetProcAddress(kernel, "SetThreadDescription") : nullptr;
+    if (proc) reinterpret_cast<SetDescription>(reinterpret_cast<void*>(proc))(GetCurrentThread(), name);
+}

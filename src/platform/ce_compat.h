@@ -87,3 +87,9 @@ HFONT CeCreateFontIndirect(const LOGFONTW* lf);
 // pixels, densityScale 2, on a VGA screen). The desktop's system font
 // follows neither the face nor the emulated density, so it is not asked.
 BOOL CeGetDefaultTextMetrics(HDC hdc, double densityScale, TEXTMETRICW* tm);
+
+// Names the calling thread where the system keeps thread names (the
+// desktop's SetThreadDescription, which Wine hands on to the host's thread
+// list, so that a profiler can tell the readers apart); the hand-held has
+// none, and there it does nothing.
+void CeNameThread(const wchar_t* name);

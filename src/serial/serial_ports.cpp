@@ -134,6 +134,16 @@ int OpenInstrumentPort()
     return ReopenInstrumentPort();
 }
 
+void SetGpsBurstTimeouts(HANDLE port)
+{
+    if (port == INVALID_HANDLE_VALUE) return;
+    COMMTIMEOUTS timeouts = kGpsTimeouts;
+    timeouts.ReadIntervalTimeout = 10;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 200;
+    SetCommTimeouts(port, &timeouts);
+}
+
 int OpenGpsPort()
 {
     return OpenPort({&hGpsPort, &Settings.GpsPort, kGpsTimeouts, ConfigureGps, 9128, 256,

@@ -19,6 +19,10 @@ int ReopenInstrumentPort();
 // successor.
 extern volatile LONG InstrumentConnection;
 int OpenGpsPort();
+// The logging run's GPS reader reads in bursts: a read waits up to 200 ms
+// for its first byte and ends once the line has been quiet for 10 ms (or
+// its buffer is full). Writes keep the port's time-outs.
+void SetGpsBurstTimeouts(HANDLE port);
 int OpenGps2Port();
 int OpenGps3Port();
 int OpenOutputPort();

@@ -1,9 +1,11 @@
 // libFuzzer target: any byte stream through the frame cutter of each reader
 // keeps its buffer in bounds and hands over only records with an accepted
 // letter and their 0x7F; a clean frame sent after a frame end or an overflow
-// is always found whole; and a line garbled as the simulator garbles it
-// never yields a reading nobody sent.
-// Sources: instrument/frame_cutter.cpp
+// is always found whole; a line garbled as the simulator garbles it never
+// yields a reading nobody sent; and the reader loop hands over the same
+// frames with the same ticks whether the port gives one byte a read or
+// bursts of any size.
+// Sources: instrument/frame_cutter.cpp instrument/em61mk2_reader_loop.cpp instrument/acq.cpp
 #include "instrument/frame_cutter.h"
 
 #include <cstdint>
@@ -84,6 +86,26 @@ void CheckNeverSent(Em61Mk2ReaderKind kind, const Line& line)
 
 } // namespace
 
+// ---- bursts against bytes -------------------------------------------------
+#include "../support/read_splits.h"
+
+namespace {
+
+// Reads of sizes from the first byte, with time-outs among them.
+void CheckBurstsAgainstBytes(const uint8_t* data, size_t size)
+{
+    const unsigned seed = size ? data[0] : 0;
+    const std::vector<int> split = {int(seed % 16), 1 + int(seed % 7), 0, 15, int(seed / 16)};
+    for (int kind = 0; kind < 3; ++kind) {
+        const Em61Mk2ReaderKind k = Em61Mk2ReaderKind(kind);
+        if (ReadFramesInSplits(k, data, size, split, 2, seed & 1) != ReadFramesInSplits(k, data, size, {}, 2, seed & 1))
+            std::abort();
+    }
+}
+
+} // namespace
+// ---- end of bursts against bytes ------------------------------------------
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const unsigned char Clean[15] = {'T', 0x55, 1, 2,  3,  4,    5,   6,
@@ -112,5 +134,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // tail is not fenced off there.
         if (rules.RefusedDropsLastByte) CheckNeverSent(k, Garble(data, size, rules.AcceptedLetters));
     }
+    CheckBurstsAgainstBytes(data, size);
     return 0;
 }

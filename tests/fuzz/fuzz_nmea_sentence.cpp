@@ -2,8 +2,9 @@
 // of the sentence buffer) through the envelope check, the field cutter and
 // the position decoding and read-out texts of every GPS type, and the same
 // bytes as the total station's label records; fields never pass 19
-// characters.
-// Sources: gps/nmea_sentence.cpp gps/fix_readouts.cpp gps/label_exchange.cpp gps/utm.cpp
+// characters; and the reader's feeding cuts the same sentences whether the
+// port gives one byte a read or bursts of any size.
+// Sources: gps/nmea_sentence.cpp gps/fix_readouts.cpp gps/label_exchange.cpp gps/utm.cpp gps/sentence_feed.cpp
 #include "gps/fix_readouts.h"
 #include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
@@ -11,6 +12,25 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+// ---- bursts against bytes -------------------------------------------------
+#include "../support/read_splits.h"
+
+namespace {
+
+// Reads of 1 to n bytes, n from the first byte: the same sentences as one
+// byte a read.
+void CheckBurstsAgainstBytes(const uint8_t* data, size_t size)
+{
+    std::vector<size_t> bytes, reads;
+    const size_t n = size ? data[0] % 64 + 1 : 1;
+    for (size_t i = 1; i <= size; ++i) bytes.push_back(i);
+    for (size_t at = 0; at < size;) reads.push_back(at = std::min(size, at + 1 + (at * 7) % n));
+    if (FeedSentencesInReads(data, reads).Text != FeedSentencesInReads(data, bytes).Text) std::abort();
+}
+
+} // namespace
+// ---- end of bursts against bytes ------------------------------------------
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -42,5 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     LabelExchange labels = {};
     char record[sizeof cutter.Text];
     for (size_t i = 0; i < size; ++i) FeedLabelByte(&cutter, &labels, data[i], record, sizeof record);
+    CheckBurstsAgainstBytes(data, size);
     return 0;
 }

@@ -223,13 +223,13 @@ bool ScriptOpen(void* c)
     return static_cast<Script*>(c)->Next < static_cast<Script*>(c)->Input.size();
 }
 void ScriptWait(void* c) { ++static_cast<Script*>(c)->Waits; }
-bool ScriptRead(void* c, unsigned char* b)
+int ScriptRead(void* c, unsigned char* b, int)
 {
     Script* s = static_cast<Script*>(c);
     ++s->Reads;
     *b = s->Input[s->Next++];
     s->Now += 1 + (s->Next * 7919) % 53;
-    return true;
+    return 1;
 }
 void ScriptDeliver(void* c)
 {
