@@ -94,10 +94,11 @@ int Report(const char* what, const Bytes& input, const std::vector<Bytes>& sent)
         &line,
         [](void* c) { return static_cast<Line*>(c)->Next < static_cast<Line*>(c)->Input.size(); },
         [](void*) {},
-        [](void* c, unsigned char* b) {
+        [](void* c, unsigned char* b, int count) {
             Line* l = static_cast<Line*>(c);
-            *b = l->Input[l->Next++];
-            return true;
+            int n = 0;
+            while (n < count && l->Next < l->Input.size()) b[n++] = l->Input[l->Next++];
+            return n;
         },
         Handle,
         [](void*) {},
