@@ -22,3 +22,10 @@ list(APPEND QOR_PORTABLE_SOURCES
   gps/map_geometry.cpp
   gps/position_file.cpp
 )
+list(APPEND QOR_PORTABLE_SOURCES
+  display/stored_records.cpp
+)
+list(APPEND QOR_PORTABLE_SOURCES
+  settings/config_text.cpp
+  settings/settings.cpp
+)

@@ -1,15 +1,12 @@
 // Profiles redrawn from the data file.
 #pragma once
 #include <windows.h>
+#include "display/stored_records.h"
 
 // Rebuilds the profiles of `window` (the profile pane) from the data file.
 void ReplayProfiles(HWND window);
 void DrawReplayedProfiles(HWND window, const POINT* list1, const POINT* list2, const POINT* list3,
                           const POINT* list4, int count);
-// The four calibrated channel values of a stored reading record (its first
-// 13 bytes) with the null offsets in force. Returns 0 when the stored
-// reference is zero and the record cannot be decoded.
-int DecodeStoredReading(const unsigned char* record, const float offsets[4], float channels[4]);
 // Walks the data file backwards from its current position as the replay
 // does, handing each finished stretch of points to draw(context, lists,
 // count); leaves the file position where it found it.
