@@ -1,14 +1,17 @@
 // libFuzzer target: an earlier data file as the external-file loader reads
 // it. The G header record the program writes names the GPS type it was
-// recorded with, and a sentence written as a GPS record group comes back
-// whole (trailing blanks cut) after any records at all.
+// recorded with (also when a wide antenna offset shifted it), and a
+// sentence written as a GPS record group comes back whole (trailing blanks
+// cut) after any records at all.
 // Sources: gps/position_file.cpp logging/record_format.cpp
 #include "gps/position_file.h"
 #include "logging/record_format.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,9 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider in(data, size);
     GpsOptionValues v = {};
-    // Offsets that fit their seven columns, as the header's layout assumes.
-    v.GpsOffsetX = in.ConsumeFloatingPointInRange<float>(-999.99f, 999.99f);
-    v.GpsOffsetY = in.ConsumeFloatingPointInRange<float>(-999.99f, 999.99f);
+    v.GpsOffsetX = in.ConsumeFloatingPoint<float>();
+    v.GpsOffsetY = in.ConsumeFloatingPoint<float>();
     v.PolledMode = in.ConsumeIntegralInRange(0, 1);
     v.StorageMode = in.ConsumeIntegralInRange(0, 2);
     v.Portrait = in.ConsumeIntegralInRange(0, 1);
@@ -31,9 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     v.GpsEnabled = 1;
     char header[RecordBufferBytes];
     FormatGpsOptionsRecord(header, v);
+    // Offsets wider than seven columns shift the type; it is read wherever
+    // it stands, and not at all when it was cut off.
+    char x[64], y[64];
+    const int typeColumn = 19 + std::snprintf(x, sizeof x, "%7.2f", v.GpsOffsetX) - 7 +
+                           std::snprintf(y, sizeof y, "%7.2f", v.GpsOffsetY) - 7;
+    const bool kept = std::isfinite(v.GpsOffsetX) && std::isfinite(v.GpsOffsetY) && typeColumn <= 25;
     int type = -1, units = -1;
-    if (!RecordedGpsType(header, &type, &units) || type != v.GpsType) std::abort();
-    if (v.GpsType >= 7 && units != (v.GpsType == 7 ? v.RtsUnits : v.RtsUnits3)) std::abort();
+    const int named = RecordedGpsType(header, &type, &units);
+    if (named != kept || (named && type != v.GpsType)) std::abort();
+    if (named && v.GpsType >= 7 && units != (v.GpsType == 7 ? v.RtsUnits : v.RtsUnits3)) std::abort();
 
     // The sentence as the receiver sent it: up to 255 characters, no NUL.
     std::string sentence = in.ConsumeRandomLengthString(255).c_str();
