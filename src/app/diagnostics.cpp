@@ -13,7 +13,7 @@
 namespace {
 
 struct DiagnosticsState {
-    int Checked;        // the environment has been read
+    int Checked; // the environment has been read
     wchar_t Path[MAX_PATH];
     DWORD PeriodMs;
     DWORD LastTick;

@@ -32,8 +32,7 @@ float PreviousOffset(const unsigned char* record, int length)
 
 enum { RECORDS_PER_BLOCK = 128 };
 
-BackwardReader StartBackwardReader(ReadAtFunction readAt, void* file, uint32_t length,
-                                   uint32_t end)
+BackwardReader StartBackwardReader(ReadAtFunction readAt, void* file, uint32_t length, uint32_t end)
 {
     return BackwardReader{readAt, file, length, end, 0, 0, {}};
 }
@@ -47,8 +46,7 @@ bool StepBack(BackwardReader& r, unsigned char* record)
         const uint32_t span = r.Length * RECORDS_PER_BLOCK;
         const uint32_t start = at + r.Length > span ? at + r.Length - span : at % r.Length;
         r.Block.resize(at + r.Length - start);
-        if (r.ReadAt(r.File, start, r.Block.data(), r.Block.size()) != r.Block.size())
-            return false;
+        if (r.ReadAt(r.File, start, r.Block.data(), r.Block.size()) != r.Block.size()) return false;
         r.BlockStart = start;
         r.BlockEnd = start + (uint32_t)r.Block.size();
     }

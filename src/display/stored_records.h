@@ -25,7 +25,7 @@ struct BackwardReader {
     ReadAtFunction ReadAt;
     void* File;
     uint32_t Length;
-    uint32_t Position;            // start of the record read last
+    uint32_t Position;             // start of the record read last
     uint32_t BlockStart, BlockEnd; // the file bytes in Block
     std::vector<unsigned char> Block;
 };

@@ -106,55 +106,55 @@ static const ConfigLine ConfigLines[] = {
     Value(LONG_VALUE, &Settings.ChannelColor[4]),
     Value(LONG_VALUE, &Settings.ChannelColor[5]),
     Value(LONG_VALUE, &Settings.ChannelColor[6]),
-    Value(LONG_VALUE, &Settings.ChannelColor[7]),                        // 33
-    Ranged(&Settings.CompressedProfiles, 0, 1),                          // 34
-    Value(FLOAT_VALUE, &Settings.ProfileScaleMin),                       // 35
+    Value(LONG_VALUE, &Settings.ChannelColor[7]),  // 33
+    Ranged(&Settings.CompressedProfiles, 0, 1),    // 34
+    Value(FLOAT_VALUE, &Settings.ProfileScaleMin), // 35
     Value(FLOAT_VALUE, &Settings.ProfileScaleMax, AfterProfileScaleMax,
-          DERIVE_PROFILE_SCALE),                                         // 36
-    Ranged(&Settings.GpsEnabled, 0, 1),                                  // 37
-    Ranged(&Settings.GpsType, 0, 8),                                     // 38
-    Ranged(&Settings.GpsPort, 0, 23),                                    // 39
-    Ranged(&Settings.GpsBaudRate, 0, 5),                                 // 40
-    Ranged(&Settings.GpsDataBits, 0, 1),                                 // 41
-    Ranged(&Settings.GpsParity, 0, 2),                                   // 42
-    Ranged(&Settings.GpsStopBits, 0, 1),                                 // 43
-    Derived(INT_VALUE, &Settings.MaxGpsDisplay, DERIVE_GPS_DISPLAY),     // 44
-    Value(FLOAT_VALUE, &Settings.SpeedScaleMin, AfterSpeedScaleMin),     // 45
+          DERIVE_PROFILE_SCALE),                                     // 36
+    Ranged(&Settings.GpsEnabled, 0, 1),                              // 37
+    Ranged(&Settings.GpsType, 0, 8),                                 // 38
+    Ranged(&Settings.GpsPort, 0, 23),                                // 39
+    Ranged(&Settings.GpsBaudRate, 0, 5),                             // 40
+    Ranged(&Settings.GpsDataBits, 0, 1),                             // 41
+    Ranged(&Settings.GpsParity, 0, 2),                               // 42
+    Ranged(&Settings.GpsStopBits, 0, 1),                             // 43
+    Derived(INT_VALUE, &Settings.MaxGpsDisplay, DERIVE_GPS_DISPLAY), // 44
+    Value(FLOAT_VALUE, &Settings.SpeedScaleMin, AfterSpeedScaleMin), // 45
     Value(FLOAT_VALUE, &Settings.SpeedScaleMax, AfterSpeedScaleMax,
-          DERIVE_SPEED_SCALE),                                           // 46
-    Ranged(&Settings.LoggingMode, 0, 2),                                 // 47
-    Value(DOUBLE_VALUE, &Settings.AutoStationIncrement),                 // 48
-    Value(DOUBLE_VALUE, &Settings.WheelIncrement),                       // 49
-    Value(DOUBLE_VALUE, &Settings.ManualStationIncrement),               // 50
+          DERIVE_SPEED_SCALE),                                                // 46
+    Ranged(&Settings.LoggingMode, 0, 2),                                      // 47
+    Value(DOUBLE_VALUE, &Settings.AutoStationIncrement),                      // 48
+    Value(DOUBLE_VALUE, &Settings.WheelIncrement),                            // 49
+    Value(DOUBLE_VALUE, &Settings.ManualStationIncrement),                    // 50
     Derived(FLOAT_VALUE, &Settings.ReadingInterval, DERIVE_READING_INTERVAL), // 51
-    Value(TEXT_VALUE, Settings.SurveyLine),                              // 52
-    Value(DOUBLE_VALUE, &Settings.LineIncrement),                        // 53
-    Ranged(&Settings.LineSequence, 0, 1),                                // 54
-    Ranged(&Settings.LineDirection, 0, 3),                               // 55
-    Derived(DOUBLE_VALUE, &Settings.StartStation, DERIVE_STATION),       // 56
-    Value(INT_VALUE, &Settings.CoordinatesDisplay),                      // 57
-    Ranged(&Settings.MapCurrentSize, 0, 5, DERIVE_MAP_MARKER),           // 58
-    Ranged(&Settings.MapSavedSize, 0, 5),                                // 59
-    Ranged(&Settings.MapExternalSize, 0, 5),                             // 60
-    Value(LONG_VALUE, &Settings.MapCurrentColor),                        // 61
-    Value(LONG_VALUE, &Settings.MapSavedColor),                          // 62
-    Value(LONG_VALUE, &Settings.MapExternalColor),                       // 63
-    Value(INT_VALUE, &Settings.AsciiLatColumn),                          // 64
-    Value(INT_VALUE, &Settings.AsciiLonColumn),                          // 65
-    Value(INT_VALUE, &Settings.AsciiDelimiter),                          // 66
-    Value(FLOAT_VALUE, &Settings.MapGridInterval),                       // 67
-    Value(LONG_VALUE, &Settings.MapScale),                               // 68
-    Derived(INT_VALUE, &Settings.MapEdgeMargin, DERIVE_MAP_EDGE),       // 69
-    Value(INT_VALUE, &Settings.GpsWarning),                              // 70
-    Value(INT_VALUE, &Settings.GpsWarnQuality),                          // 71
-    Value(LONG_VALUE, &Settings.GpsWarnSatellites),                      // 72
-    Value(FLOAT_VALUE, &Settings.GpsWarnPdop),                           // 73
-    Value(FLOAT_VALUE, &Settings.GpsOffsetX),                            // 74
-    Value(FLOAT_VALUE, &Settings.GpsOffsetY),                            // 75
-    Value(INT_VALUE, &Settings.SoftMarker),                              // 76
-    Value(INT_VALUE, &Settings.SoftKeyboard),                            // 77: this copy wins
-    Value(INT_VALUE, &Settings.RtsUnits),                                // 78
-    Value(INT_VALUE, &Settings.RtsUnits3),                               // 79
+    Value(TEXT_VALUE, Settings.SurveyLine),                                   // 52
+    Value(DOUBLE_VALUE, &Settings.LineIncrement),                             // 53
+    Ranged(&Settings.LineSequence, 0, 1),                                     // 54
+    Ranged(&Settings.LineDirection, 0, 3),                                    // 55
+    Derived(DOUBLE_VALUE, &Settings.StartStation, DERIVE_STATION),            // 56
+    Value(INT_VALUE, &Settings.CoordinatesDisplay),                           // 57
+    Ranged(&Settings.MapCurrentSize, 0, 5, DERIVE_MAP_MARKER),                // 58
+    Ranged(&Settings.MapSavedSize, 0, 5),                                     // 59
+    Ranged(&Settings.MapExternalSize, 0, 5),                                  // 60
+    Value(LONG_VALUE, &Settings.MapCurrentColor),                             // 61
+    Value(LONG_VALUE, &Settings.MapSavedColor),                               // 62
+    Value(LONG_VALUE, &Settings.MapExternalColor),                            // 63
+    Value(INT_VALUE, &Settings.AsciiLatColumn),                               // 64
+    Value(INT_VALUE, &Settings.AsciiLonColumn),                               // 65
+    Value(INT_VALUE, &Settings.AsciiDelimiter),                               // 66
+    Value(FLOAT_VALUE, &Settings.MapGridInterval),                            // 67
+    Value(LONG_VALUE, &Settings.MapScale),                                    // 68
+    Derived(INT_VALUE, &Settings.MapEdgeMargin, DERIVE_MAP_EDGE),             // 69
+    Value(INT_VALUE, &Settings.GpsWarning),                                   // 70
+    Value(INT_VALUE, &Settings.GpsWarnQuality),                               // 71
+    Value(LONG_VALUE, &Settings.GpsWarnSatellites),                           // 72
+    Value(FLOAT_VALUE, &Settings.GpsWarnPdop),                                // 73
+    Value(FLOAT_VALUE, &Settings.GpsOffsetX),                                 // 74
+    Value(FLOAT_VALUE, &Settings.GpsOffsetY),                                 // 75
+    Value(INT_VALUE, &Settings.SoftMarker),                                   // 76
+    Value(INT_VALUE, &Settings.SoftKeyboard),                                 // 77: this copy wins
+    Value(INT_VALUE, &Settings.RtsUnits),                                     // 78
+    Value(INT_VALUE, &Settings.RtsUnits3),                                    // 79
 };
 static_assert(sizeof ConfigLines / sizeof ConfigLines[0] == 78, "lines 2 to 79");
 
@@ -222,9 +222,7 @@ static void StoreValue(const ConfigLine& line, const char* text)
     switch (line.kind) {
     case INT_VALUE: *(int32_t*)line.field = std::atoi(text); break;
     case LONG_VALUE: *(int32_t*)line.field = (int32_t)std::atol(text); break;
-    case FLOAT_VALUE:
-        *(float*)line.field = FloatAsWritten(ParseDecimal(text));
-        break;
+    case FLOAT_VALUE: *(float*)line.field = FloatAsWritten(ParseDecimal(text)); break;
     case DOUBLE_VALUE: *(double*)line.field = AsWritten(ParseDecimal(text)); break;
     case TEXT_VALUE: StoreSurveyLine(text); break;
     }

@@ -38,11 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     char x[64], y[64];
     const int typeColumn = 19 + std::snprintf(x, sizeof x, "%7.2f", v.GpsOffsetX) - 7 +
                            std::snprintf(y, sizeof y, "%7.2f", v.GpsOffsetY) - 7;
-    const bool kept = std::isfinite(v.GpsOffsetX) && std::isfinite(v.GpsOffsetY) && typeColumn <= 25;
+    const bool kept =
+        std::isfinite(v.GpsOffsetX) && std::isfinite(v.GpsOffsetY) && typeColumn <= 25;
     int type = -1, units = -1;
     const int named = RecordedGpsType(header, &type, &units);
     if (named != kept || (named && type != v.GpsType)) std::abort();
-    if (named && v.GpsType >= 7 && units != (v.GpsType == 7 ? v.RtsUnits : v.RtsUnits3)) std::abort();
+    if (named && v.GpsType >= 7 && units != (v.GpsType == 7 ? v.RtsUnits : v.RtsUnits3))
+        std::abort();
 
     // The sentence as the receiver sent it: up to 255 characters, no NUL.
     std::string sentence = in.ConsumeRandomLengthString(255).c_str();
@@ -55,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t at = 0; at + RecordBytes <= before.size(); at += RecordBytes)
         FeedDataRecord(&reader, before.data() + at, found, sizeof found);
     char group[12][RecordBufferBytes];
-    const int n = FormatGpsRecordGroup(group, 12, sentence.c_str(), '@', '#', '!', flag, 0, 0, tick);
+    const int n =
+        FormatGpsRecordGroup(group, 12, sentence.c_str(), '@', '#', '!', flag, 0, 0, tick);
     int closed = 0;
     for (int i = 0; i < n; ++i) closed += FeedDataRecord(&reader, group[i], found, sizeof found);
     while (!sentence.empty() && sentence.back() == ' ') sentence.pop_back();

@@ -3,7 +3,8 @@
 // reader would, from any end position back to the start, and stops at a
 // short read; any record decodes as a reading (to finite values, or not at all when
 // its reference is zero) and as an offset record.
-// Sources: display/stored_records.cpp instrument/em61mk2_decode.cpp instrument/acq.cpp settings/settings.cpp
+// Sources: display/stored_records.cpp instrument/em61mk2_decode.cpp instrument/acq.cpp
+// settings/settings.cpp
 #include "display/stored_records.h"
 #include "settings/settings.h"
 
@@ -43,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t bodySize = size - 4;
     const uint8_t* body = data + 4;
     const uint32_t end = (uint32_t)(bodySize * data[1] / 255);
-    const uint32_t failFrom = data[2] < 200 ? (uint32_t)bodySize : (uint32_t)(bodySize * data[3] / 255);
+    const uint32_t failFrom =
+        data[2] < 200 ? (uint32_t)bodySize : (uint32_t)(bodySize * data[3] / 255);
     Settings.SensorSize = data[3] % 4;
     Settings.Em61Mk2Type = data[3] / 4 % 4;
 
