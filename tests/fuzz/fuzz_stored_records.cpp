@@ -1,10 +1,10 @@
 // libFuzzer target: any bytes as a data file read back by the replay. The
 // backward block reader hands over exactly the records a record-at-a-time
 // reader would, from any end position back to the start, and stops at a
-// short read; any record decodes as a reading (to finite values, or not at all when
-// its reference is zero) and as an offset record.
-// Sources: display/stored_records.cpp instrument/em61mk2_decode.cpp instrument/acq.cpp
-// settings/settings.cpp
+// short read; any record decodes as a reading (to finite values, or not
+// at all when its reference is zero) and as an offset record.
+// Sources: display/stored_records.cpp instrument/em61mk2_decode.cpp
+// Sources: instrument/acq.cpp settings/settings.cpp
 #include "display/stored_records.h"
 #include "settings/settings.h"
 
