@@ -5,7 +5,7 @@ BUILD := build
 NATIVE := build-native
 JOBS ?= 2
 
-.PHONY: all deps build native check demo bench fuzz clean dist
+.PHONY: all deps build native check demo bench fuzz soak clean dist
 
 all: build
 
@@ -36,6 +36,12 @@ demo: deps
 bench: deps
 	@$(MAKE) --no-print-directory build
 	tools/bench
+
+# A long survey against both simulators (SOAK_MINUTES, default 120), then
+# a full position store; samples, plot and report in build/soak. Not part of check.
+soak: deps
+	@$(MAKE) --no-print-directory build
+	tools/soak
 
 # libFuzzer targets (tests/fuzz), each for FUZZ_SECONDS; not part of check.
 FUZZ_SECONDS ?= 60

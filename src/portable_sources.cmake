@@ -22,10 +22,11 @@ list(APPEND QOR_PORTABLE_SOURCES
   gps/map_geometry.cpp
   gps/position_file.cpp
 )
-# The data file read back whole: the stored readings (also the profile
-# replay's) and the export's formats. qor-export is built from this list.
+# The data file read back whole: the stored readings and the backward block
+# reader (also the profile replay's) and the export's formats. qor-export is
+# built from this list.
 list(APPEND QOR_PORTABLE_SOURCES
-  display/stored_reading.cpp
+  display/stored_records.cpp
   export/survey_file.cpp
   export/export_formats.cpp
   export/svg_map.cpp
@@ -33,4 +34,9 @@ list(APPEND QOR_PORTABLE_SOURCES
 # The readers' feeding of bursts, byte by byte.
 list(APPEND QOR_PORTABLE_SOURCES
   gps/sentence_feed.cpp
+)
+# The configuration file's text, read and written.
+list(APPEND QOR_PORTABLE_SOURCES
+  settings/config_text.cpp
+  settings/settings.cpp
 )

@@ -4,7 +4,7 @@
 #include "display/display_state.h"
 #include "display/profile_pane.h"
 #include "display/profile_replay.h"
-#include "display/stored_reading.h"
+#include "display/stored_records.h"
 #include "app/app_state.h"
 #include "instrument/acq.h"
 #include "instrument/em61mk2_decode.h"
@@ -37,50 +37,13 @@ static bool IsReadingLetter(unsigned char letter)
     }
 }
 
-// Reads the file backwards a block of records at a time: between the
-// readings of a slow survey lie many GPS records, and one system call per
-// record would make a replay take seconds.
-struct BackwardReader {
-    HANDLE File;
-    DWORD Length;
-    DWORD Position; // start of the record read last
-    DWORD BlockStart, BlockEnd; // the file bytes in Block
-    std::vector<unsigned char> Block;
-};
-
-enum { RECORDS_PER_BLOCK = 128 };
-
-// The record before the one read last, its line feed made a terminator.
-static bool StepBack(BackwardReader& r, unsigned char* record)
+static size_t ReadFileAt(void* file, uint32_t at, unsigned char* out, size_t size)
 {
-    if (r.Position < r.Length) return false;
-    const DWORD at = r.Position - r.Length;
-    if (at < r.BlockStart || at + r.Length > r.BlockEnd) {
-        // The block ends with this record and starts on a record boundary.
-        const DWORD span = r.Length * RECORDS_PER_BLOCK;
-        const DWORD start = at + r.Length > span ? at + r.Length - span : at % r.Length;
-        r.Block.resize(at + r.Length - start);
-        DWORD got = 0;
-        if (SetFilePointer(r.File, (LONG)start, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-            !ReadFile(r.File, r.Block.data(), (DWORD)r.Block.size(), &got, nullptr) ||
-            got != r.Block.size())
-            return false;
-        r.BlockStart = start;
-        r.BlockEnd = start + got;
-    }
-    std::memcpy(record, r.Block.data() + (at - r.BlockStart), r.Length);
-    record[r.Length - 1] = 0;
-    r.Position = at;
-    return true;
-}
-
-// The offset that was in force before a null: the number from character 11.
-static float PreviousOffset(const unsigned char* record, int length)
-{
-    wchar_t text[64] = {};
-    mbstowcs(text, (const char*)record, length < 63 ? length : 63);
-    if (wcslen(text) <= 11) return 0.0f;
-    return (float)wcstod(text + 11, nullptr);
+    DWORD got = 0;
+    if (SetFilePointer((HANDLE)file, (LONG)at, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !ReadFile((HANDLE)file, out, (DWORD)size, &got, nullptr))
+        return 0;
+    return got;
 }
 
 // Hands the stretch collected so far to draw(), oldest point first: the
@@ -108,7 +71,7 @@ void WalkProfileRecords(HANDLE file, int recordLength, int startX, const float s
 
     const DWORD start = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
     if (start == INVALID_SET_FILE_POINTER) return;
-    BackwardReader reader{file, (DWORD)recordLength, start, 0, 0, {}};
+    BackwardReader reader = StartBackwardReader(ReadFileAt, file, (uint32_t)recordLength, start);
     int x = startX;
     int count = 0;
     // A file without a line block before its readings ends at its start.

@@ -1,8 +1,7 @@
 // Profiles redrawn from the data file.
 #pragma once
 #include <windows.h>
-
-#include "display/stored_reading.h"
+#include "display/stored_records.h"
 
 // Rebuilds the profiles of `window` (the profile pane) from the data file.
 void ReplayProfiles(HWND window);

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/stored_reading.h"
+#include "display/stored_records.h"
 #include "gps/fix_readouts.h"
 #include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"

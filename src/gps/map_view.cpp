@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/window_handles.h"
 #include "display/display_state.h"
+#include "app/diagnostics.h"
 #include "gps/gps_state.h"
 #include "instrument/acq.h"
 #include "logging/log_run.h"
@@ -292,6 +293,7 @@ void SetupMapGrid() { Map.GridInterval = Settings.MapGridInterval; }
 void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double antennaEasting,
                double sensorNorthing, double sensorEasting)
 {
+    const MapUpdateTiming timing;
     HDC hdc = GetDC(pane);
     Map.AntennaNorthing = antennaNorthing;
     Map.AntennaEasting = antennaEasting;

@@ -54,6 +54,20 @@ bool ExactDecimal(const char* p, size_t n, double* value)
     return true;
 }
 
+// Past a number written with "%7.2f": blanks, a sign, digits, the point
+// and two decimals (the digit after them is the next option); null when
+// there is none.
+const char* SkipOffset(const char* p)
+{
+    while (*p == ' ') ++p;
+    if (*p == '-') ++p;
+    const char* digits = p;
+    while (*p >= '0' && *p <= '9') ++p;
+    if (p == digits || p[0] != '.' || p[1] < '0' || p[1] > '9' || p[2] < '0' || p[2] > '9')
+        return nullptr;
+    return p + 3;
+}
+
 } // namespace
 
 const char* RowVerdictText(int verdict)
@@ -218,9 +232,17 @@ long ThinningStep(long count, long budget)
 
 int RecordedGpsType(const char* rec, int* type, int* rtsUnits)
 {
-    if (rec[0] != 'G' || rec[19] < '0' || rec[19] > '9') return 0;
-    *type = rec[19] == '9' ? 8 : rec[19] - '0';
-    if (rec[17] >= '0' && rec[17] <= '2') *rtsUnits = rec[17] - '0';
+    if (rec[0] != 'G') return 0;
+    // The options follow the two antenna offsets ("%7.2f" each, columns
+    // 1-14); a wider offset shifts them to the right.
+    char text[27];
+    std::memcpy(text, rec, 26);
+    text[26] = 0;
+    const char* options = text + 1;
+    for (int i = 0; i < 2 && options; ++i) options = SkipOffset(options);
+    if (!options || options + 4 >= text + 26 || options[4] < '0' || options[4] > '9') return 0;
+    *type = options[4] == '9' ? 8 : options[4] - '0';
+    if (options[2] >= '0' && options[2] <= '2') *rtsUnits = options[2] - '0';
     return 1;
 }
 

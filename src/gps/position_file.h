@@ -59,7 +59,9 @@ long ThinningStep(long count, long budget);
 
 // 1 when rec is a data file's G header record: the GPS type it was
 // recorded with (column 19; type 8 is written 9) in type, and the
-// total-station units (column 17) in rtsUnits when it has them.
+// total-station units (column 17) in rtsUnits when it has them. An
+// antenna offset wider than its seven columns shifts both; 0 when the
+// type was cut off the record.
 int RecordedGpsType(const char* rec, int* type, int* rtsUnits);
 
 // Reassembles the GPS record groups of a data file, record by record: an

@@ -7,6 +7,7 @@
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
 #include "app/app_state.h"
+#include "app/diagnostics.h"
 #include "display/status_paint.h"
 #include "gps/gps_state.h"
 #include "instrument/acq.h"
@@ -152,6 +153,7 @@ static int UiThreadWasStalled(DWORD now)
 
 LRESULT HandleConnectionWatchdog(HWND, UINT, WPARAM, LPARAM)
 {
+    DiagnosticsTick();
     if (Settings.InstrumentEnabled != 1 || LogRun.Mode != RUN_MODE_WATCHED) return 0;
     DWORD now = CeGetTickCount();
     int stalled = UiThreadWasStalled(now);

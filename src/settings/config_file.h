@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include "settings/settings.h"
+#include "settings/config_text.h"
 
 enum { CONFIG_LOAD = 0, CONFIG_SAVE = 1, CONFIG_DELETE = 2 };
 
@@ -10,7 +11,6 @@ enum { CONFIG_LOAD = 0, CONFIG_SAVE = 1, CONFIG_DELETE = 2 };
 int AccessConfigFile(int mode);
 void ReadConfigValues(HANDLE file);
 int ReadConfigLine(HANDLE file, char* buffer); // buffer of CONFIG_LINE_CHARS
-enum { CONFIG_LINE_CHARS = 264 };
 
 // Full path of the configuration file for the current storage mode.
 void ConfigFilePath(wchar_t* out, size_t outChars);

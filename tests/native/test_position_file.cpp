@@ -119,6 +119,10 @@ void TestDataRecords()
     CHECK(RecordedGpsType("G   1.25  -0.50021091     \n", &type, &units) && type == 8 &&
           units == 1);
     CHECK(!RecordedGpsType("G   0.00   0.001  0 1     \n", &type, &units)); // no type written
+    // An offset of -1250 m takes eight columns and shifts the options.
+    CHECK(RecordedGpsType("G-1250.00   0.001 0071    \n", &type, &units) && type == 7 &&
+          units == 0);
+    CHECK(!RecordedGpsType("G12345678.90 1234567.001 0\n", &type, &units)); // cut off
     CHECK(!RecordedGpsType("@$GPGGA,030721.000,3747.08\n", &type, &units));
 
     // A total station's label record, in either order, to the millimetre.

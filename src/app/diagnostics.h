@@ -1,0 +1,19 @@
+// A diagnostics switch for long runs: when the environment names a file in
+// QOR_DIAG_FILE, the program appends one line of its resource use to it
+// every QOR_DIAG_PERIOD_S seconds (default 60), taken on the watchdog tick.
+// Without the variable nothing is measured and nothing is written.
+#pragma once
+#include <windows.h>
+
+// Called on every watchdog tick; writes a line when a period has passed.
+void DiagnosticsTick();
+
+// Times one map update (scope of the object) for the next line.
+class MapUpdateTiming {
+public:
+    MapUpdateTiming();
+    ~MapUpdateTiming();
+
+private:
+    LARGE_INTEGER Start;
+};
