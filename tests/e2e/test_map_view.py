@@ -139,7 +139,7 @@ def external_files(s, run):
     run.key("e")                                     # and removed
     # A total station's survey (type 8, written 9) in feet: its label records.
     labels = [f">0={i},37={17494757.5 + i:.3f},38=2254920.250,39=100.0" for i in range(10)]
-    rts = s.put_file("rts.P61", record_groups(labels, "G" + " " * 16 + "109"))
+    rts = s.put_file("rts.P61", record_groups(labels, "G   0.00   0.00  109"))
     T.check(open_data_file(s, run, rts) == "INFORMATION", "a type 8 data file loads")
     run.key("e")
 
