@@ -11,7 +11,7 @@
 #include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
-#include "gps/map_view.h"
+#include "map/map_view.h"
 #include "instrument/acq.h"
 #include "instrument/em61mk2_readers.h"
 #include "instrument/reading_handler.h"

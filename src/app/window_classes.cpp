@@ -7,8 +7,8 @@
 #include "display/display_options_window.h"
 #include "gps/gps_reader.h"
 #include "gps/monitor_gps.h"
-#include "gps/map_options_window.h"
-#include "gps/map_view.h"
+#include "map/map_options_window.h"
+#include "map/map_view.h"
 #include "logging/logging_window.h"
 #include "platform/ce_compat.h"
 

@@ -7,7 +7,7 @@
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
 #include "app/app_state.h"
-#include "gps/external_positions.h"
+#include "map/external_positions.h"
 #include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
