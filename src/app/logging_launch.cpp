@@ -16,7 +16,7 @@
 #include "instrument/em61mk2_readers.h"
 #include "instrument/reading_handler.h"
 #include "logging/log_run.h"
-#include "logging/connection_watchdog.h"
+#include "logging/watchdog_timer.h"
 #include "logging/logging_window.h"
 #include "platform/ce_compat.h"
 #include "serial/serial_ports.h"

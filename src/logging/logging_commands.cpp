@@ -5,7 +5,7 @@
 #include "settings/gps_setup_dialogs.h"
 #include "app/window_handles.h"
 #include "logging/logging_window.h"
-#include "logging/connection_watchdog.h"
+#include "logging/watchdog_timer.h"
 #include "logging/stop_logging.h"
 #include "logging/log_run.h"
 #include "logging/command_keys.h"

@@ -3,7 +3,7 @@
 #include "logging/stop_logging.h"
 #include "app/window_handles.h"
 #include "logging/logging_window.h"
-#include "logging/connection_watchdog.h"
+#include "logging/watchdog_timer.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
 #include "app/app_state.h"
