@@ -30,16 +30,6 @@ void ResetReadingHandlerRunFlags()
     LogRun.BeepCounter = 0;
 }
 
-void CompressValues(float a1, float a2, float a3, float a4, float* o1, float* o2, float* o3,
-                    float* o4)
-{
-    int compressed = Settings.CompressedProfiles;
-    *o1 = CompressValue(a1, compressed);
-    *o2 = CompressValue(a2, compressed);
-    *o3 = CompressValue(a3, compressed);
-    *o4 = CompressValue(a4, compressed);
-}
-
 static void ClearGrey(HDC hdc, const RECT& rect)
 {
     FillRect(hdc, &rect, (HBRUSH)GetStockObject(LTGRAY_BRUSH));
