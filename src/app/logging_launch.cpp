@@ -17,7 +17,7 @@
 #include "instrument/reading_handler.h"
 #include "logging/log_run.h"
 #include "logging/watchdog_timer.h"
-#include "logging/logging_window.h"
+#include "logging/command_buttons.h"
 #include "platform/ce_compat.h"
 #include "serial/serial_ports.h"
 #include "serial/probe.h"

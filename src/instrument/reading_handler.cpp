@@ -7,7 +7,7 @@
 #include "instrument/acq.h"
 #include "instrument/em61mk2_decode.h"
 #include "logging/log_run.h"
-#include "logging/logging_window.h"
+#include "logging/command_buttons.h"
 #include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "settings/settings.h"

@@ -4,7 +4,7 @@
 #include "logging/logging_commands.h"
 #include "settings/gps_setup_dialogs.h"
 #include "app/window_handles.h"
-#include "logging/logging_window.h"
+#include "logging/command_buttons.h"
 #include "logging/watchdog_timer.h"
 #include "logging/stop_logging.h"
 #include "logging/log_run.h"

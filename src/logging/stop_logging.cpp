@@ -2,7 +2,7 @@
 // file, and back to the main menu (or the end of the program).
 #include "logging/stop_logging.h"
 #include "app/window_handles.h"
-#include "logging/logging_window.h"
+#include "logging/command_buttons.h"
 #include "logging/watchdog_timer.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
