@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "app/message_table.h"
 #include "app/shell.h"
-#include "app/window_classes.h"
+#include "app/colour_chooser.h"
 #include "app/window_handles.h"
 #include "map/map_view.h"
 #include "logging/log_run.h"
