@@ -3,7 +3,6 @@
 #include "app/logging_launch.h"
 #include "app/window_handles.h"
 #include "app/app_state.h"
-#include "app/main_menu.h"
 #include "app/position_store.h"
 #include "app/uptime_stop.h"
 #include "display/profile_pane.h"
