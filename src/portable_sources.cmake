@@ -19,8 +19,8 @@ list(APPEND QOR_PORTABLE_SOURCES
   gps/sensor_offset.cpp
   gps/fix_readouts.cpp
   gps/label_exchange.cpp
-  gps/map_geometry.cpp
-  gps/position_file.cpp
+  map/map_geometry.cpp
+  map/position_file.cpp
 )
 # The data file read back whole: the stored readings and the backward block
 # reader (also the profile replay's) and the export's formats. qor-export is

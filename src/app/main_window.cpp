@@ -14,7 +14,7 @@
 #include "display/gdi_objects.h"
 #include "display/pane_windows.h"
 #include "gps/gps_reader.h"
-#include "gps/map_view.h"
+#include "map/map_view.h"
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"
 #include "resource_ids.h"

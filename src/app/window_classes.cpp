@@ -1,18 +1,15 @@
 // Window classes, registered in a fixed order at start-up.
 #include "app/window_classes.h"
-
-#include <commdlg.h>
+#include "app/colour_chooser.h"
 #include "app/main_window.h"
 #include "display/pane_windows.h"
 #include "display/display_options_window.h"
 #include "gps/gps_reader.h"
 #include "gps/monitor_gps.h"
-#include "gps/map_options_window.h"
-#include "gps/map_view.h"
+#include "map/map_options_window.h"
+#include "map/map_view.h"
 #include "logging/logging_window.h"
 #include "platform/ce_compat.h"
-
-FARPROC ChooseColorEntry = nullptr;
 
 namespace {
 
@@ -53,21 +50,4 @@ int RegisterWindowClasses(HINSTANCE instance)
         if (entry.LoadsColourChooser) ChooseColorEntry = CeLoadChooseColor();
     }
     return 0;
-}
-
-int ChooseColourFor(HWND owner, COLORREF* colour)
-{
-    if (!ChooseColorEntry) return 0;
-    COLORREF custom[16] = {};
-    CHOOSECOLORW cc = {};
-    cc.lStructSize = sizeof cc;
-    cc.hwndOwner = owner;
-    cc.rgbResult = *colour;
-    cc.lpCustColors = custom;
-    cc.Flags = CC_RGBINIT;
-    auto choose =
-        reinterpret_cast<BOOL(WINAPI*)(CHOOSECOLORW*)>(reinterpret_cast<void*>(ChooseColorEntry));
-    if (!choose(&cc)) return 0;
-    *colour = cc.rgbResult;
-    return 1;
 }

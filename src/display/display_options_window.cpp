@@ -12,7 +12,7 @@
 
 #include "app/app_state.h"
 #include "app/message_table.h"
-#include "app/window_classes.h"
+#include "app/colour_chooser.h"
 #include "app/window_handles.h"
 #include "display/display_state.h"
 #include "display/gdi_objects.h"

@@ -2,7 +2,7 @@
 // range of the profiles. Each pane handles WM_PAINT only.
 #include "display/display_state.h"
 #include "display/pane_windows.h"
-#include "gps/map_view.h"
+#include "map/map_view.h"
 #include "display/profile_pane.h"
 #include "display/profile_replay.h"
 #include "display/bars_pane.h"

@@ -4,10 +4,21 @@
 #include "display/profile_pane.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
+#include "instrument/reading_rules.h"
 #include <cstdio>
 #include <cwchar>
 
 ProfileRecord Profile;
+
+void CompressValues(float a1, float a2, float a3, float a4, float* o1, float* o2, float* o3,
+                    float* o4)
+{
+    int compressed = Settings.CompressedProfiles;
+    *o1 = CompressValue(a1, compressed);
+    *o2 = CompressValue(a2, compressed);
+    *o3 = CompressValue(a3, compressed);
+    *o4 = CompressValue(a4, compressed);
+}
 
 void ChannelsToPixels(float a1, float a2, float a3, float a4, int profileY[4], int barY[4])
 {

@@ -3,6 +3,10 @@
 #include <windows.h>
 #include "settings/settings.h"
 
+// The four channels as the profile shows them, compressed when the
+// settings ask for compressed profiles.
+void CompressValues(float a1, float a2, float a3, float a4, float* o1, float* o2, float* o3,
+                    float* o4);
 void ChannelsToPixels(float a1, float a2, float a3, float a4, int profileY[4], int barY[4]);
 // Rows 1..Count of a grid table from x1 to x2; row 1 with the 2 px zero pen
 // when zeroInside is non-zero, the rest with the 1 px grid pen.

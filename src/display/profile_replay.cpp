@@ -8,7 +8,6 @@
 #include "app/app_state.h"
 #include "instrument/acq.h"
 #include "instrument/em61mk2_decode.h"
-#include "instrument/reading_handler.h"
 #include "logging/record_writers.h"
 #include "logging/log_run.h"
 #include "settings/settings.h"

@@ -1,6 +1,6 @@
-// The texts the export writes: the integrity report, CSV, GeoJSON, KML and
-// the quick-look map. Numbers are formatted by our own code, so that the
-// Linux and the Windows build write the same bytes.
+// The texts the export writes: the integrity report, CSV, GeoJSON and KML.
+// Numbers are formatted by our own code, so that the Linux and the Windows
+// build write the same bytes.
 #pragma once
 #include <string>
 
@@ -16,11 +16,3 @@ int CheckReport(const Survey& s, std::string& out);
 void CsvText(const Survey& s, std::string& out);
 void GeoJsonText(const Survey& s, std::string& out);
 void KmlText(const Survey& s, std::string& out);
-
-struct MapOptions {
-    int Channel = 1;         // 1..4
-    double LowPercent = 2.0; // colour scale clipped here
-    double HighPercent = 98.0;
-};
-// 0 with why set when the file has nothing to draw.
-int SvgMapText(const Survey& s, const MapOptions& options, std::string& out, std::string& why);

@@ -14,6 +14,7 @@
 #endif
 
 #include "export/export_formats.h"
+#include "export/svg_map.h"
 #include "export/survey_file.h"
 
 // The export decodes stored readings only; it never nulls.

@@ -14,7 +14,7 @@
 #include "gps/fix_readouts.h"
 #include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
-#include "gps/position_file.h"
+#include "map/position_file.h"
 #include "gps/sensor_offset.h"
 #include "gps/utm.h"
 #include "instrument/reading_rules.h"

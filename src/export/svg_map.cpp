@@ -2,6 +2,7 @@
 // the viridis scale (perceptually uniform, readable in grey and by most
 // colour-blind eyes), clipped at two percentiles so that one strong target
 // does not wash out the rest. Plane coordinates, north up, equal scales.
+#include "export/svg_map.h"
 #include "export/export_formats.h"
 
 #include <algorithm>

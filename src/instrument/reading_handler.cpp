@@ -7,7 +7,7 @@
 #include "instrument/acq.h"
 #include "instrument/em61mk2_decode.h"
 #include "logging/log_run.h"
-#include "logging/logging_window.h"
+#include "logging/command_buttons.h"
 #include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
@@ -28,16 +28,6 @@ void ResetReadingHandlerRunFlags()
     LogRun.StationStep = 0;
     LogRun.StationStarted = 0;
     LogRun.BeepCounter = 0;
-}
-
-void CompressValues(float a1, float a2, float a3, float a4, float* o1, float* o2, float* o3,
-                    float* o4)
-{
-    int compressed = Settings.CompressedProfiles;
-    *o1 = CompressValue(a1, compressed);
-    *o2 = CompressValue(a2, compressed);
-    *o3 = CompressValue(a3, compressed);
-    *o4 = CompressValue(a4, compressed);
 }
 
 static void ClearGrey(HDC hdc, const RECT& rect)

@@ -4,6 +4,7 @@
 #include "logging/connection_watchdog.h"
 #include "app/window_handles.h"
 #include "logging/stop_logging.h"
+#include "logging/watchdog_timer.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
 #include "app/app_state.h"
@@ -19,7 +20,6 @@
 #include "platform/ce_compat.h"
 
 enum {
-    STREAM_TIMEOUT_MS = 1000,
     STREAM_GIVE_UP_MISSES = 2,
     POLLED_GIVE_UP_MISSES = 6,
     STALL_GRACE_MS = 250,
@@ -35,16 +35,6 @@ static void DrawConnectionFields(const wchar_t* first, const wchar_t* second)
     SelectObject(hdc, old);
     ReleaseDC(hLoggingWnd, hdc);
 }
-
-void StartWatchdogTimer(int recording)
-{
-    int period = Acq.PolledMode != 1 ? STREAM_TIMEOUT_MS
-                 : recording         ? Settings.ReadingIntervalMs
-                                     : Timing.StandbyPollMs;
-    SetTimer(hLoggingWnd, IDT_WATCHDOG, (UINT)period, NULL);
-}
-
-void StopWatchdogTimer() { KillTimer(hLoggingWnd, IDT_WATCHDOG); }
 
 static void SendInstrumentRequest(DWORD now)
 {

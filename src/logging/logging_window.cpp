@@ -1,8 +1,9 @@
 // The logging window: its message table, the layout of the logging screen,
-// the panes and the three pages of command buttons.
+// the panes and the creation of the three pages of command buttons.
 #include "logging/logging_window.h"
 #include "app/window_handles.h"
 #include "logging/connection_watchdog.h"
+#include "logging/command_buttons.h"
 #include "logging/logging_commands.h"
 #include "logging/log_run.h"
 #include "app/app_state.h"
@@ -193,32 +194,6 @@ static LRESULT TakeFocusWhenShown(HWND hwnd, UINT, WPARAM shown, LPARAM)
         LogView.LiveDraw = 1;
     }
     return 0;
-}
-
-void ShowCommandPage(int fileState)
-{
-    for (int i = 0; i < 4; ++i) {
-        // The first button of the page shown is highlighted, no other.
-        SendMessageW(LogWnd.FileButton[i], BM_SETSTYLE,
-                     fileState == FILE_NONE && i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-        SendMessageW(LogWnd.RunButton[i], BM_SETSTYLE,
-                     fileState == FILE_STANDBY && i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-        ShowWindow(LogWnd.FileButton[i], fileState == FILE_NONE ? SW_SHOW : SW_HIDE);
-        ShowWindow(LogWnd.RunButton[i], fileState == FILE_STANDBY ? SW_SHOW : SW_HIDE);
-    }
-    SendMessageW(LogWnd.PauseButton, BM_SETSTYLE,
-                 fileState == FILE_RECORDING ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-    ShowWindow(LogWnd.PauseButton, fileState == FILE_RECORDING ? SW_SHOW : SW_HIDE);
-    LogWnd.ButtonFocus = 0;
-    LogWnd.ButtonCount = 4;
-    LogWnd.ButtonFirst = 0;
-}
-
-void EnableFileCommands(BOOL fileEnabled, BOOL nullEnabled, BOOL menuEnabled)
-{
-    EnableWindow(LogWnd.FileButton[0], fileEnabled);
-    EnableWindow(LogWnd.FileButton[1], nullEnabled);
-    EnableWindow(LogWnd.FileButton[3], menuEnabled);
 }
 
 static const MessageEntry LoggingWndTable[] = {

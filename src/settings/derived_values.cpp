@@ -2,6 +2,7 @@
 // marker sizes and map margins. Never stored; recomputed after every load.
 #include "settings/derived_values.h"
 #include "settings/grid_table.h"
+#include "settings/saturating_int.h"
 #include "app/app_state.h"
 #include "logging/log_run.h"
 #include "gps/gps_reader.h"

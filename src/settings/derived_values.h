@@ -2,7 +2,6 @@
 // configuration reader runs each step as soon as its sources have been read;
 // ComputeDerivedValues runs them all.
 #pragma once
-#include <cstdint>
 
 void ComputeProfileScaleValues(); // pixels per unit and both grid tables
 void ComputeGpsDisplayInterval();
@@ -17,13 +16,3 @@ void ComputeReadingRates();
 void ComputeDerivedValues();
 // Profile range and channels of this instrument, and what follows from them.
 void ApplyInstrumentDefaults();
-
-// Truncation toward zero that saturates instead of overflowing: a settings
-// file can hold any number, and an out-of-range conversion is undefined.
-inline int32_t TruncToInt(double value)
-{
-    if (!(value == value)) return 0; // NaN
-    if (value >= 2147483647.0) return 2147483647;
-    if (value <= -2147483648.0) return -2147483647 - 1;
-    return (int32_t)value;
-}

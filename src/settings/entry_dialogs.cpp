@@ -11,7 +11,7 @@
 #include "logging/record_writers.h"
 #include "app/app_state.h"
 #include "display/display_state.h"
-#include "gps/map_view.h"
+#include "map/map_view.h"
 #include "resource_ids.h"
 #include <cwchar>
 #include <cstring>

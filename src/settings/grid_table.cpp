@@ -2,7 +2,7 @@
 // zero, the zero line comes first and the step is chosen from how the pane
 // divides above and below it; otherwise four evenly spaced lines.
 #include "settings/grid_table.h"
-#include "settings/derived_values.h"
+#include "settings/saturating_int.h"
 #include <cmath>
 
 enum { GRID_MAX_ROWS = 9 };

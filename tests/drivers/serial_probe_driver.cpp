@@ -17,6 +17,7 @@
 #include "instrument/em61mk2_decode.h"
 #include "instrument/em61mk2_readers.h"
 #include "logging/connection_watchdog.h"
+#include "logging/watchdog_timer.h"
 #include "logging/log_run.h"
 #include "platform/ce_compat.h"
 #include "serial/serial_ports.h"

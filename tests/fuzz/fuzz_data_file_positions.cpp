@@ -3,8 +3,8 @@
 // recorded with (also when a wide antenna offset shifted it), and a
 // sentence written as a GPS record group comes back whole (trailing blanks
 // cut) after any records at all.
-// Sources: gps/position_file.cpp logging/record_format.cpp
-#include "gps/position_file.h"
+// Sources: map/position_file.cpp logging/record_format.cpp
+#include "map/position_file.h"
 #include "logging/record_format.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

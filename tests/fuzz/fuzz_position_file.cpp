@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes as an ASCII coordinate line with every
 // column and delimiter choice, as a field, as a file's first block, as
 // data file records and label records; a position taken is always finite.
-// Sources: gps/position_file.cpp
-#include "gps/position_file.h"
+// Sources: map/position_file.cpp
+#include "map/position_file.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,6 +2,7 @@
 // one file per GPS type, a grid survey, the bad inputs, and the property
 // that every interpolated position lies between its two fixes.
 #include "export/export_formats.h"
+#include "export/svg_map.h"
 #include "export/survey_file.h"
 #include "gps/utm.h"
 #include "logging/record_format.h"

@@ -2,7 +2,7 @@
 // through the origin, and the y-sorted mark list.
 #include <vector>
 
-#include "gps/map_geometry.h"
+#include "map/map_geometry.h"
 #include "test_check.h"
 
 namespace {

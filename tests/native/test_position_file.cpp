@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "gps/position_file.h"
+#include "map/position_file.h"
 #include "test_check.h"
 
 namespace {

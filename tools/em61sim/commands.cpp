@@ -187,9 +187,9 @@ std::string Wheel(const Args& a, int64_t now, bool*)
 std::string Stats(const Args&, int64_t now, bool*)
 {
     std::ostringstream s;
-    s << "ok frames=" << Inst.framesSent << " probes=" << Inst.probesAnswered
+    s << "ok frames=" << Line.framesSent << " probes=" << Inst.probesAnswered
       << " requests=" << Inst.requests << " probes_received=" << Inst.probesReceived
-      << " requests_ignored=" << Inst.requestsIgnored << " frames_unheard=" << Inst.framesUnheard
+      << " requests_ignored=" << Inst.requestsIgnored << " frames_unheard=" << Line.framesUnheard
       << " garbage_bytes=" << Inst.garbageBytes << " bytes_written=" << Line.writtenTotal
       << " bytes_lost=" << Line.bytesLost << " state=" << StateName(Inst.state)
       << " answer=" << (Inst.polledAnswer ? "OK" : "OV") << " rate_char=" << Inst.rateChar

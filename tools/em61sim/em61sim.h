@@ -55,12 +55,14 @@ double MaxFrameRate(); // 960 bytes/s ÷ 15 bytes
 struct LineState {
     int master = -1;
     std::string slavePath;
-    bool clientOpen = false;   // someone holds the slave open
-    std::deque<uint8_t> out;   // bytes not yet on the wire
-    uint64_t queuedTotal = 0;  // bytes ever queued (index of the next one)
-    uint64_t writtenTotal = 0; // bytes ever written to the master
-    int64_t lineFreeNs = 0;    // when the next byte may start
-    uint64_t bytesLost = 0;    // queued or generated while nobody listened
+    bool clientOpen = false;    // someone holds the slave open
+    std::deque<uint8_t> out;    // bytes not yet on the wire
+    uint64_t queuedTotal = 0;   // bytes ever queued (index of the next one)
+    uint64_t writtenTotal = 0;  // bytes ever written to the master
+    int64_t lineFreeNs = 0;     // when the next byte may start
+    uint64_t bytesLost = 0;     // queued or generated while nobody listened
+    uint64_t framesSent = 0;    // whole frames on the wire, each logged
+    uint64_t framesUnheard = 0; // produced while the line was closed or clogged
 };
 extern LineState Line;
 
@@ -123,8 +125,6 @@ struct InstrumentState {
     bool nextEmbedded7f = false;
     bool nextUnknownLetter = false;
     uint64_t framesQueued = 0;
-    uint64_t framesSent = 0;
-    uint64_t framesUnheard = 0; // produced while the line was closed or clogged
     uint64_t probesReceived = 0;
     uint64_t probesAnswered = 0;
     uint64_t requests = 0;
@@ -144,7 +144,6 @@ double CurrentStreamRate();
 void SetStreamRate(char which, double hz, int64_t now);
 void QueueGarbage(int n);
 void WheelTriggers(int n, int64_t now); // distance steps; frames in wheel mode
-void OnFrameWritten(int64_t tNs, const uint8_t frame[15]);
 const char* StateName(InstState s);
 
 // ---- commands (commands.cpp) ----

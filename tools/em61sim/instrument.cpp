@@ -29,7 +29,7 @@ void ProduceFrame(int64_t now)
         // Nobody listens (or the client stopped reading): the frame is lost
         // on the wire, but the walk goes on.
         SampleSurvey(now);
-        Inst.framesUnheard++;
+        Line.framesUnheard++;
         return;
     }
     gFramesProduced++;
@@ -174,12 +174,6 @@ void WheelTriggers(int n, int64_t now)
         WheelStep();
         if (Inst.state == InstState::Wheel && !Silent(now)) ProduceFrame(now);
     }
-}
-
-void OnFrameWritten(int64_t tNs, const uint8_t frame[15])
-{
-    Inst.framesSent++;
-    LogFrame(Inst.framesSent, tNs, frame);
 }
 
 void InstrumentTick(int64_t now)

@@ -166,7 +166,7 @@ void DropQueuedOutput()
     Line.bytesLost += Line.out.size();
     Line.queuedTotal -= Line.out.size();
     Line.out.clear();
-    Inst.framesUnheard += gPending.size();
+    Line.framesUnheard += gPending.size();
     gPending.clear();
 }
 
@@ -208,7 +208,8 @@ void FlushLine(int64_t now)
     Line.writtenTotal += k;
     int64_t written = NowNs();
     while (!gPending.empty() && gPending.front().endIndex < Line.writtenTotal) {
-        OnFrameWritten(written, gPending.front().bytes);
+        Line.framesSent++;
+        LogFrame(Line.framesSent, written, gPending.front().bytes);
         gPending.pop_front();
     }
 }

@@ -7,7 +7,7 @@
 // readers' hand-overs, the watchdog's timer and posted total-station
 // positions are let through and the progress is shown. Nothing the run
 // recorded is touched; a file that gives no position is refused as a whole.
-#include "gps/external_positions.h"
+#include "map/external_positions.h"
 
 #include <commdlg.h>
 
@@ -23,7 +23,7 @@
 #include "display/status_paint.h"
 #include "gps/fix_readouts.h"
 #include "gps/gps_reader.h"
-#include "gps/map_view.h"
+#include "map/map_view.h"
 #include "gps/nmea_sentence.h"
 #include "instrument/acq.h"
 #include "platform/ce_compat.h"

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "gps/position_file.h"
+#include "map/position_file.h"
 
 enum ExternalKind { EXTERNAL_NONE = 0, EXTERNAL_DATA_FILE = 1, EXTERNAL_ASCII_FILE = 2 };
 

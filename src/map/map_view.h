@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "gps/map_geometry.h"
+#include "map/map_geometry.h"
 
 struct MapRecord {
     int32_t SizePx, SizePy;   // pane extent in pixels (right and bottom)

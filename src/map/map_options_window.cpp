@@ -3,16 +3,16 @@
 // It works on copies, shows samples and a preview, and stores on OK.
 // Every input (buttons, keys) becomes one code, as the hand-held's keypad
 // and its stylus must behave alike.
-#include "gps/map_options_window.h"
+#include "map/map_options_window.h"
 
 #include <cwchar>
 
 #include "app/app_state.h"
 #include "app/message_table.h"
 #include "app/shell.h"
-#include "app/window_classes.h"
+#include "app/colour_chooser.h"
 #include "app/window_handles.h"
-#include "gps/map_view.h"
+#include "map/map_view.h"
 #include "logging/log_run.h"
 #include "resource_ids.h"
 #include "settings/config_file.h"

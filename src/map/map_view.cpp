@@ -3,7 +3,7 @@
 // only the uncovered stripe), adds the sensor's mark and draws the new
 // cross. A whole redraw (a paint, a jump, a new scale) draws the grid and
 // every mark from the y-sorted track list.
-#include "gps/map_view.h"
+#include "map/map_view.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // External position files.
-#include "gps/position_file.h"
+#include "map/position_file.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The map's arithmetic.
-#include "gps/map_geometry.h"
+#include "map/map_geometry.h"
 
 #include <algorithm>
 #include <cmath>
