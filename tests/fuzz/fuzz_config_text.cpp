@@ -2,7 +2,7 @@
 // accepts is one the program can keep using: written back as the program
 // saves it, it is accepted again and written back the same, so no save
 // ever turns good settings into a file the next start resets.
-// Sources: settings/config_text.cpp settings/settings.cpp
+// Sources: settings/config_text.cpp settings/settings.cpp settings/entry_rules.cpp
 #include "settings/config_text.h"
 #include "settings/settings.h"
 

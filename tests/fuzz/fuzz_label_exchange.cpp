@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (p > Clean && r == LABEL_POSITION_DONE) ++found;
         if (p > Clean && r == LABEL_RECORD_DONE) ++closed;
     }
-    if (found != 1 || closed != 1 || labels.Northing != (double)5432100.125f ||
-        labels.Easting != (double)612345.5f ||
+    // Millimetres kept: the values are doubles from the text on.
+    if (found != 1 || closed != 1 || labels.Northing != 5432100.125 || labels.Easting != 612345.5 ||
         std::strcmp(done, ">17,37=5432100.125,38=612345.500,39=101.250") != 0)
         std::abort();
     return 0;
