@@ -47,6 +47,7 @@ uint32_t Tick(void*) { return CeGetTickCount(); }
 DWORD RunReader(Em61Mk2ReaderKind kind, volatile LONG* owner, LONG mine)
 {
     CeNameThread(L"instrument");
+    SetInstrumentBurstTimeouts(hInstrumentPort);
     ReaderContext context = {owner, mine};
     const ReaderPlatform io = {&context,     PortOpen, WaitForRequest, ReadBytes, Deliver,
                                ResetRequest, Tick};

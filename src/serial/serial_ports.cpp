@@ -134,6 +134,16 @@ int OpenInstrumentPort()
     return ReopenInstrumentPort();
 }
 
+void SetInstrumentBurstTimeouts(HANDLE port)
+{
+    if (port == INVALID_HANDLE_VALUE) return;
+    COMMTIMEOUTS timeouts = kInstrumentTimeouts;
+    timeouts.ReadIntervalTimeout = 20;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 2000;
+    SetCommTimeouts(port, &timeouts);
+}
+
 void SetGpsBurstTimeouts(HANDLE port)
 {
     if (port == INVALID_HANDLE_VALUE) return;

@@ -18,6 +18,13 @@ int ReopenInstrumentPort();
 // reconnect would otherwise go on reading the new port next to its
 // successor.
 extern volatile LONG InstrumentConnection;
+// The instrument's readers read in bursts of up to the rest of a frame: a
+// read waits up to 2 s for its first byte, as a one-byte read does with
+// the port's own time-outs, and ends once the line has been quiet for
+// 20 ms. Counted per byte asked for, the wait of a frame cut short (a
+// purge at Go, a cable pulled) would hold the reader, and a polled
+// instrument unasked, for up to 16 s.
+void SetInstrumentBurstTimeouts(HANDLE port);
 int OpenGpsPort();
 // The logging run's GPS reader reads in bursts: a read waits up to 200 ms
 // for its first byte and ends once the line has been quiet for 10 ms (or
