@@ -44,7 +44,7 @@ bool Enabled()
             HANDLE file = CreateFileW(Diag.Path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             static const char Head[] = "tick_ms,working_set_kb,gdi_objects,user_objects,"
-                                       "handles,map_updates,map_mean_us,map_max_us,private_kb,"
+                                       "handles,map_updates,map_mean_us,map_max_us,"
                                        "stored_positions,track_entries\r\n";
             DWORD written = 0;
             if (file != INVALID_HANDLE_VALUE) {
@@ -144,12 +144,11 @@ void DiagnosticsTick()
     // the launch, but their pages join the working set only as they fill:
     // their counts tell that growth apart from a leak.
     char line[256];
-    std::snprintf(line, sizeof line, "%lu,%lu,%lu,%lu,%lu,%ld,%.0f,%.0f,%lu,%ld,%ld\r\n",
+    std::snprintf(line, sizeof line, "%lu,%lu,%lu,%lu,%lu,%ld,%.0f,%.0f,%ld,%ld\r\n",
                   (unsigned long)now, (unsigned long)(memory.WorkingSetSize / 1024), gdi, user,
                   (unsigned long)handles, Diag.MapUpdates,
                   Diag.MapUpdates ? Diag.MapTotalUs / Diag.MapUpdates : 0.0, Diag.MapMaxUs,
-                  (unsigned long)(memory.PrivateUsage / 1024), (long)GpsLog.StoreCount,
-                  (long)Map.Track.Count);
+                  (long)GpsLog.StoreCount, (long)Map.Track.Count);
     AppendLine(line);
     Diag.MapUpdates = 0;
     Diag.MapTotalUs = Diag.MapMaxUs = 0;
