@@ -62,7 +62,8 @@ void AcceptPosition(const char* text)
 // 10 ms, and wakes at the latest after a quarter second to notice a closed
 // port. Each read's bytes go to onRead with the tick taken when that read
 // returned, to be cut byte by byte: all sentences that start in one read
-// carry its tick.
+// carry its tick. No WaitCommEvent and SetCommMask per burst: under Wine that
+// cycle grew the process heap by about 14 KB a second at 10 Hz GGA/GSA.
 template <typename F>
 void ReadGpsPort(F onRead)
 {
