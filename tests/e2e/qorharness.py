@@ -269,6 +269,7 @@ class SerialPty:
         # Holding the slave open keeps the master from EOF while the program
         # closes and reopens the port.
         self.path = os.ttyname(self.slave)
+        self.empty_at = time.monotonic()
 
     def write(self, data):
         view = memoryview(data.encode("ascii") if isinstance(data, str) else data)
@@ -285,6 +286,19 @@ class SerialPty:
             return os.read(self.master, 65536)
         except OSError:
             return b""
+
+    def read_timed(self, timeout):
+        """As read, with the interval (earliest, latest) in which those bytes
+        arrived: a reader that was kept waiting widens the interval instead
+        of moving the bytes' times."""
+        start = time.monotonic()
+        if not select.select([self.master], [], [], timeout)[0]:
+            self.empty_at = max(self.empty_at, start + timeout)
+            return b"", None
+        before = time.monotonic()
+        data = self.read()
+        span, self.empty_at = (self.empty_at, time.monotonic()), before
+        return data, span
 
     def close(self):
         for fd in (self.master, self.slave):
