@@ -68,6 +68,10 @@ class Checks:
             self.failed.append(what)
         return cond
 
+    def check_each(self, findings):
+        """Checks each (condition, what) of a list."""
+        return all([self.check(cond, what) for cond, what in findings])
+
     def summary(self):
         print(f"{self.name}: {self.count - len(self.failed)} passed, {len(self.failed)} failed", flush=True)
         return 0 if not self.failed else 1
@@ -166,6 +170,11 @@ class X:
         if "WIDTH" not in v:
             raise HarnessError(f"window {wid} has gone")
         return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
+
+    def focused(self):
+        """The window that has the keyboard, or None."""
+        out = self._run(["xdotool", "getwindowfocus"], check=False).stdout.split()
+        return int(out[0]) if out else None
 
     def titles(self):
         """Titles of all visible windows, for failure messages."""
@@ -853,13 +862,19 @@ class Session:
                                f"{timeout} s; windows on screen: {self.try_titles()}; screenshot "
                                f"{shot}; program running: {[p.proc.poll() is None for p in self.programs]}")
 
+    def wait_dialog(self, caption, timeout=30):
+        """The window of this caption once it has the keyboard (a key sent
+        while it is set up is lost)."""
+        wid = self.wait_window(f"^{caption}$", timeout)
+        wait_for(lambda: self.x.focused() == wid, 10, 0.05, fail=False)
+        return wid
+
     def answer(self, caption, key, timeout=30):
         """Waits for the window of this caption (a message box, a dialog) and
         presses key in it once; again only when it is still there a good
-        while later (a key sent while it is set up is lost, and a repeated
-        one would reach the window underneath). Returns its window id."""
-        wid = self.wait_window(f"^{caption}$", timeout)
-        time.sleep(0.5)
+        while later (a repeated key would reach the window underneath).
+        Returns its window id."""
+        wid = self.wait_dialog(caption, timeout)
         for _ in range(3):
             self.key(key, window=wid)
             if wait_for(lambda: wid not in self.windows(f"^{caption}$"), 8, 0.2, fail=False):
@@ -870,16 +885,18 @@ class Session:
         """key in window (a tuple: keys one after the other, as through a
         menu) opens the dialog of this caption; keys in it (a "type:"
         prefix types the rest as text), then final closes it."""
-        self.key(*(key if isinstance(key, tuple) else (key,)), window=window)
-        wid = self.wait_window(f"^{caption}$")
-        time.sleep(0.5)
+        # A key the window was not ready for is lost: ask again.
+        for _ in range(3):
+            self.key(*(key if isinstance(key, tuple) else (key,)), window=window)
+            if wait_for(lambda: self.windows(f"^{caption}$"), 10, 0.25, fail=False):
+                break
+        wid = self.wait_dialog(caption)
         for k in keys:
             if k.startswith("type:"):
                 self.x.type(k[5:], window=wid)
             else:
                 self.key(k, window=wid)
         self.answer(caption, final)
-        time.sleep(0.5)
 
     def config_edits_by_keys(self, window, key, caption, keys, config):
         """The lines of the configuration file at config ({line: text})
@@ -921,6 +938,18 @@ class Session:
         path = os.path.join(self.out_dir, f"{self._shots:02d}-{label}.png")
         return self.x.screenshot(path, self.desktop_window())
 
+    def await_screen(self, label, probe, timeout=30):
+        """Screenshots until every finding of probe(img), a list of
+        (condition, what), holds (the screen may still be painting);
+        returns the last findings."""
+        last = []
+
+        def look():
+            last[:] = probe(self.screenshot(label))
+            return all(cond for cond, _ in last)
+        wait_for(look, timeout, 0.5, fail=False)
+        return last
+
     def try_screenshot(self, label):
         try:
             return self.screenshot(label).path
@@ -946,36 +975,39 @@ class Survey:
         self.sim = session.start_em61sim(*sim_args)
         com = {1: self.sim.path, **({2: gps.path} if gps else {})}
         self.app = session.start(screen=screen, com=com, **start)
-        self.main = session.wait_window("^QOR$")
-        time.sleep(1.0)
+        self.main = session.wait_dialog("QOR")
 
     def key(self, *keys):
         self.s.key(*keys, window=self.main)
         time.sleep(0.3)
 
     def launch(self, instrument=True):
-        """'l' on the main menu; returns once normalisation is done (98
-        readings; the file commands come on above 90 per cent)."""
+        """'l' on the main menu; returns once the simulator has sent the 98
+        normalising readings and a few more. A polled instrument is then
+        normalised; a streaming one may still be handing them over, which
+        open_file_dialog waits for."""
         self.key("l")
         if instrument:
             wait_for(lambda: len(self.sim.frames()) >= 105, 60, 0.5, "normalisation")
-        time.sleep(1.0)
 
     def data_files(self):
         return self.s.find_files(r"\.(P61|GXY)$")
 
-    def create_file(self):
-        """'f', then Return in "Create Data File"; returns the file's path."""
-        # A busy machine may still be handing over the last normalising
-        # readings, and 'f' does nothing until they are in: ask again.
-        for _ in range(3):
+    def open_file_dialog(self):
+        """'f' until "Create Data File" shows: 'f' does nothing until the
+        file commands come on above 90 per cent of the normalisation, which
+        a busy machine may still be handing over."""
+        for _ in range(6):
             self.key("f")
             if wait_for(lambda: self.s.windows("^Create Data File$"), 10, 0.25, fail=False):
-                break
+                return
+        raise HarnessError("'f' did not open \"Create Data File\" in a minute")
+
+    def create_file(self):
+        """Return in "Create Data File"; returns the file's path."""
+        self.open_file_dialog()
         self.s.answer("Create Data File", "Return")
-        found = wait_for(self.data_files, 10, what="the data file")
-        time.sleep(0.5)
-        return found[0]
+        return wait_for(self.data_files, 10, what="the data file")[0]
 
     def hold(self, key, seconds, until=None):
         """Holds a key down (the soft marker) for a while, or with until
@@ -986,8 +1018,7 @@ class Survey:
 
     def type_into(self, caption, text, final_key="Return"):
         """Types text into the dialog of this caption and closes it with final_key."""
-        wid = self.s.wait_window(f"^{caption}$")
-        time.sleep(0.5)
+        wid = self.s.wait_dialog(caption)
         if text:
             self.s.x.type(text, window=wid)
         self.s.answer(caption, final_key)

@@ -38,8 +38,8 @@ def check_start_screen(img, w, h, label):
     bx, by = int((175 - 79 * portrait) * sx), int((15 + 53 * portrait) * sy)
     around = {img.pixel(x, y) for x in range(bx - 5, bx + 6) for y in range(by - 5, by + 6)}
     px, py = int((1 if portrait else 2) * sx), int((70 if portrait else 46) * sy)
-    check((64, 64, 64) in around and img.pixel(px, py) == (0, 0, 128) and img.pixel(px - 1, py) != (0, 0, 128),
-          f"{label}: bracket end at {(bx, by)}, instrument picture at {(px, py)}")
+    return [((64, 64, 64) in around and img.pixel(px, py) == (0, 0, 128) and img.pixel(px - 1, py) != (0, 0, 128),
+             f"{label}: bracket end at {(bx, by)}, instrument picture at {(px, py)}")]
 
 
 def check_screen(w, h):
@@ -56,9 +56,7 @@ def check_screen(w, h):
         dx, dy = s.x.window_geometry(desk)[:2] if desk else (0, 0)
         check((x - dx, y - dy, ww, wh) == (0, 0) + expected_window(w, h),
               f"{label}: main window at 0,0 sized {expected_window(w, h)} (got {(x - dx, y - dy, ww, wh)})")
-        time.sleep(1.0)           # let the buttons paint
-        img = s.screenshot(f"main-menu-{label}")
-        check_start_screen(img, w, h, label)
+        T.check_each(s.await_screen(f"main-menu-{label}", lambda img: check_start_screen(img, w, h, label)))
 
         # A second copy on the same device screen (which the first one's
         # desktop already shows) leaves at once with -1.

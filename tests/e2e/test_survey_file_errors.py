@@ -55,7 +55,7 @@ def file_errors():
             mount(folder, "-t", "tmpfs", "-o", "ro,size=16k", "tmpfs")
             mounts.append(folder)
             run.launch()
-            run.key("f")
+            run.open_file_dialog()
             s.answer("Create Data File", "Return")
             file_error(s, "Cannot create data file")
             T.check(not run.data_files(), "read-only folder: no data file")
