@@ -23,6 +23,7 @@ Standard library only. Environment:
 """
 
 import atexit
+import fcntl
 import os
 import re
 import select
@@ -31,6 +32,7 @@ import signal
 import socket
 import subprocess
 import tempfile
+import termios
 import time
 import tty
 from functools import reduce
@@ -295,6 +297,10 @@ class SerialPty:
             return os.read(self.master, 65536)
         except OSError:
             return b""
+
+    def unread(self):
+        """Bytes written to the program that it has not read yet."""
+        return int.from_bytes(fcntl.ioctl(self.slave, termios.FIONREAD, b"\0" * 4), "little")
 
     def read_timed(self, timeout):
         """As read, with the interval (earliest, latest) in which those bytes
@@ -881,16 +887,20 @@ class Session:
                 return wid
         raise HarnessError(f"{caption!r} did not close on {key}")
 
-    def dialog_by_keys(self, window, key, caption, keys, final):
+    def open_dialog(self, window, key, caption):
         """key in window (a tuple: keys one after the other, as through a
-        menu) opens the dialog of this caption; keys in it (a "type:"
-        prefix types the rest as text), then final closes it."""
-        # A key the window was not ready for is lost: ask again.
+        menu) until the dialog of this caption shows; its id once it has the
+        keyboard. A key the window was not ready for is lost: ask again."""
         for _ in range(3):
             self.key(*(key if isinstance(key, tuple) else (key,)), window=window)
             if wait_for(lambda: self.windows(f"^{caption}$"), 10, 0.25, fail=False):
                 break
-        wid = self.wait_dialog(caption)
+        return self.wait_dialog(caption)
+
+    def dialog_by_keys(self, window, key, caption, keys, final):
+        """open_dialog, then keys in it (a "type:" prefix types the rest as
+        text), then final closes it."""
+        wid = self.open_dialog(window, key, caption)
         for k in keys:
             if k.startswith("type:"):
                 self.x.type(k[5:], window=wid)
@@ -1008,6 +1018,11 @@ class Survey:
         self.open_file_dialog()
         self.s.answer("Create Data File", "Return")
         return wait_for(self.data_files, 10, what="the data file")[0]
+
+    def await_text(self, path, text, count=1, timeout=30):
+        """Waits until the data file at path holds text (an event record's
+        text, b"$PAUSED") count times."""
+        wait_for(lambda: open(path, "rb").read().count(text) >= count, timeout, 0.2, f"{count} x {text!r} in {path}")
 
     def hold(self, key, seconds, until=None):
         """Holds a key down (the soft marker) for a while, or with until

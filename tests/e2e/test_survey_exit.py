@@ -54,7 +54,7 @@ def gps_only_without_port():
         time.sleep(0.5)
         T.check(not s.windows("^(WARNING|PROGRAM STOP)$") and run.app.proc.poll() is None,
                 "gps only: no memory warning, the run goes on")
-        run.key("f")
+        run.open_file_dialog()
         s.answer("Create Data File", "Return")
         files = wait_for(lambda: s.find_files(r"\.GXY$"), 10, fail=False)
         h3 = read_records(files[0])[0][2] if files else b""
@@ -88,11 +88,10 @@ def exit_with_file():
         run.exit_run(answer="n")
         T.check(not run.exited(2), "stand-by: No keeps the program")
         # The run goes on: Go and Pause still work on the same file.
-        in_file = lambda text: wait_for(lambda: text in open(path, "rb").read(), 20, 0.2, text.decode())
         run.key("g")
-        in_file(b"$STARTED")
+        run.await_text(path, b"$STARTED")
         run.key("space")
-        in_file(b"$PAUSED")
+        run.await_text(path, b"$PAUSED")
         run.exit_run()
         events = lambda: [event_text(r) for r in read_records(path)[0] if event_text(r)]
         texts = wait_for(lambda: len(events()) >= 4 and events(), 20, 0.2, fail=False) or events()
