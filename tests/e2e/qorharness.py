@@ -70,10 +70,6 @@ class Checks:
             self.failed.append(what)
         return cond
 
-    def check_each(self, findings):
-        """Checks each (condition, what) of a list."""
-        return all([self.check(cond, what) for cond, what in findings])
-
     def summary(self):
         print(f"{self.name}: {self.count - len(self.failed)} passed, {len(self.failed)} failed", flush=True)
         return 0 if not self.failed else 1
@@ -134,14 +130,28 @@ def init_wineprefix(prefix):
 
 def start_xvfb(size):
     """A private X server of the given size (tools/wine-env's starter);
-    returns (display, pid)."""
-    r = subprocess.run(["bash", "-c", f'source "{TOOLS}/wine-env" && qor_start_xvfb {size}x24 '
-                        '&& echo "$DISPLAY $QOR_XVFB_PID"'], stdin=subprocess.DEVNULL,
-                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=60)
-    if r.returncode != 0:
-        raise HarnessError(f"could not start Xvfb ({size}): {r.stderr.strip()}")
-    display, pid = r.stdout.split()
-    return display, int(pid)
+    returns (display, pid). Two starters at once may pick the same free
+    display, and the loser would talk to the winner's server: the display's
+    lock file must name ours."""
+    def owner(display):
+        try:
+            return int(open(f"/tmp/.X{display[1:]}-lock").read().strip())
+        except (OSError, ValueError):
+            return None
+    for _ in range(5):
+        r = subprocess.run(["bash", "-c", f'source "{TOOLS}/wine-env" && qor_start_xvfb {size}x24 '
+                            '&& echo "$DISPLAY $QOR_XVFB_PID"'], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=60)
+        if r.returncode != 0:
+            raise HarnessError(f"could not start Xvfb ({size}): {r.stderr.strip()}")
+        display, pid = r.stdout.split()
+        if wait_for(lambda: owner(display) == int(pid), 5, 0.05, fail=False):
+            return display, int(pid)
+        try:
+            os.kill(int(pid), signal.SIGTERM)
+        except OSError:
+            pass
+    raise HarnessError(f"could not start Xvfb ({size}): every free display was taken by another")
 
 
 class X:
@@ -172,11 +182,6 @@ class X:
         if "WIDTH" not in v:
             raise HarnessError(f"window {wid} has gone")
         return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
-
-    def focused(self):
-        """The window that has the keyboard, or None."""
-        out = self._run(["xdotool", "getwindowfocus"], check=False).stdout.split()
-        return int(out[0]) if out else None
 
     def titles(self):
         """Titles of all visible windows, for failure messages."""
@@ -869,10 +874,13 @@ class Session:
                                f"{shot}; program running: {[p.proc.poll() is None for p in self.programs]}")
 
     def wait_dialog(self, caption, timeout=30):
-        """The window of this caption once it has the keyboard (a key sent
-        while it is set up is lost)."""
+        """The window of this caption once it is set up: a key sent before is
+        lost, and a file dialog fills its list and moves the focus to the
+        name after it shows. Set up: two looks 0.2 s apart alike."""
         wid = self.wait_window(f"^{caption}$", timeout)
-        wait_for(lambda: self.x.focused() == wid, 10, 0.05, fail=False)
+        looks = [None]
+        look = lambda: self.x._run(["import", "-window", str(wid), "ppm:-"], check=False).stdout
+        wait_for(lambda: looks.append(look()) or looks[-1] == looks[-2], 10, 0.2, fail=False)
         return wid
 
     def answer(self, caption, key, timeout=30):
@@ -948,17 +956,18 @@ class Session:
         path = os.path.join(self.out_dir, f"{self._shots:02d}-{label}.png")
         return self.x.screenshot(path, self.desktop_window())
 
-    def await_screen(self, label, probe, timeout=30):
-        """Screenshots until every finding of probe(img), a list of
-        (condition, what), holds (the screen may still be painting);
-        returns the last findings."""
+    def await_screen(self, label, probe, check, timeout=30):
+        """Screenshots until every check(condition, what) that probe(img,
+        check) makes holds (the screen may still be painting), then makes
+        the last screenshot's checks with check."""
         last = []
 
         def look():
-            last[:] = probe(self.screenshot(label))
+            last[:] = []
+            probe(self.screenshot(label), lambda *found: last.append(found))
             return all(cond for cond, _ in last)
         wait_for(look, timeout, 0.5, fail=False)
-        return last
+        return all([check(*found) for found in last])
 
     def try_screenshot(self, label):
         try:

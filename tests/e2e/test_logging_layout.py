@@ -55,16 +55,6 @@ class Geometry:
             self.status_x = self.pw + X(8)
 
 
-def findings(*probes):
-    """A probe for Session.await_screen from probes(img, check)."""
-    def probe(img):
-        out = []
-        for p in probes:
-            p(img, lambda cond, what: out.append((cond, what)))
-        return out
-    return probe
-
-
 def grid_rows(height):
     """The four even grid rows of a scale that does not span zero."""
     return [int(height - 0.2 * i * (height + 1)) for i in range(1, 5)]
@@ -179,17 +169,15 @@ def check_screen(w, h):
         # The logging screen is up once the profile pane's border shows.
         wait_for(lambda: is_border(s.screenshot("launch").pixel(g.pl - 1, g.pt + g.ph // 3)), 40, 1.0,
                  "the logging screen")
-        checks.check_each(s.await_screen("layout", findings(
-            lambda img, c: probe_pane(img, c, label, "profile pane", g.pl - 1, g.pt - 1, g.pw, g.ph,
-                                      sum(grid_rows(g.ph)[:2]) // 2),
-            lambda img, c: probe_grid(img, c, label, "profile", g.pl + 5, g.pt, grid_rows(g.ph)),
-            lambda img, c: probe_pane(img, c, label, "speed bar", g.pl - 1, g.sbt, g.pw, g.sbh, g.sbh // 2 - 1),
-            lambda img, c: probe_pane(img, c, label, "bar pane", g.bars_left, g.bars_top, g.bars_w, g.bars_h, 2),
-            lambda img, c: probe_grid(img, c, label, "bar", g.bars_left + 1, g.bars_top + 1, grid_rows(g.bars_h)),
-            lambda img, c: probe_buttons(img, c, g, label), lambda img, c: probe_labels(img, c, g, label))))
+        s.await_screen("layout", lambda img, c: [
+            probe_pane(img, c, label, "profile pane", g.pl - 1, g.pt - 1, g.pw, g.ph, sum(grid_rows(g.ph)[:2]) // 2),
+            probe_grid(img, c, label, "profile", g.pl + 5, g.pt, grid_rows(g.ph)),
+            probe_pane(img, c, label, "speed bar", g.pl - 1, g.sbt, g.pw, g.sbh, g.sbh // 2 - 1),
+            probe_pane(img, c, label, "bar pane", g.bars_left, g.bars_top, g.bars_w, g.bars_h, 2),
+            probe_grid(img, c, label, "bar", g.bars_left + 1, g.bars_top + 1, grid_rows(g.bars_h)),
+            probe_buttons(img, c, g, label), probe_labels(img, c, g, label)], checks.check)
         # Normalised (the read-outs show four values) within a minute.
-        checks.check_each(s.await_screen("readouts", findings(
-            lambda img, c: probe_readout_rows(img, c, g, label)), 60))
+        s.await_screen("readouts", lambda img, c: probe_readout_rows(img, c, g, label), checks.check, 60)
 
 if __name__ == "__main__":
     sys.exit(checks.run(*[lambda w=w, h=h: check_screen(w, h) for w, h in SIZES]))

@@ -64,10 +64,8 @@ class ScriptedInstrument:
 
 
 def probe_timing(received):
-    """The probe's pairs and, from the arrival intervals, the least and the
-    most time there can have been inside each pair and from one pair to the
-    next; None while a busy machine kept the reading side too late to tell
-    (an interval over 25 ms)."""
+    """The pairs, and the least and most time inside each and from one to the
+    next; None when a busy machine kept an arrival interval over 25 ms."""
     pairs = [(received[i], received[i + 1]) for i in range(0, len(received) - 1, 2)]
     if any(hi - lo > 0.025 for (lo, hi), _ in received):
         return None

@@ -30,7 +30,7 @@ def expected_window(w, h):
     return (w, h)
 
 
-def check_start_screen(img, w, h, label):
+def check_start_screen(img, check, w, h, label):
     """The left bracket's first end circle and the instrument picture's
     corner (its frame colour) where the layout puts them."""
     portrait, (rw, rh) = h > w, expected_window(w, h)
@@ -38,8 +38,8 @@ def check_start_screen(img, w, h, label):
     bx, by = int((175 - 79 * portrait) * sx), int((15 + 53 * portrait) * sy)
     around = {img.pixel(x, y) for x in range(bx - 5, bx + 6) for y in range(by - 5, by + 6)}
     px, py = int((1 if portrait else 2) * sx), int((70 if portrait else 46) * sy)
-    return [((64, 64, 64) in around and img.pixel(px, py) == (0, 0, 128) and img.pixel(px - 1, py) != (0, 0, 128),
-             f"{label}: bracket end at {(bx, by)}, instrument picture at {(px, py)}")]
+    check((64, 64, 64) in around and img.pixel(px, py) == (0, 0, 128) and img.pixel(px - 1, py) != (0, 0, 128),
+          f"{label}: bracket end at {(bx, by)}, instrument picture at {(px, py)}")
 
 
 def check_screen(w, h):
@@ -56,7 +56,7 @@ def check_screen(w, h):
         dx, dy = s.x.window_geometry(desk)[:2] if desk else (0, 0)
         check((x - dx, y - dy, ww, wh) == (0, 0) + expected_window(w, h),
               f"{label}: main window at 0,0 sized {expected_window(w, h)} (got {(x - dx, y - dy, ww, wh)})")
-        T.check_each(s.await_screen(f"main-menu-{label}", lambda img: check_start_screen(img, w, h, label)))
+        s.await_screen(f"main-menu-{label}", lambda img, c: check_start_screen(img, c, w, h, label), check)
 
         # A second copy on the same device screen (which the first one's
         # desktop already shows) leaves at once with -1.
