@@ -131,13 +131,7 @@ def init_wineprefix(prefix):
 def start_xvfb(size):
     """A private X server of the given size (tools/wine-env's starter);
     returns (display, pid). Two starters at once may pick the same free
-    display, and the loser would talk to the winner's server: the display's
-    lock file must name ours."""
-    def owner(display):
-        try:
-            return int(open(f"/tmp/.X{display[1:]}-lock").read().strip())
-        except (OSError, ValueError):
-            return None
+    display and the loser talk to the winner's server: the lock names ours."""
     for _ in range(5):
         r = subprocess.run(["bash", "-c", f'source "{TOOLS}/wine-env" && qor_start_xvfb {size}x24 '
                             '&& echo "$DISPLAY $QOR_XVFB_PID"'], stdin=subprocess.DEVNULL,
@@ -145,12 +139,10 @@ def start_xvfb(size):
         if r.returncode != 0:
             raise HarnessError(f"could not start Xvfb ({size}): {r.stderr.strip()}")
         display, pid = r.stdout.split()
-        if wait_for(lambda: owner(display) == int(pid), 5, 0.05, fail=False):
+        lock = f"/tmp/.X{display[1:]}-lock"
+        if wait_for(lambda: os.path.exists(lock) and open(lock).read().strip() == pid, 5, 0.05, fail=False):
             return display, int(pid)
-        try:
-            os.kill(int(pid), signal.SIGTERM)
-        except OSError:
-            pass
+        subprocess.run(["kill", pid], stderr=subprocess.DEVNULL)
     raise HarnessError(f"could not start Xvfb ({size}): every free display was taken by another")
 
 
@@ -309,8 +301,7 @@ class SerialPty:
 
     def read_timed(self, timeout):
         """As read, with the interval (earliest, latest) in which those bytes
-        arrived: a reader that was kept waiting widens the interval instead
-        of moving the bytes' times."""
+        arrived: a late reader widens it instead of moving their times."""
         start = time.monotonic()
         if not select.select([self.master], [], [], timeout)[0]:
             self.empty_at = max(self.empty_at, start + timeout)
@@ -874,9 +865,8 @@ class Session:
                                f"{shot}; program running: {[p.proc.poll() is None for p in self.programs]}")
 
     def wait_dialog(self, caption, timeout=30):
-        """The window of this caption once it is set up: a key sent before is
-        lost, and a file dialog fills its list and moves the focus to the
-        name after it shows. Set up: two looks 0.2 s apart alike."""
+        """The window of this caption once two looks 0.2 s apart are alike: a
+        key sent before is lost (a file dialog fills in after it shows)."""
         wid = self.wait_window(f"^{caption}$", timeout)
         looks = [None]
         look = lambda: self.x._run(["import", "-window", str(wid), "ppm:-"], check=False).stdout
@@ -925,6 +915,13 @@ class Session:
             self.dialog_by_keys(window, key, caption, keys, final)
         return changed_lines(before, open(config, "rb").read())
 
+    def check_config_edits(self, check, window, table, config):
+        """Each (key, caption, keys, lines) of table by config_edits_by_keys:
+        Escape keeps every byte, Return changes exactly those lines."""
+        for key, caption, keys, want in table:
+            changed = self.config_edits_by_keys(window, key, caption, keys, config)
+            check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
+
     def key(self, *keys, window=None, delay_ms=50):
         self.x.key(*keys, window=window, delay_ms=delay_ms)
 
@@ -958,8 +955,7 @@ class Session:
 
     def await_screen(self, label, probe, check, timeout=30):
         """Screenshots until every check(condition, what) that probe(img,
-        check) makes holds (the screen may still be painting), then makes
-        the last screenshot's checks with check."""
+        check) makes holds, then makes the last one's checks with check."""
         last = []
 
         def look():
@@ -1013,9 +1009,8 @@ class Survey:
         return self.s.find_files(r"\.(P61|GXY)$")
 
     def open_file_dialog(self):
-        """'f' until "Create Data File" shows: 'f' does nothing until the
-        file commands come on above 90 per cent of the normalisation, which
-        a busy machine may still be handing over."""
+        """'f' until "Create Data File" shows: the file commands come on at
+        91 per cent of the normalisation, which a busy machine may lag."""
         for _ in range(6):
             self.key("f")
             if wait_for(lambda: self.s.windows("^Create Data File$"), 10, 0.25, fail=False):

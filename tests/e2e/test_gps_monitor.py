@@ -33,14 +33,6 @@ SETUP_BY_KEYS = [
 ]
 
 
-def setup_dialogs_by_keys(s, main, config):
-    """Each setup dialog driven by its underlined letters: Escape keeps
-    every byte of the file, Return changes exactly the lines edited."""
-    for menu_key, caption, keys, want in SETUP_BY_KEYS:
-        changed = s.config_edits_by_keys(main, menu_key, caption, keys, config)
-        T.check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
-
-
 def total_station_monitor(s, main):
     """GPS input on and NMEA Data "RTS Trimble" by their letters; Monitor
     GPS then asks which total-station input to show first."""
@@ -96,7 +88,7 @@ def monitor():
         changed = changed_lines(before, open(config, "rb").read())
         T.check(changed == {37: b"0"}, f"Up, Return: GPS input off, nothing else ({changed})")
 
-        setup_dialogs_by_keys(s, main, config)
+        s.check_config_edits(T.check, main, SETUP_BY_KEYS, config)
         total_station_monitor(s, main)
 
         # Logger Setup's "Reset to Default Settings", answered Yes.

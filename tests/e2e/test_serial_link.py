@@ -69,9 +69,7 @@ def probe_timing(received):
     pairs = [(received[i], received[i + 1]) for i in range(0, len(received) - 1, 2)]
     if any(hi - lo > 0.025 for (lo, hi), _ in received):
         return None
-
-    def between(a, b):
-        return round((b[0][0] - a[0][1]) * 1000), round((b[0][1] - a[0][0]) * 1000)
+    between = lambda a, b: (round((b[0][0] - a[0][1]) * 1000), round((b[0][1] - a[0][0]) * 1000))
     return ([bytes([a[1], b[1]]) for a, b in pairs], [between(a, b) for a, b in pairs],
             [between(a, b) for (a, _), (b, _) in zip(pairs, pairs[1:])])
 

@@ -72,8 +72,7 @@ def manual_with_null():
 
 
 def go(run, path, times):
-    """Go in Wheel mode: the instrument has answered the switch (a probe
-    with 'W') and the run is recording."""
+    """Go in Wheel mode, until the switch (a 'W' probe) is answered and recording."""
     probes = int(run.sim.stats().get("probes", "0"))
     run.key("g")
     wait_for(lambda: int(run.sim.stats().get("probes", "0")) > probes, 20, 0.1, "the switch to Wheel mode")
