@@ -23,6 +23,7 @@ Standard library only. Environment:
 """
 
 import atexit
+import fcntl
 import os
 import re
 import select
@@ -31,6 +32,7 @@ import signal
 import socket
 import subprocess
 import tempfile
+import termios
 import time
 import tty
 from functools import reduce
@@ -128,14 +130,20 @@ def init_wineprefix(prefix):
 
 def start_xvfb(size):
     """A private X server of the given size (tools/wine-env's starter);
-    returns (display, pid)."""
-    r = subprocess.run(["bash", "-c", f'source "{TOOLS}/wine-env" && qor_start_xvfb {size}x24 '
-                        '&& echo "$DISPLAY $QOR_XVFB_PID"'], stdin=subprocess.DEVNULL,
-                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=60)
-    if r.returncode != 0:
-        raise HarnessError(f"could not start Xvfb ({size}): {r.stderr.strip()}")
-    display, pid = r.stdout.split()
-    return display, int(pid)
+    returns (display, pid). Two starters at once may pick the same free
+    display and the loser talk to the winner's server: the lock names ours."""
+    for _ in range(5):
+        r = subprocess.run(["bash", "-c", f'source "{TOOLS}/wine-env" && qor_start_xvfb {size}x24 '
+                            '&& echo "$DISPLAY $QOR_XVFB_PID"'], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=60)
+        if r.returncode != 0:
+            raise HarnessError(f"could not start Xvfb ({size}): {r.stderr.strip()}")
+        display, pid = r.stdout.split()
+        lock = f"/tmp/.X{display[1:]}-lock"
+        if wait_for(lambda: os.path.exists(lock) and open(lock).read().strip() == pid, 5, 0.05, fail=False):
+            return display, int(pid)
+        subprocess.run(["kill", pid], stderr=subprocess.DEVNULL)
+    raise HarnessError(f"could not start Xvfb ({size}): every free display was taken by another")
 
 
 class X:
@@ -269,6 +277,7 @@ class SerialPty:
         # Holding the slave open keeps the master from EOF while the program
         # closes and reopens the port.
         self.path = os.ttyname(self.slave)
+        self.empty_at = time.monotonic()
 
     def write(self, data):
         view = memoryview(data.encode("ascii") if isinstance(data, str) else data)
@@ -285,6 +294,22 @@ class SerialPty:
             return os.read(self.master, 65536)
         except OSError:
             return b""
+
+    def unread(self):
+        """Bytes written to the program that it has not read yet."""
+        return int.from_bytes(fcntl.ioctl(self.slave, termios.FIONREAD, b"\0" * 4), "little")
+
+    def read_timed(self, timeout):
+        """As read, with the interval (earliest, latest) in which those bytes
+        arrived: a late reader widens it instead of moving their times."""
+        start = time.monotonic()
+        if not select.select([self.master], [], [], timeout)[0]:
+            self.empty_at = max(self.empty_at, start + timeout)
+            return b"", None
+        before = time.monotonic()
+        data = self.read()
+        span, self.empty_at = (self.empty_at, time.monotonic()), before
+        return data, span
 
     def close(self):
         for fd in (self.master, self.slave):
@@ -839,33 +864,47 @@ class Session:
                                f"{timeout} s; windows on screen: {self.try_titles()}; screenshot "
                                f"{shot}; program running: {[p.proc.poll() is None for p in self.programs]}")
 
+    def wait_dialog(self, caption, timeout=30):
+        """The window of this caption once two looks 0.2 s apart are alike: a
+        key sent before is lost (a file dialog fills in after it shows)."""
+        wid = self.wait_window(f"^{caption}$", timeout)
+        looks = [None]
+        look = lambda: self.x._run(["import", "-window", str(wid), "ppm:-"], check=False).stdout
+        wait_for(lambda: looks.append(look()) or looks[-1] == looks[-2], 10, 0.2, fail=False)
+        return wid
+
     def answer(self, caption, key, timeout=30):
         """Waits for the window of this caption (a message box, a dialog) and
         presses key in it once; again only when it is still there a good
-        while later (a key sent while it is set up is lost, and a repeated
-        one would reach the window underneath). Returns its window id."""
-        wid = self.wait_window(f"^{caption}$", timeout)
-        time.sleep(0.5)
+        while later (a repeated key would reach the window underneath).
+        Returns its window id."""
+        wid = self.wait_dialog(caption, timeout)
         for _ in range(3):
             self.key(key, window=wid)
             if wait_for(lambda: wid not in self.windows(f"^{caption}$"), 8, 0.2, fail=False):
                 return wid
         raise HarnessError(f"{caption!r} did not close on {key}")
 
-    def dialog_by_keys(self, window, key, caption, keys, final):
+    def open_dialog(self, window, key, caption):
         """key in window (a tuple: keys one after the other, as through a
-        menu) opens the dialog of this caption; keys in it (a "type:"
-        prefix types the rest as text), then final closes it."""
-        self.key(*(key if isinstance(key, tuple) else (key,)), window=window)
-        wid = self.wait_window(f"^{caption}$")
-        time.sleep(0.5)
+        menu) until the dialog of this caption shows; its id once it has the
+        keyboard. A key the window was not ready for is lost: ask again."""
+        for _ in range(3):
+            self.key(*(key if isinstance(key, tuple) else (key,)), window=window)
+            if wait_for(lambda: self.windows(f"^{caption}$"), 10, 0.25, fail=False):
+                break
+        return self.wait_dialog(caption)
+
+    def dialog_by_keys(self, window, key, caption, keys, final):
+        """open_dialog, then keys in it (a "type:" prefix types the rest as
+        text), then final closes it."""
+        wid = self.open_dialog(window, key, caption)
         for k in keys:
             if k.startswith("type:"):
                 self.x.type(k[5:], window=wid)
             else:
                 self.key(k, window=wid)
         self.answer(caption, final)
-        time.sleep(0.5)
 
     def config_edits_by_keys(self, window, key, caption, keys, config):
         """The lines of the configuration file at config ({line: text})
@@ -875,6 +914,13 @@ class Session:
         for final in ("Escape", "Return"):
             self.dialog_by_keys(window, key, caption, keys, final)
         return changed_lines(before, open(config, "rb").read())
+
+    def check_config_edits(self, check, window, table, config):
+        """Each (key, caption, keys, lines) of table by config_edits_by_keys:
+        Escape keeps every byte, Return changes exactly those lines."""
+        for key, caption, keys, want in table:
+            changed = self.config_edits_by_keys(window, key, caption, keys, config)
+            check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
 
     def key(self, *keys, window=None, delay_ms=50):
         self.x.key(*keys, window=window, delay_ms=delay_ms)
@@ -907,6 +953,18 @@ class Session:
         path = os.path.join(self.out_dir, f"{self._shots:02d}-{label}.png")
         return self.x.screenshot(path, self.desktop_window())
 
+    def await_screen(self, label, probe, check, timeout=30):
+        """Screenshots until every check(condition, what) that probe(img,
+        check) makes holds, then makes the last one's checks with check."""
+        last = []
+
+        def look():
+            last[:] = []
+            probe(self.screenshot(label), lambda *found: last.append(found))
+            return all(cond for cond, _ in last)
+        wait_for(look, timeout, 0.5, fail=False)
+        return all([check(*found) for found in last])
+
     def try_screenshot(self, label):
         try:
             return self.screenshot(label).path
@@ -932,36 +990,43 @@ class Survey:
         self.sim = session.start_em61sim(*sim_args)
         com = {1: self.sim.path, **({2: gps.path} if gps else {})}
         self.app = session.start(screen=screen, com=com, **start)
-        self.main = session.wait_window("^QOR$")
-        time.sleep(1.0)
+        self.main = session.wait_dialog("QOR")
 
     def key(self, *keys):
         self.s.key(*keys, window=self.main)
         time.sleep(0.3)
 
     def launch(self, instrument=True):
-        """'l' on the main menu; returns once normalisation is done (98
-        readings; the file commands come on above 90 per cent)."""
+        """'l' on the main menu; returns once the simulator has sent the 98
+        normalising readings and a few more. A polled instrument is then
+        normalised; a streaming one may still be handing them over, which
+        open_file_dialog waits for."""
         self.key("l")
         if instrument:
             wait_for(lambda: len(self.sim.frames()) >= 105, 60, 0.5, "normalisation")
-        time.sleep(1.0)
 
     def data_files(self):
         return self.s.find_files(r"\.(P61|GXY)$")
 
-    def create_file(self):
-        """'f', then Return in "Create Data File"; returns the file's path."""
-        # A busy machine may still be handing over the last normalising
-        # readings, and 'f' does nothing until they are in: ask again.
-        for _ in range(3):
+    def open_file_dialog(self):
+        """'f' until "Create Data File" shows: the file commands come on at
+        91 per cent of the normalisation, which a busy machine may lag."""
+        for _ in range(6):
             self.key("f")
             if wait_for(lambda: self.s.windows("^Create Data File$"), 10, 0.25, fail=False):
-                break
+                return
+        raise HarnessError("'f' did not open \"Create Data File\" in a minute")
+
+    def create_file(self):
+        """Return in "Create Data File"; returns the file's path."""
+        self.open_file_dialog()
         self.s.answer("Create Data File", "Return")
-        found = wait_for(self.data_files, 10, what="the data file")
-        time.sleep(0.5)
-        return found[0]
+        return wait_for(self.data_files, 10, what="the data file")[0]
+
+    def await_text(self, path, text, count=1, timeout=30):
+        """Waits until the data file at path holds text (an event record's
+        text, b"$PAUSED") count times."""
+        wait_for(lambda: open(path, "rb").read().count(text) >= count, timeout, 0.2, f"{count} x {text!r} in {path}")
 
     def hold(self, key, seconds, until=None):
         """Holds a key down (the soft marker) for a while, or with until
@@ -972,8 +1037,7 @@ class Survey:
 
     def type_into(self, caption, text, final_key="Return"):
         """Types text into the dialog of this caption and closes it with final_key."""
-        wid = self.s.wait_window(f"^{caption}$")
-        time.sleep(0.5)
+        wid = self.s.wait_dialog(caption)
         if text:
             self.s.x.type(text, window=wid)
         self.s.answer(caption, final_key)

@@ -14,7 +14,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import zipfile
 import xml.etree.ElementTree as ET
 
@@ -54,13 +53,13 @@ def survey_from_package():
             readings = lambda: sum(1 for r in read_records(path)[0] if r[:1] == b"T")
             wait_for(lambda: readings() >= 40, 30, 0.2, "readings")
             run.key("space")
-            time.sleep(1.0)
+            run.await_text(path, b"$PAUSED")
             run.key("c")
             run.type_into("Enter Comment", "pipe")
             run.key("g")
             wait_for(lambda: readings() >= 80, 30, 0.2, "readings")
             run.key("space")
-            time.sleep(1.0)
+            run.await_text(path, b"$PAUSED", 2)
             run.exit_run()
             wait_for(lambda: b"$P" in open(path, "rb").read(), 20, 0.2, "the run totals")
             relative = os.path.relpath(path, s.root).replace("/", "\\")

@@ -26,7 +26,7 @@ def replay(gps_type, capture):
         run.launch()
         path = run.create_file()
         run.key("g")
-        time.sleep(1.0)
+        run.await_text(path, b"$STARTED")
         gps.control("go")
         while gps.proc.poll() is None:     # the replay ends by itself
             time.sleep(1)
@@ -35,9 +35,9 @@ def replay(gps_type, capture):
             last = ([t.rstrip(" ") for t in gps_reader_texts(f.read()) if "GGA" in t] or [None])[-1]
         wait_for(lambda: any(g[1] == last for g in gps_groups(read_records(path)[0])), 60, 0.5, fail=False)
         run.key("space")
-        time.sleep(0.5)
+        run.await_text(path, b"$PAUSED")
         run.exit_run()
-        time.sleep(1.0)
+        run.await_text(path, b"$P ")
         run.key("x")
         T.check(run.exited() and run.app.proc.returncode == 0, f"type {gps_type}: the program ends on Exit")
         records = read_records(path)[0]

@@ -33,28 +33,15 @@ SETUP_BY_KEYS = [
 ]
 
 
-def setup_dialogs_by_keys(s, main, config):
-    """Each setup dialog driven by its underlined letters: Escape keeps
-    every byte of the file, Return changes exactly the lines edited."""
-    for menu_key, caption, keys, want in SETUP_BY_KEYS:
-        changed = s.config_edits_by_keys(main, menu_key, caption, keys, config)
-        T.check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
-
-
 def total_station_monitor(s, main):
     """GPS input on and NMEA Data "RTS Trimble" by their letters; Monitor
     GPS then asks which total-station input to show first."""
-    s.key("g", window=main)
-    wid = s.wait_window("^GPS Port Setup$")
-    time.sleep(0.5)
+    wid = s.open_dialog(main, "g", "GPS Port Setup")
     s.key("alt+i", "Down", "alt+n", "End", window=wid)
     s.answer("GPS Port Setup", "Return")
     s.key("n", window=main)
-    s.answer("Select RTS to Monitor", "Return")
-    time.sleep(1.0)
-    T.check(not s.windows("^Select RTS to Monitor$"), "RTS Trimble: Monitor GPS asks for the RTS input first")
+    T.check(s.answer("Select RTS to Monitor", "Return"), "RTS Trimble: Monitor GPS asks for the RTS input first")
     s.key("x", window=main)
-    time.sleep(1.0)
 
 
 def monitor():
@@ -62,8 +49,7 @@ def monitor():
         gps = s.start_gpssim("--type", 1, "--rate", 5, "--baud", 19200)
         s.put_file("KVTINI/Q61MK2CX.INI", config_lines({40: "2"}, gps=True))
         app = s.start(com={2: gps.path})
-        main = s.wait_window("^QOR$")
-        time.sleep(1.0)
+        main = s.wait_dialog("QOR")
         s.key("n", window=main)
         time.sleep(2.0)
         first = list_pixels(s, "listing")
@@ -75,8 +61,6 @@ def monitor():
         still = lambda: time.sleep(1.5) or shots.append(list_pixels(s, "still-paused")) or shots[-1] == shots[-2]
         T.check(wait_for(still, 20, 0, fail=False), "the list stands still while paused")
         s.key("g", window=main)
-        time.sleep(1.0)
-
         s.key("s", window=main)
         s.answer("GPS Message", "Return")
         T.check(wait_for(lambda: COMMAND in gps.received(), 5, fail=False), "Send reaches the receiver")
@@ -99,19 +83,16 @@ def monitor():
         s.key("g", window=main)
         s.answer("GPS Port Setup", "Escape")
         T.check(open(config, "rb").read() == before, "GPS Port Setup: Escape changes no byte")
-        s.key("g", window=main)
-        s.key("Up", window=s.wait_window("^GPS Port Setup$"))
+        s.key("Up", window=s.open_dialog(main, "g", "GPS Port Setup"))
         s.answer("GPS Port Setup", "Return")
         changed = changed_lines(before, open(config, "rb").read())
         T.check(changed == {37: b"0"}, f"Up, Return: GPS input off, nothing else ({changed})")
 
-        setup_dialogs_by_keys(s, main, config)
+        s.check_config_edits(T.check, main, SETUP_BY_KEYS, config)
         total_station_monitor(s, main)
 
         # Logger Setup's "Reset to Default Settings", answered Yes.
-        s.key("o", window=main)
-        wid = s.wait_window("^Logger Setup$")
-        time.sleep(0.5)
+        wid = s.open_dialog(main, "o", "Logger Setup")
         s.key(*["Tab"] * 8, "space", window=wid)
         s.answer("Reset to Default Settings", "y")
         T.check(app.wait(20) == 0 and not os.path.exists(config), "reset: file deleted, program ended")

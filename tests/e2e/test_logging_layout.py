@@ -4,7 +4,6 @@
 pane borders, grid rows, command buttons, speed text and read-out rows.
 """
 import sys
-import time
 
 from qorharness import Checks, Session, config_lines, wait_for
 
@@ -14,7 +13,6 @@ PROFILE_MAX = 60            # a profile scale on which the simulated soil shows
 BACKGROUND, WHITE = (192, 192, 192), (255, 255, 255)
 
 checks = Checks("test_logging_layout")
-check = checks.check
 
 
 class Geometry:
@@ -75,7 +73,7 @@ def dark_in(img, x0, y0, x1, y1):
                for x in range(max(0, x0), min(img.width, x1)))
 
 
-def probe_pane(img, label, name, left, top, width, height, quiet_row):
+def probe_pane(img, check, label, name, left, top, width, height, quiet_row):
     """A WS_BORDER pane: its border frames a white client, grey outside."""
     right, bottom, y, x = left + width - 1, top + height - 1, top + 1 + quiet_row, left + width // 2
     for px, py, side in ((left, y, "left"), (right, y, "right"), (x, top, "top"), (x, bottom, "bottom")):
@@ -87,7 +85,7 @@ def probe_pane(img, label, name, left, top, width, height, quiet_row):
             check(img.pixel(px, y) == BACKGROUND, f"{label}: {name} background at x {px}")
 
 
-def probe_grid(img, label, name, x, client_top, rows):
+def probe_grid(img, check, label, name, x, client_top, rows):
     for row in rows:
         y = client_top + row
         if inside(img, x, y):
@@ -95,7 +93,7 @@ def probe_grid(img, label, name, x, client_top, rows):
                   f"{label}: {name} grid line at row {row}")
 
 
-def probe_buttons(img, g, label):
+def probe_buttons(img, check, g, label):
     w, h = g.button_w, g.button_h
     for i, (x, y) in enumerate(g.buttons):
         cy, cx = y + h // 2, x + 4
@@ -107,7 +105,7 @@ def probe_buttons(img, g, label):
                 check(p == want if want else is_border(p), f"{label}: button {i} edge at ({px},{py})")
 
 
-def probe_labels(img, g, label):
+def probe_labels(img, check, g, label):
     """The profile scale's maximum at the pane's top right, its digits at
     least half a cell of the screen class's font tall; the speed text under
     the pane and the speed scale's 0 at its left."""
@@ -136,7 +134,7 @@ def bands(img, x0, x1, y0, y1):
     return out
 
 
-def probe_readout_rows(img, g, label):
+def probe_readout_rows(img, check, g, label):
     """Once normalised: every read-out row stands whole on the screen and
     none reaches a command button; the channel values are as tall as their
     labels (a row lower than its text would cut them)."""
@@ -167,24 +165,19 @@ def check_screen(w, h):
         s.put_file("KVTINI/Q61MK2CX.INI", config_lines({8: "1", 36: f"{PROFILE_MAX}.000000"}))
         s.start(com={1: sim.path})
         main = s.wait_window("^QOR$")
-        time.sleep(1.0)
         s.key("l", window=main)
         # The logging screen is up once the profile pane's border shows.
         wait_for(lambda: is_border(s.screenshot("launch").pixel(g.pl - 1, g.pt + g.ph // 3)), 40, 1.0,
                  "the logging screen")
-        time.sleep(2.0)
-        img = s.screenshot("layout")
-        probe_pane(img, label, "profile pane", g.pl - 1, g.pt - 1, g.pw, g.ph, sum(grid_rows(g.ph)[:2]) // 2)
-        probe_grid(img, label, "profile", g.pl + 5, g.pt, grid_rows(g.ph))
-        probe_pane(img, label, "speed bar", g.pl - 1, g.sbt, g.pw, g.sbh, g.sbh // 2 - 1)
-        probe_pane(img, label, "bar pane", g.bars_left, g.bars_top, g.bars_w, g.bars_h, 2)
-        probe_grid(img, label, "bar", g.bars_left + 1, g.bars_top + 1, grid_rows(g.bars_h))
-        probe_buttons(img, g, label)
-        probe_labels(img, g, label)
-        wait_for(lambda: len(sim.frames()) >= 105, 60)    # normalised: four values
-        time.sleep(1.0)
-        probe_readout_rows(s.screenshot("readouts"), g, label)
-
+        s.await_screen("layout", lambda img, c: [
+            probe_pane(img, c, label, "profile pane", g.pl - 1, g.pt - 1, g.pw, g.ph, sum(grid_rows(g.ph)[:2]) // 2),
+            probe_grid(img, c, label, "profile", g.pl + 5, g.pt, grid_rows(g.ph)),
+            probe_pane(img, c, label, "speed bar", g.pl - 1, g.sbt, g.pw, g.sbh, g.sbh // 2 - 1),
+            probe_pane(img, c, label, "bar pane", g.bars_left, g.bars_top, g.bars_w, g.bars_h, 2),
+            probe_grid(img, c, label, "bar", g.bars_left + 1, g.bars_top + 1, grid_rows(g.bars_h)),
+            probe_buttons(img, c, g, label), probe_labels(img, c, g, label)], checks.check)
+        # Normalised (the read-outs show four values) within a minute.
+        s.await_screen("readouts", lambda img, c: probe_readout_rows(img, c, g, label), checks.check, 60)
 
 if __name__ == "__main__":
     sys.exit(checks.run(*[lambda w=w, h=h: check_screen(w, h) for w, h in SIZES]))

@@ -68,19 +68,13 @@ def open_ascii(s, run, path):
     """'i', the column dialog as it is, the file by its Windows path."""
     run.key("i")
     s.answer("ASCII File Parameters", "Return")
-    wid = s.wait_window("^ASCII File$")
-    time.sleep(0.5)
-    s.x.type("Z:" + path.replace("/", "\\"), window=wid)
-    s.answer("ASCII File", "Return")
+    run.type_into("ASCII File", "Z:" + path.replace("/", "\\"))
 
 
 def open_data_file(s, run, path):
     """'e', the data file by its Windows path; returns the caption told."""
     run.key("e")
-    wid = s.wait_window("^External File$")
-    time.sleep(0.5)
-    s.x.type("Z:" + path.replace("/", "\\"), window=wid)
-    s.answer("External File", "Return")
+    run.type_into("External File", "Z:" + path.replace("/", "\\"))
     told = wait_for(lambda: next((c for c in ("INFORMATION", "FILE ERROR")
                                   if s.windows(f"^{c}$")), None), 120, what="the outcome")
     s.answer(told, "Return")
@@ -104,13 +98,13 @@ def external_files(s, run):
     points = s.put_file("points.txt", "\r\n".join(lines) + "\r\n")
     open_ascii(s, run, points)
     s.answer("INFORMATION", "Return")
-    time.sleep(1.5)
-    cols = sorted({x for x, y in shot(s, "ascii-file").where(EXTERNAL)})
+    columns = lambda p: sorted({x for x, y in p.where(EXTERNAL)})
+    cols = columns(shot(s, "ascii-file", until=lambda p: len(columns(p)) >= 35))
     T.check(len(cols) >= 35 and all(b - a >= 5 for a, b in zip(cols, cols[1:])),
             f"ASCII file thinned: {len(cols)} single-pixel columns, 25 cm apart")
     run.key("i")                                     # shown: the same action removes it
-    time.sleep(1.5)
-    T.check(not shot(s, "ascii-removed").where(EXTERNAL), "removed: no external position left")
+    T.check(not shot(s, "ascii-removed", until=lambda p: not p.where(EXTERNAL)).where(EXTERNAL),
+            "removed: no external position left")
     open_ascii(s, run, s.put_file("nothing.txt", "no positions here\r\n"))
     s.answer("FILE ERROR", "Return")
     open_ascii(s, run, s.put_file("unicode.txt", "11.5167 48.1173\r\n".encode("utf-16")))
@@ -128,8 +122,7 @@ def external_files(s, run):
     earlier = s.put_file("earlier.P61", b"X$STARTED1" + b" " * 16 + b"\n" +
                          record_groups(lines, "G   0.00   0.000  05"))
     T.check(open_data_file(s, run, earlier) == "INFORMATION", "an earlier data file loads")
-    time.sleep(1.5)
-    p = shot(s, "external-data-file")
+    p = shot(s, "external-data-file", until=lambda p: len(p.where(EXTERNAL)) >= 20)
     green, c = p.where(EXTERNAL), p.cross()
     rows = sorted(y for x, y in green)
     # 2 m south of the cross; a parallel slopes a little on the UTM grid.
@@ -151,12 +144,11 @@ def walk():
         run = Survey(s, config={60: "0"}, sim_args=["--mode", "stream", "--seed", "3"], gps=gps,
                      avail_phys=500000)
         run.launch()
-        p = shot(s, "before-position")
+        p = shot(s, "before-position", until=lambda p: p.grid_columns())
         size = p.w - 3                                   # the map's extent, pane pixels 0..size
         spacing = 1.5 * size / 10
         T.check(not p.where(CROSS) and even(p.grid_columns(), spacing), "grid drawn before any position")
         gps.control("go")
-        time.sleep(2.5)
         p = shot(s, "first-position", until=lambda p: p.cross() is not None)
         centre = (size // 2, (p.h - 3) // 2)
         c = p.cross()
@@ -168,13 +160,14 @@ def walk():
 
         external_files(s, run)
 
-        run.create_file()
+        path = run.create_file()
         run.key("g")
         gps.control("speed 1")
-        time.sleep(12)
-        p = shot(s, "walking-east", until=lambda p: len(p.where(MARK)) > 5)
-        margin = int(0.15 * (p.w + 2))                   # default edge margin: 15 % of the pane
+        margin = int(0.15 * (size + 5))                  # default edge margin: 15 % of the pane
         step = size / 10                                 # 1 m a fix
+        # Walked far enough to have reached the edge margin.
+        p = shot(s, "walking-east", timeout=60, until=lambda p: len(p.where(MARK)) > 5 and p.cross()
+                 and p.cross()[0] >= size - margin - 20 - step - 2)
         c = p.cross()
         T.check(c is not None and size - margin - 20 - step - 2 <= c[0] <= size - margin + 1,
                 f"walking east: the cross {c} keeps to the edge margin ({size - margin})")
@@ -182,26 +175,23 @@ def walk():
         T.check(len(marks) >= 5 and marks[-1] <= c[0] + 3, f"the sensor's marks behind it on its row ({len(marks)} columns)")
 
         gps.control("speed 0")
-        time.sleep(2.5)
         run.key("space")
-        time.sleep(1.0)
-        before = shot(s, "paused")
+        run.await_text(path, b"$PAUSED")
+        shots = [shot(s, "paused")]                      # standing: two shots alike
+        before = shot(s, "paused", until=lambda p: shots.append(p) or shots[-1].px == shots[-2].px)
         run.key("t")
-        time.sleep(1.5)
         run.key("t")
-        time.sleep(2.0)
-        T.check(shot(s, "map-again").px == before.px, "Toggle View away and back: the same pixels")
+        T.check(shot(s, "map-again", until=lambda p: p.px == before.px).px == before.px,
+                "Toggle View away and back: the same pixels")
 
-        run.key("s")                                     # over an emptied field, key by key
-        s.type_keys_into_field(s.wait_window("^Enter Map Scale$"), [], "20", leave=None)
+        # over an emptied field, key by key
+        s.type_keys_into_field(s.open_dialog(run.main, "s", "Enter Map Scale"), [], "20", leave=None)
         s.answer("Enter Map Scale", "Return")
-        time.sleep(1.5)
-        p = shot(s, "scale-20")
+        p = shot(s, "scale-20", until=lambda p: even(p.grid_columns(), spacing / 2))
         T.check(p.cross() == before.cross(), f"new scale: the cross stays at {before.cross()} ({p.cross()})")
         T.check(even(p.grid_columns(), spacing / 2), "the grid at half the spacing")
 
         gps.control("fault hop on")
-        time.sleep(2.5)
         c = shot(s, "hop", until=lambda p: p.cross() != before.cross()).cross()
         T.check(c is not None and abs(c[0] - centre[0]) <= 2 and abs(c[1] - centre[1]) <= 2,
                 f"a hop off the pane on both axes re-centres ({c})")
@@ -209,17 +199,14 @@ def walk():
         config = s.path("KVTINI", "Q61MK2CX.INI")
         for scale, grid, want in (("100", "10", {67: b"10.000000", 68: b"100"}), ("", "0", {67: b"0.000000"})):
             before = open(config, "rb").read()
-            run.key("s")
-            wid = s.wait_window("^Enter Map Scale$")
-            time.sleep(0.5)
+            wid = s.open_dialog(run.main, "s", "Enter Map Scale")
             if scale:
                 s.type_keys_into_field(wid, [], scale)
             s.type_keys_into_field(wid, ["alt+g"], grid, leave=None)
             s.answer("Enter Map Scale", "Return")
             changed = changed_lines(before, open(config, "rb").read())
             T.check(changed == want, f"map scale {scale or 'kept'}, grid {grid} typed key by key: {want} ({changed})")
-        time.sleep(1.5)
-        T.check(not shot(s, "no-grid").grid_columns(), "grid interval 0: no grid")
+        T.check(not shot(s, "no-grid", until=lambda p: not p.grid_columns()).grid_columns(), "grid interval 0: no grid")
 
         before = open(config, "rb").read()
         for last, label in (("c", "options-cancelled"), ("o", "options-ok")):
@@ -227,10 +214,9 @@ def walk():
             time.sleep(1.0)
             for key in ["Tab"] * 5 + ["Right", last]:
                 run.key(key)
-            time.sleep(1.5)
-            p = shot(s, label)
-            c = p.cross()
-            arm = c and sum(1 for x, y in p.where(CROSS) if y == c[1])
+            arm_of = lambda p: p.cross() and sum(1 for x, y in p.where(CROSS) if y == p.cross()[1])
+            p = shot(s, label, until=lambda p: (arm_of(p) or 0) >= 17 if last == "c" else 0 < (arm_of(p) or 0) <= 9)
+            arm = arm_of(p)
             after = open(config, "rb").read()
             changed = changed_lines(before, after)
             if last == "c":
@@ -248,15 +234,11 @@ def setup_fields_by_keys(s, main, config):
     key on the main menu's dialogs: "-1" stays -1, and an offset the data
     file's column cannot hold is refused until one that fits is typed."""
     before = open(config, "rb").read()
-    s.key("s", window=main)
-    wid = s.wait_window("^Survey Setup$")
-    time.sleep(0.5)
+    wid = s.open_dialog(main, "s", "Survey Setup")
     s.type_keys_into_field(wid, ["alt+l", "shift+Tab"], "2.5")
     s.type_keys_into_field(wid, ["alt+t", "Tab"], "-1", leave=None)
     s.answer("Survey Setup", "Return")
-    s.key("y", window=main)
-    wid = s.wait_window("^System Setup$")
-    time.sleep(0.5)
+    wid = s.open_dialog(main, "y", "System Setup")
     s.type_keys_into_field(wid, ["alt+x"], "12345", leave="Return")
     s.answer("WARNING", "Return")
     s.type_keys_into_field(wid, ["alt+x"], "-1.5", leave=None)
@@ -285,7 +267,7 @@ def load_while_recording():
                 for i in range(1000000)]
         rows[2] = "P3 48.1173"
         big = s.put_file("big.txt", "\r\n".join(rows) + "\r\n")
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         open_ascii(s, run, big)
         start = time.monotonic()
         s.wait_window("^INFORMATION$", 180)

@@ -54,7 +54,7 @@ def gps_only_without_port():
         time.sleep(0.5)
         T.check(not s.windows("^(WARNING|PROGRAM STOP)$") and run.app.proc.poll() is None,
                 "gps only: no memory warning, the run goes on")
-        run.key("f")
+        run.open_file_dialog()
         s.answer("Create Data File", "Return")
         files = wait_for(lambda: s.find_files(r"\.GXY$"), 10, fail=False)
         h3 = read_records(files[0])[0][2] if files else b""
@@ -66,7 +66,7 @@ def exit_without_file():
     with Session("exit-no-file", screen="320x240") as s:
         run = Survey(s, sim_args=["--mode", "polled"])
         run.key("l")
-        time.sleep(1.0)
+        wait_for(lambda: run.sim.stats().get("probes") == "1", 20, what="the probe")
         # "&File" stays disabled while the instrument normalises.
         run.key("f")
         time.sleep(2.0)
@@ -81,19 +81,17 @@ def exit_with_file():
     with Session("exit-file", screen="320x240") as s:
         run = Survey(s, sim_args=["--mode", "polled"])
         run.launch()
-        run.key("f")
+        run.open_file_dialog()
         s.answer("Create Data File", "Escape")
-        time.sleep(1.0)
         T.check(not run.data_files(), "stand-by: a cancelled Create Data File makes no file")
         path = run.create_file()
         run.exit_run(answer="n")
-        time.sleep(1.0)
-        T.check(not run.exited(1), "stand-by: No keeps the program")
+        T.check(not run.exited(2), "stand-by: No keeps the program")
         # The run goes on: Go and Pause still work on the same file.
         run.key("g")
-        time.sleep(2.0)
+        run.await_text(path, b"$STARTED")
         run.key("space")
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         run.exit_run()
         events = lambda: [event_text(r) for r in read_records(path)[0] if event_text(r)]
         texts = wait_for(lambda: len(events()) >= 4 and events(), 20, 0.2, fail=False) or events()

@@ -8,7 +8,6 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 
 from qorharness import Checks, Session, Survey, event_text, is_reading, read_records, wait_for
 
@@ -55,7 +54,7 @@ def file_errors():
             mount(folder, "-t", "tmpfs", "-o", "ro,size=16k", "tmpfs")
             mounts.append(folder)
             run.launch()
-            run.key("f")
+            run.open_file_dialog()
             s.answer("Create Data File", "Return")
             file_error(s, "Cannot create data file")
             T.check(not run.data_files(), "read-only folder: no data file")
@@ -77,8 +76,8 @@ def file_errors():
 
             os.remove(os.path.join(folder, "filler"))
             run.key("g")
-            time.sleep(2.0)
-            wait_for(lambda: is_reading(read_records(path)[0][-1]), 30, 0.2, fail=False)
+            wait_for(lambda: open(path, "rb").read().count(b"$STARTED") == 2
+                     and is_reading(read_records(path)[0][-1]), 30, 0.2, fail=False)
             run.key("space")
             wait_for(lambda: b"$PAUSED" in open(path, "rb").read(), 30, 0.2, fail=False)
             texts, records = check_whole(path, "room again")

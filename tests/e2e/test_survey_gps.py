@@ -35,7 +35,7 @@ def replay():
         run.launch()
         path = run.create_file()
         run.key("g")
-        wait_for(lambda: b"$STARTED" in open(path, "rb").read(), 10, 0.05, "recording")
+        run.await_text(path, b"$STARTED")
         for line in lines:
             gps.write(line)
             time.sleep(0.15)
@@ -44,7 +44,7 @@ def replay():
         wait_for(lambda: sum("GGA" in g[1] for g in gps_groups(read_records(path)[0])) >= gga, 30, 0.2,
                  fail=False)
         run.key("space")
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         run.exit_run()
         records = read_records(path)[0]
     found = gps_groups(records)
@@ -68,6 +68,12 @@ def dot_colours(s, label):
     return {(0, 255, 0): "green", (255, 0, 0): "red"}.get(seen.pop()) if len(seen) == 1 else seen
 
 
+def dot_becomes(s, label, want):
+    """want once the dot shows it (it is drawn after the fix is recorded),
+    else what it shows after 20 s."""
+    return want if wait_for(lambda: dot_colours(s, label) == want, 20, 0.5, fail=False) else dot_colours(s, label)
+
+
 def replayed_profiles(s, run):
     """The profiles come back from the data file as live drawing left them:
     after a comment and after Toggle View to the map and back. (Live
@@ -75,17 +81,17 @@ def replayed_profiles(s, run):
     pens' edges and which line lies on top may differ.)"""
     live = Pane(s.screenshot("profiles-live"))
     T.check(len(live.where((255, 255, 255))) < live.w * live.h * 0.98, "profiles drawn while recording")
+    def differing(label):      # once the pane has settled: [] if it matches
+        diff = lambda: live.unmatched_lines(Pane(s.screenshot(label)))
+        return [] if wait_for(lambda: not diff(), 10, 0.5, fail=False) else diff()
     run.key("c")
     run.type_into("Enter Comment", "replay")
-    time.sleep(1.0)
-    diff = live.unmatched_lines(Pane(s.screenshot("profiles-after-comment")))
-    T.check(not diff, f"after a comment the same profiles ({len(diff)} pixels differ: {diff[:5]})")
+    left = differing("profiles-after-comment")
+    T.check(not left, f"after a comment the same profiles ({len(left)} pixels differ: {left[:5]})")
     run.key("t")
-    time.sleep(1.5)
     run.key("t")
-    time.sleep(1.5)
-    diff = live.unmatched_lines(Pane(s.screenshot("profiles-after-toggle")))
-    T.check(not diff, f"after Toggle View and back the same profiles ({len(diff)} pixels differ: {diff[:5]})")
+    left = differing("profiles-after-toggle")
+    T.check(not left, f"after Toggle View and back the same profiles ({len(left)} pixels differ: {left[:5]})")
 
 
 # Logging-window key (a tuple: through the popup menu), dialog, keys in it,
@@ -102,13 +108,11 @@ def entry_dialogs_by_keys(s, run):
     """The logging window's entry dialogs by keys: Escape keeps every byte
     of the configuration file, Return changes exactly the lines edited;
     the profiles come back on the new scale."""
-    config = s.path("KVTINI", "Q61MK2CX.INI")
-    for key, caption, keys, want in ENTRY_BY_KEYS:
-        changed = s.config_edits_by_keys(run.main, key, caption, keys, config)
-        T.check(changed == want, f"{caption} by keys: Escape keeps the file, Return changes {want} ({changed})")
-    pane = Pane(s.screenshot("profiles-new-scale"))
-    drawn = sum(1 for row in pane.px for p in row if p not in ((255, 255, 255), (192, 192, 192), (0, 0, 0)))
-    T.check(drawn > 500, f"the profiles replayed on the new scale ({drawn} line pixels)")
+    s.check_config_edits(T.check, run.main, ENTRY_BY_KEYS, s.path("KVTINI", "Q61MK2CX.INI"))
+    drawn, bare = [], ((255, 255, 255), (192, 192, 192), (0, 0, 0))
+    pixels = lambda: sum(1 for row in Pane(s.screenshot("profiles-new-scale")).px for c in row if c not in bare)
+    wait_for(lambda: drawn.append(pixels()) or drawn[-1] > 500, 10, 0.5, fail=False)
+    T.check(drawn[-1] > 500, f"the profiles replayed on the new scale ({drawn[-1]} line pixels)")
 
 
 def simulated_walk():
@@ -118,20 +122,18 @@ def simulated_walk():
         run = Survey(s, config={36: "200", 38: "0", 40: "2"}, sim_args=["--mode", "stream", "--seed", "6"],
                      gps=gps)
         run.launch()
-        T.check(dot_colours(s, "fix-meets-mask") == "green", "DGPS meets the mask: green dot")
+        T.check(dot_becomes(s, "fix-meets-mask", "green") == "green", "DGPS meets the mask: green dot")
         path = run.create_file()
         run.key("t")                        # the profiles, drawn live while recording
         run.key("g")
         groups = lambda: gps_groups(read_records(path)[0])
-        time.sleep(8)
         wait_for(lambda: len(groups()) > 45, 60, 0.5, fail=False)   # a busy machine records late
         run.key("space")
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         replayed_profiles(s, run)
         entry_dialogs_by_keys(s, run)
         gps.control("fault nofix on")
-        time.sleep(2.5)
-        T.check(dot_colours(s, "no-fix") == "red", "no fix: red dot")
+        T.check(dot_becomes(s, "no-fix", "red") == "red", "no fix: red dot")
         run.exit_run()
         records = read_records(path)[0]
         raw = open(gps.raw_log, "rb").read()
@@ -180,10 +182,9 @@ def label_records():
         run.launch()
         path = run.create_file()
         run.key("g")
-        time.sleep(5)
         wait_for(lambda: len(gps_groups(read_records(path)[0])) >= 8, 60, 0.5, fail=False)
         run.key("space")
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         run.exit_run()
         records = read_records(path)[0]
         sent = [line for _, line in gps.lines()]
@@ -216,41 +217,43 @@ def map_after_go_then_type0():
         run.launch()
         path = run.create_file()
         run.key("g")
-        wait_for(lambda: b"$STARTED" in open(path, "rb").read(), 10, 0.05, "recording")
+        run.await_text(path, b"$STARTED")
         for k in range(3):
             gps.write(gga(k, 7.0 + 0.001 * k))
             time.sleep(1.2)
-        dots = [dot_colours(s, "dot-gga")]
+        wait_for(lambda: len(gps_groups(read_records(path)[0])) == 3, 20, 0.2, "three fixes")
+        dots = [dot_becomes(s, "dot-gga", "green")]
         run.key("space")
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         late = gga(9, 7.004)
         gps.write(late[:20])
-        time.sleep(0.3)
+        wait_for(lambda: not gps.unread(), 10, 0.05, "the sentence's start read")
         run.key("g")
-        wait_for(lambda: open(path, "rb").read().count(b"$STARTED") == 2, 10, 0.05, "recording again")
+        run.await_text(path, b"$STARTED", 2)
         gps.write(late[20:])
-        time.sleep(1.5)
+        wait_for(lambda: not gps.unread(), 10, 0.05, "the sentence's end read")
         live = Pane(s.screenshot("map-live"))
-        for key in ("space", "t", "t"):
-            run.key(key)
-            time.sleep(1.5)
-        rebuilt = Pane(s.screenshot("map-rebuilt"))
+        run.key("space")
+        run.await_text(path, b"$PAUSED", 2)
+        run.key("t")
+        run.key("t")
+        rebuilt = wait_for(lambda: (lambda p: not live.differences(p) and p)(Pane(s.screenshot("map-rebuilt"))),
+                           10, 0.5, fail=False) or Pane(s.screenshot("map-rebuilt"))
         run.exit_run()
-        s.key("g", window=s.wait_window("^QOR$"))
-        s.key("alt+n", "Home", window=s.wait_window("^GPS Port Setup$"))
+        s.key("alt+n", "Home", window=s.open_dialog(s.wait_dialog("QOR"), "g", "GPS Port Setup"))
         s.answer("GPS Port Setup", "Return")
         run.launch()
         for k in range(3):
             gps.write(gga(k, 7.0) + nmea("GPGSA,A,3,04,05,09,12,,,,,,,,,6.5,0.9,1.5"))
             time.sleep(1.2)
-        dots.append(dot_colours(s, "dot-gga-gsa"))
+        dots.append(dot_becomes(s, "dot-gga-gsa", "red"))
         run.key("x")
         records = read_records(path)[0]
     marks = sum(1 for row in rebuilt.px for p in row if p not in ((255, 255, 255), (192, 192, 192)))
     diff = live.differences(rebuilt)
     T.check(marks > 20 and not diff, f"the map as drawn = as rebuilt ({marks} pixels, {len(diff)} differ: {diff[:5]})")
-    T.check([g[1] + "\r\n" for g in gps_groups(records)] == [gga(k, 7.0 + 0.001 * k) for k in range(3)],
-            "the sentence begun before Go is not recorded")
+    found = [g[1] + "\r\n" for g in gps_groups(records)]
+    T.check(found == [gga(k, 7.0 + 0.001 * k) for k in range(3)], f"the sentence begun before Go is not recorded {found}")
     T.check(dots == ["green", "red"], f"type 1 HDOP 0.9, then type 0 with PDOP 6.5: dots {dots}")
 
 

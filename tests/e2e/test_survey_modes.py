@@ -47,7 +47,7 @@ def manual_with_null():
             time.sleep(0.6)
             press_trigger(run)
         run.key("space")
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         run.exit_run()
         records, frames = read_records(path)[0], run.sim.frames()
     header = [float(r[1:10]) for r in records[3:7]]
@@ -71,15 +71,23 @@ def manual_with_null():
             "manual: the first marked frame of each press is recorded")
 
 
+def go(run, path, times):
+    """Go in Wheel mode, until the switch (a 'W' probe) is answered and recording."""
+    probes = int(run.sim.stats().get("probes", "0"))
+    run.key("g")
+    wait_for(lambda: int(run.sim.stats().get("probes", "0")) > probes, 20, 0.1, "the switch to Wheel mode")
+    run.await_text(path, b"$STARTED", times)
+
+
 def wheel():
     with Session("modes-wheel", screen="320x240") as s:
         run = Survey(s, {47: "1"}, ["--mode", "polled", "--seed", "9", "--wheel-rate", "5"])
         run.launch()
         path = run.create_file()
-        run.key("g")
-        time.sleep(5.0)
+        go(run, path, 1)
+        wait_for(lambda: len((recordings(read_records(path)[0])[0] or [[]])[0]) >= 10, 30, 0.2, fail=False)
         run.key("space")
-        time.sleep(2.0)
+        run.await_text(path, b"$PAUSED")
         # Back in stand-by the instrument is polled again.
         before = len(run.sim.frames())
         T.check(wait_for(lambda: len(run.sim.frames()) - before >= 15, 30, fail=False),
@@ -97,8 +105,7 @@ def wheel():
         # The instrument falls silent in Wheel mode: the probe at the next
         # Pause goes unanswered. (Ignoring probes while still sending frames
         # would not do: a frame's bytes may hold the "O", "K" of an answer.)
-        run.key("g")
-        time.sleep(2.0)
+        go(run, path, 2)
         run.sim.control("silent-forever")
         run.key("space")
         s.answer("Confirm Exit", "n", timeout=40)
@@ -111,8 +118,7 @@ def wheel():
         requests = int(run.sim.stats().get("requests", "0"))
         T.check(wait_for(lambda: int(run.sim.stats().get("requests", "0")) > requests, 30, fail=False),
                 "wheel: after No the instrument is polled in stand-by")
-        run.key("g")
-        time.sleep(3.0)
+        go(run, path, 3)
         run.key("space")
         wait_for(lambda: events(path)[-1:] == ["$PAUSED    "] and len(events(path)) == 6, 20, fail=False)
         run.exit_run()
@@ -132,7 +138,7 @@ def soft_marker():
         run.hold("5", 60, until=lambda: so_far().count(b"M") >= 2)
         wait_for(lambda: so_far().endswith(b"MT"), 60, 0.2, fail=False)
         run.key("a")                      # any other key pauses
-        time.sleep(1.0)
+        run.await_text(path, b"$PAUSED")
         run.exit_run()
         T.check(events(path)[:2] == ["$STARTED0  ", "$PAUSED    "], "marker: the digit did not pause")
         letters = b"".join(r[:1] for r in recordings(read_records(path)[0])[0][0])

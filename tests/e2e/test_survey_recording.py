@@ -54,7 +54,8 @@ def check_stream_ticks(runs, frames):
     """Record tick minus the frame's arrival (both milliseconds of clocks
     that advance together) is never well below its usual value: a stamp
     taken from the frame before would be early by 100 ms, by 400 ms after
-    the gaps. A busy machine can only make stamps late."""
+    the gaps, 300 ms more than the others. A busy machine can only make
+    stamps late, and by up to 200 ms more for most of them than for one."""
     by_body = {}
     for _, us, body in frames:
         by_body.setdefault(body[:10], []).append(us // 1000)
@@ -65,7 +66,7 @@ def check_stream_ticks(runs, frames):
             if len(arrivals) == 1:
                 offsets.append(int(r[16:26]) - arrivals[0])
     usual = sorted(offsets)[len(offsets) // 2] if offsets else 0
-    early = [o - usual for o in offsets if o < usual - 80]
+    early = [o - usual for o in offsets if o < usual - 200]
     T.check(len(offsets) >= 20 and not early,
             f"streamed: each reading carries its own frame's time ({len(offsets)} readings, early by {early} ms)")
 
@@ -90,8 +91,11 @@ def entries(run, path):
     run.key("l")
     run.type_into("New Line", "")
     want = b"C" + b"S*" + b"LBAZOOOO*" * 2
-    wait_for(lambda: b"".join(r[:1] for r in read_records(path)[0][start:]) == want, 15, 0.2, fail=False)
-    tail = read_records(path)[0][start:]
+    # A machine too busy to poll for half a second makes the program note
+    # a connection break; that record may come anywhere.
+    entered = lambda: [r for r in read_records(path)[0][start:] if not r.startswith(b"X$CONN BREAK")]
+    wait_for(lambda: b"".join(r[:1] for r in entered()) == want, 15, 0.2, fail=False)
+    tail = entered()
     tags = b"".join(r[:1] for r in tail)
     T.check(tags == want, f"entries: record order {tags!r}")
     if len(tail) < 21:
@@ -138,7 +142,7 @@ def survey(mode):
         run = Survey(s, sim_args=["--mode", mode, "--seed", "5"])
         run.launch()
         path = create_file(run, mode)
-        for _ in range(2):
+        for n in (1, 2):
             run.key("g")
             for _ in range(3):
                 time.sleep(1.0)
@@ -147,7 +151,7 @@ def survey(mode):
             # Enough readings however slowly a busy machine takes them.
             wait_for(lambda: len((recordings(read_records(path)[0])[0] or [[]])[-1]) >= 12, 60, 0.2, fail=False)
             run.key("space")              # pause key setting 0: any key
-            time.sleep(1.0)
+            run.await_text(path, b"$PAUSED", n)
         if mode == "polled":
             entries(run, path)
         run.exit_run()
