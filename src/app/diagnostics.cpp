@@ -3,7 +3,6 @@
 // with the run by design, one CSV line a period.
 #include "app/diagnostics.h"
 #include "gps/gps_state.h"
-#include "gps/map_view.h"
 #include "platform/ce_compat.h"
 
 #include <psapi.h>
@@ -24,6 +23,7 @@ struct DiagnosticsState {
     // Map updates since the last line.
     long MapUpdates;
     double MapTotalUs, MapMaxUs;
+    long TrackEntries;
 };
 DiagnosticsState Diag;
 
@@ -148,13 +148,17 @@ void DiagnosticsTick()
                   (unsigned long)now, (unsigned long)(memory.WorkingSetSize / 1024), gdi, user,
                   (unsigned long)handles, Diag.MapUpdates,
                   Diag.MapUpdates ? Diag.MapTotalUs / Diag.MapUpdates : 0.0, Diag.MapMaxUs,
-                  (long)GpsLog.StoreCount, (long)Map.Track.Count);
+                  (long)GpsLog.StoreCount, Diag.TrackEntries);
     AppendLine(line);
     Diag.MapUpdates = 0;
     Diag.MapTotalUs = Diag.MapMaxUs = 0;
 }
 
-MapUpdateTiming::MapUpdateTiming() { QueryPerformanceCounter(&Start); }
+MapUpdateTiming::MapUpdateTiming(long trackEntries)
+{
+    Diag.TrackEntries = trackEntries;
+    QueryPerformanceCounter(&Start);
+}
 
 MapUpdateTiming::~MapUpdateTiming()
 {

@@ -8,10 +8,11 @@
 // Called on every watchdog tick; writes a line when a period has passed.
 void DiagnosticsTick();
 
-// Times one map update (scope of the object) for the next line.
+// Times one map update (scope of the object) for the next line, which
+// also gives the track's entries as the map last told them.
 class MapUpdateTiming {
 public:
-    MapUpdateTiming();
+    explicit MapUpdateTiming(long trackEntries);
     ~MapUpdateTiming();
 
 private:

@@ -293,7 +293,7 @@ void SetupMapGrid() { Map.GridInterval = Settings.MapGridInterval; }
 void UpdateMap(HWND pane, int32_t fileState, double antennaNorthing, double antennaEasting,
                double sensorNorthing, double sensorEasting)
 {
-    const MapUpdateTiming timing;
+    const MapUpdateTiming timing((long)Map.Track.Count);
     HDC hdc = GetDC(pane);
     Map.AntennaNorthing = antennaNorthing;
     Map.AntennaEasting = antennaEasting;
