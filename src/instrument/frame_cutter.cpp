@@ -80,6 +80,9 @@ FrameCutOutcome AppendFrameByte(FrameCutter* cutter, Em61Mk2ReaderKind kind, uns
         cutter->Count -= 1;
         cutter->Fence = cutter->Count;
     }
+    // A frame end was found, so the misses before it were splices inside
+    // that frame, not a reference that moved.
+    if (cutter->ReferenceMisses < kTrustedMisses) cutter->ReferenceMisses = 0;
     return CUT_REFUSED;
 }
 

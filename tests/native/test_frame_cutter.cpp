@@ -143,6 +143,15 @@ void TestMovedReference()
     Cut(READER_STREAM, stream, &c, &records);
     CHECK_EQ(records.size(), 3u);
     CHECK(records.size() == 3 && records[0][12] == 4 && records[2][12] == 6);
+
+    // Misses count only in a row: a refused frame between them is a frame
+    // end, and splices on a garbled line must not add up to the giving way.
+    FrameCutter g;
+    g.ReferenceLevel = 1000;
+    records.clear();
+    Cut(READER_STREAM, WireFrame('T') + WireFrame('T') + WireFrame('Z') + WireFrame('T') + WireFrame('T'), &g,
+        &records);
+    CHECK_EQ(records.size(), 0u);
 }
 
 // Polled and stream readers hold at most 180 bytes, the wheel reader 181:
