@@ -31,7 +31,7 @@ bool ReferenceFits(const unsigned char* record, float level)
 
 // Candidate ends in a row refused by the reference check before the check
 // is given up for the rest of the reader's life.
-const int32_t kTrustedMisses = 3;
+const int32_t kTrustedMisses = 8;
 
 } // namespace
 

@@ -27,7 +27,7 @@ enum FrameCutOutcome {
 // - once the reference level is known, the record's reference word must be
 //   within a factor of 1.5 of it. A working instrument's reference drifts by
 //   a few per cent; two bytes of channel data rarely land in that band.
-//   Three such refusals in a row end the check: the level itself has moved.
+//   Eight such refusals in a row end the check: the level itself has moved.
 struct FrameCutter {
     unsigned char Buffer[FRAME_CUTTER_SIZE];
     int32_t Count = 0;

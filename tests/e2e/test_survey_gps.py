@@ -228,6 +228,10 @@ def map_after_go_then_type0():
         late = gga(9, 7.004)
         gps.write(late[:20])
         wait_for(lambda: not gps.unread(), 10, 0.05, "the sentence's start read")
+        # The reader's read returns, and takes its time, once the line has
+        # been quiet for 10 ms: Go must come after that, not merely after
+        # the driver took the bytes off the terminal.
+        time.sleep(0.5)
         run.key("g")
         run.await_text(path, b"$STARTED", 2)
         gps.write(late[20:])

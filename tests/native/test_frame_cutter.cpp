@@ -132,17 +132,17 @@ void TestSplicedRecords()
 }
 
 // A reference that has really moved stops only the first frames off the
-// old level; from the fourth on every frame is handed over again.
+// old level; from the ninth on every frame is handed over again.
 void TestMovedReference()
 {
     FrameCutter c;
     c.ReferenceLevel = 1000;   // the frames carry 3000
     std::vector<Bytes> records;
     Bytes stream;
-    for (unsigned char tag = 1; tag <= 6; ++tag) stream = stream + WireFrame('T', tag);
+    for (unsigned char tag = 1; tag <= 11; ++tag) stream = stream + WireFrame('T', tag);
     Cut(READER_STREAM, stream, &c, &records);
     CHECK_EQ(records.size(), 3u);
-    CHECK(records.size() == 3 && records[0][12] == 4 && records[2][12] == 6);
+    CHECK(records.size() == 3 && records[0][12] == 9 && records[2][12] == 11);
 
     // Misses count only in a row: a refused frame between them is a frame
     // end, and splices on a garbled line must not add up to the giving way.
