@@ -1,9 +1,8 @@
-// GPS ports that end. A run's totals "$F" and "$P" stay the data file's
-// last records when the reader hands a sentence over while the teardown
-// closes its port, also when that sentence would fill the position store:
-// the reader waits on a pipe whose other end is the "port" the teardown
-// closes. Monitor GPS's reader on a port whose reads fail at once waits
-// instead of spinning.
+// The end of a run with GPS: the totals "$F" and "$P" are the data file's
+// last records, also when the reader hands a sentence over while the
+// teardown closes its port, and when that sentence would fill the position
+// store. The reader's last sentence is made to arrive exactly then: it
+// waits on a pipe whose other end is the "port" the teardown closes.
 #include <windows.h>
 
 #include <cstdio>
@@ -17,7 +16,6 @@
 #include "gps/gps_fix.h"
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
-#include "gps/monitor_gps.h"
 #include "gps/nmea_sentence.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
@@ -125,28 +123,6 @@ void StopWithSentencePending(const wchar_t* path, bool fillsStore)
     CHECK_STR(tags, "@|#|#|!|X$F      1|X$P      1|");
 }
 
-// Watched for a second: a spinning reader takes a good part of a core in
-// its own calls, one that backs off sleeps nearly all the time, however
-// busy the machine.
-void MonitorOnFailingPort()
-{
-    HANDLE farEnd, port;
-    CHECK(CreatePipe(&port, &farEnd, nullptr, 0));
-    CloseHandle(farEnd); // every read of the port now fails at once
-    hGpsPort = port;
-    HANDLE reader = CreateThread(nullptr, 0, GpsMonitorReaderThread, nullptr, 0, nullptr);
-    Sleep(1000);
-    FILETIME created, ended, kernel, user;
-    CHECK(GetThreadTimes(reader, &created, &ended, &kernel, &user)); // gone once it ends
-    hGpsPort = INVALID_HANDLE_VALUE;
-    CHECK_EQ(WaitForSingleObject(reader, 10000), WAIT_OBJECT_0);
-    const double cpuMs = ((double)kernel.dwLowDateTime + user.dwLowDateTime) / 1e4;
-    std::printf("Monitor GPS reader on a failing port: %.1f ms of CPU in a second\n", cpuMs);
-    CHECK(cpuMs < 100);
-    CloseHandle(reader);
-    CloseHandle(port);
-}
-
 } // namespace
 
 int main()
@@ -165,12 +141,11 @@ int main()
     InitGpsSentenceSet(Settings.GpsType);
     StopWithSentencePending(L"teardown-1.dat", false);
     StopWithSentencePending(L"teardown-2.dat", true);
-    MonitorOnFailingPort();
     DeleteFileW(L"teardown-1.dat");
     DeleteFileW(L"teardown-2.dat");
     UnhookWindowsHookEx(BoxHook);
     DestroyWindow(main);
     App.KeepAliveRunning = 0;
     RemoveConfigFile();
-    return TestSummary("test_gps_port_ends");
+    return TestSummary("test_run_teardown");
 }
