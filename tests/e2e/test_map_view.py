@@ -59,6 +59,15 @@ def shot(s, label, until=None, timeout=30):
     return p or MapPane(s.screenshot(label))
 
 
+def covered(s, label):
+    """The map pane is not on screen: a window lies over it."""
+    try:
+        MapPane(s.screenshot(label))
+        return False
+    except ValueError:
+        return True
+
+
 def even(columns, spacing):
     steps = [b - a for a, b in zip(columns, columns[1:])]
     return bool(steps) and all(abs(d - spacing) <= 1 for d in steps)
@@ -211,7 +220,7 @@ def walk():
         before = open(config, "rb").read()
         for last, label in (("c", "options-cancelled"), ("o", "options-ok")):
             run.key("a")
-            time.sleep(1.0)
+            wait_for(lambda: covered(s, "options-open"), 30, 0.25, "Map Options over the map")
             for key in ["Tab"] * 5 + ["Right", last]:
                 run.key(key)
             arm_of = lambda p: p.cross() and sum(1 for x, y in p.where(CROSS) if y == p.cross()[1])
