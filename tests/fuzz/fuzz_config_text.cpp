@@ -3,8 +3,8 @@
 // saves it, it is accepted again and written back the same, so no save
 // ever turns good settings into a file the next start resets.
 // Sources: settings/config_text.cpp settings/settings.cpp settings/entry_rules.cpp
-#include "settings/config_text.h"
 #include "settings/settings.h"
+#include "../support/config_lines.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,30 +13,14 @@
 
 namespace {
 
-struct Bytes {
-    const char* Data;
-    size_t Size, At;
-};
-
-int NextLine(void* source, char* buffer)
-{
-    Bytes& b = *static_cast<Bytes*>(source);
-    size_t used = 0;
-    const int n = TakeConfigLine(b.Data + b.At, b.Size - b.At, &used, buffer);
-    b.At += used;
-    return n;
-}
-
-void NoDerivedValues(int) {}
-
 // Reads a whole file; 0 when its version line differs or a value fails.
 int Load(const std::string& file)
 {
-    Bytes b{file.data(), file.size(), 0};
+    ConfigBytes b{file.data(), file.size(), 0};
     char version[CONFIG_LINE_CHARS];
-    NextLine(&b, version);
+    NextConfigLine(&b, version);
     if (std::strcmp(version, ConfigVersion) != 0) return 0;
-    return ReadConfigLines(NextLine, &b, NoDerivedValues);
+    return ReadConfigLines(NextConfigLine, &b, NoDerivedValues);
 }
 
 } // namespace

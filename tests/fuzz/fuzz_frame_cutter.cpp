@@ -7,6 +7,7 @@
 // bursts of any size.
 // Sources: instrument/frame_cutter.cpp instrument/em61mk2_reader_loop.cpp instrument/acq.cpp
 #include "instrument/frame_cutter.h"
+#include "../support/read_splits.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -84,13 +85,6 @@ void CheckNeverSent(Em61Mk2ReaderKind kind, const Line& line)
     }
 }
 
-} // namespace
-
-// ---- bursts against bytes -------------------------------------------------
-#include "../support/read_splits.h"
-
-namespace {
-
 // Reads of sizes from the first byte, with time-outs among them.
 void CheckBurstsAgainstBytes(const uint8_t* data, size_t size)
 {
@@ -104,7 +98,6 @@ void CheckBurstsAgainstBytes(const uint8_t* data, size_t size)
 }
 
 } // namespace
-// ---- end of bursts against bytes ------------------------------------------
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

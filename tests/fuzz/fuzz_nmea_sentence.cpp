@@ -8,13 +8,11 @@
 #include "gps/fix_readouts.h"
 #include "gps/label_exchange.h"
 #include "gps/nmea_sentence.h"
+#include "../support/read_splits.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-
-// ---- bursts against bytes -------------------------------------------------
-#include "../support/read_splits.h"
 
 namespace {
 
@@ -30,7 +28,6 @@ void CheckBurstsAgainstBytes(const uint8_t* data, size_t size)
 }
 
 } // namespace
-// ---- end of bursts against bytes ------------------------------------------
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -51,31 +52,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     unsigned char frame[16] = {};
     in.ConsumeData(frame, sizeof frame);
 
-    FormatConfigRecord(out.Rec, i1, i2, i3, i1 ^ i2, i2 ^ i3);
-    Check(out.Rec, out.Guard);
-    FormatFileNameRecord(out.Rec, t1.c_str(), d1);
-    Check(out.Rec, out.Guard);
-    GpsOptionValues v = {f1, f2, i1, i2, i3, i1 & 15, i2, i3, i1 ^ i3, i2 & 1, i3 & 1};
-    FormatGpsOptionsRecord(out.Rec, v);
-    Check(out.Rec, out.Guard);
-    FormatOffsetRecord(out.Rec, f1, i1 & 1, f2);
-    Check(out.Rec, out.Guard);
-    FormatLineRecord(out.Rec, t2.c_str());
-    Check(out.Rec, out.Guard);
-    FormatBeginStationRecord(out.Rec, d2);
-    Check(out.Rec, out.Guard);
-    FormatDirectionRecord(out.Rec, i1, d1);
-    Check(out.Rec, out.Guard);
-    FormatDateRecord(out.Rec, i1, i2, i3, i1, i2, i3);
-    Check(out.Rec, out.Guard);
-    FormatTimeRecord(out.Rec, i1, i2, i3, i1, tick);
-    Check(out.Rec, out.Guard);
-    FormatStationRecord(out.Rec, d2, tick);
-    Check(out.Rec, out.Guard);
-    FormatTextRecord(out.Rec, (char)i1, t1.c_str(), tick);
-    Check(out.Rec, out.Guard);
-    FormatReadingRecord(out.Rec, frame, tick);
-    Check(out.Rec, out.Guard);
+    const GpsOptionValues v = {f1, f2, i1, i2, i3, i1 & 15, i2, i3, i1 ^ i3, i2 & 1, i3 & 1};
+    const std::function<void(char*)> builders[] = {
+        [&](char* r) { FormatConfigRecord(r, i1, i2, i3, i1 ^ i2, i2 ^ i3); },
+        [&](char* r) { FormatFileNameRecord(r, t1.c_str(), d1); },
+        [&](char* r) { FormatGpsOptionsRecord(r, v); },
+        [&](char* r) { FormatOffsetRecord(r, f1, i1 & 1, f2); },
+        [&](char* r) { FormatLineRecord(r, t2.c_str()); },
+        [&](char* r) { FormatBeginStationRecord(r, d2); },
+        [&](char* r) { FormatDirectionRecord(r, i1, d1); },
+        [&](char* r) { FormatDateRecord(r, i1, i2, i3, i1, i2, i3); },
+        [&](char* r) { FormatTimeRecord(r, i1, i2, i3, i1, tick); },
+        [&](char* r) { FormatStationRecord(r, d2, tick); },
+        [&](char* r) { FormatTextRecord(r, (char)i1, t1.c_str(), tick); },
+        [&](char* r) { FormatReadingRecord(r, frame, tick); },
+    };
+    for (const auto& build : builders) {
+        build(out.Rec);
+        Check(out.Rec, out.Guard);
+    }
     char group[12][RecordBufferBytes];
     const int n = FormatGpsRecordGroup(group, 12, t1.substr(0, 255).c_str(), (char)i1, (char)i2,
                                        (char)i3, (char)i1, i2 & 1, i3, tick);

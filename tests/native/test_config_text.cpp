@@ -2,27 +2,11 @@
 // so that a file the reader accepts is saved as one the next start accepts.
 #include <string>
 
-#include "settings/config_text.h"
+#include "config_lines.h"
 #include "settings/settings.h"
 #include "test_check.h"
 
 namespace {
-
-struct Bytes {
-    std::string Text;
-    size_t At;
-};
-
-int NextLine(void* source, char* buffer)
-{
-    Bytes& b = *static_cast<Bytes*>(source);
-    size_t used = 0;
-    const int n = TakeConfigLine(b.Text.data() + b.At, b.Text.size() - b.At, &used, buffer);
-    b.At += used;
-    return n;
-}
-
-void NoDerivedValues(int) {}
 
 const SettingsRecord Defaults = Settings;
 
@@ -35,8 +19,8 @@ int LoadWith(int number, const char* text)
     size_t at = 0;
     for (int n = 1; n < number; ++n) at = file.find("\r\n", at) + 2;
     file.replace(at, file.find("\r\n", at) - at, text);
-    Bytes b{file, file.find("\r\n") + 2};
-    return ReadConfigLines(NextLine, &b, NoDerivedValues);
+    ConfigBytes b{file.data(), file.size(), file.find("\r\n") + 2};
+    return ReadConfigLines(NextConfigLine, &b, NoDerivedValues);
 }
 
 void TestValuesJudgedAsSaved()
@@ -52,8 +36,8 @@ void TestValuesJudgedAsSaved()
     // A double too long for a line keeps what reading a saved line keeps.
     CHECK(LoadWith(48, "1e300"));
     const std::string saved = ConfigFileText();
-    Bytes b{saved, saved.find("\r\n") + 2};
-    CHECK(ReadConfigLines(NextLine, &b, NoDerivedValues));
+    ConfigBytes b{saved.data(), saved.size(), saved.find("\r\n") + 2};
+    CHECK(ReadConfigLines(NextConfigLine, &b, NoDerivedValues));
     CHECK(ConfigFileText() == saved);
 }
 

@@ -39,14 +39,12 @@ void TestProposal()
     CHECK_STR(dir.Asked[0], "Storage\\DATAQOR61MK2\\120408A.P61");
 
     // A taken: B, asked in letter order.
-    dir = Directory();
-    dir.Files = {"Storage\\DATAQOR61MK2\\120408A.P61", "Storage\\DATAQOR61MK2\\120408C.P61"};
+    dir = {{"Storage\\DATAQOR61MK2\\120408A.P61", "Storage\\DATAQOR61MK2\\120408C.P61"}, {}};
     CHECK_EQ(ProposeDataFileName(name, 260, Prefix, L"120408", L".P61", IsTaken, &dir), L'B');
     CHECK_EQ(dir.Asked.size(), 2u);
 
     // A GPS-only file of the same hour does not take the letter.
-    dir = Directory();
-    dir.Files = {"Storage\\DATAQOR61MK2\\120408A.P61"};
+    dir = {{"Storage\\DATAQOR61MK2\\120408A.P61"}, {}};
     CHECK_EQ(ProposeDataFileName(name, 260, Prefix, L"120408", L".GXY", IsTaken, &dir), L'A');
 
     // All 26 taken: the whole path of the Z candidate.

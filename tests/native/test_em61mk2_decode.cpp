@@ -66,14 +66,15 @@ Decoded Decode()
     return d;
 }
 
-void CheckChannels(const Decoded& d, double c1, double c2, double c3, double c4, int line)
+// Channels against `want` times `gain`, to a relative 1e-4.
+void CheckChannels(const Decoded& d, const double (&want)[4], double gain, int line)
 {
-    const double want[4] = {c1, c2, c3, c4};
     for (int i = 0; i < 4; ++i) {
-        if (std::fabs(d.Ch[i] - want[i]) > 1e-4 * std::fabs(want[i]) + 1e-3) {
+        const double w = want[i] * gain;
+        if (std::fabs(d.Ch[i] - w) > 1e-4 * std::fabs(w) + 1e-3) {
             ++g_testFailures;
             std::printf("FAIL line %d: channel %d is %.6f, expected %.6f\n", line, i + 1, d.Ch[i],
-                        want[i]);
+                        w);
         }
         ++g_testChecks;
     }
@@ -103,75 +104,51 @@ void TestRangeDivisors()
     PrimeReference(3000);
     const int raw[4] = {-2000, 1000, 300, 40};
     LoadFrame('T', 0xFF, raw, 3000);
-    CheckChannels(Decode(), -193.332, 96.666, 28.9998, 3.86664, __LINE__);
+    CheckChannels(Decode(), {-193.332, 96.666, 28.9998, 3.86664}, 1, __LINE__);
 }
 
 // Standard calibration by group: T x2 (nominal 3000); D x2 with channel 4
 // x4, and on the standard 1 x 0.5 m coil first x 1.114 / 1.112 (not on NCC
 // instruments or other coils); E and F normalised to 1800 whatever the
-// type, so E at a 3600 reference halves.
-void TestStandardGroups()
+// type, so E at a 3600 reference halves. High Power (type 1) by coil, its
+// nominal level chosen by the reference.
+void TestCalibrationGroups()
 {
     Acq.PolledMode = 1;
     const struct {
         int type, size;
         char letter;
         int reference;
-        double c[4];
+        double gain, c[4];
     } cases[] = {
-        {0, 0, 'T', 3000, {9666.6, 9666.6, 9666.6, 9666.6}},
-        {0, 0, 'N', 3000, {9666.6, 9666.6, 9666.6, 19367.9718}},
-        {2, 0, 'D', 3000, {9666.6, 9666.6, 9666.6, 19333.2}},
-        {0, 1, 'D', 3000, {9666.6, 9666.6, 9666.6, 19333.2}},
-        {0, 0, 'P', 1800, {4362.05325, 6587.7879, 9796.1083, 14591.0367}},
-        {1, 0, 'P', 1800, {4362.05325, 6587.7879, 9796.1083, 14591.0367}},
-        {0, 0, 'F', 1800, {4362.05325, 6587.7879, 9874.4319, 58734.2616}},
-        {1, 0, 'F', 1800, {4362.05325, 6587.7879, 9874.4319, 58734.2616}},
-        {0, 0, 'E', 3600, {2181.026625, 3293.89395, 4898.05415, 7295.51835}},
+        {0, 0, 'T', 3000, 1, {9666.6, 9666.6, 9666.6, 9666.6}},
+        {0, 0, 'N', 3000, 1, {9666.6, 9666.6, 9666.6, 19367.9718}},
+        {2, 0, 'D', 3000, 1, {9666.6, 9666.6, 9666.6, 19333.2}},
+        {0, 1, 'D', 3000, 1, {9666.6, 9666.6, 9666.6, 19333.2}},
+        {0, 0, 'P', 1800, 1, {4362.05325, 6587.7879, 9796.1083, 14591.0367}},
+        {1, 0, 'P', 1800, 1, {4362.05325, 6587.7879, 9796.1083, 14591.0367}},
+        {0, 0, 'F', 1800, 1, {4362.05325, 6587.7879, 9874.4319, 58734.2616}},
+        {1, 0, 'F', 1800, 1, {4362.05325, 6587.7879, 9874.4319, 58734.2616}},
+        {0, 0, 'E', 3600, 1, {2181.026625, 3293.89395, 4898.05415, 7295.51835}},
+        // High Power 1 x 0.5 m: nominal 1840 from a reference of 1350 up, else 920.
+        {1, 0, 'K', 1840, 1.0, {8313.276, 12276.582, 18076.542, 29338.131}},
+        {1, 0, 'K', 1350, 1840.0 / 1350, {8313.276, 12276.582, 18076.542, 29338.131}},
+        {1, 0, 'K', 1349, 920.0 / 1349, {8313.276, 12276.582, 18076.542, 29338.131}},
+        {1, 3, 'K', 1000, 0.92, {8313.276, 12276.582, 18076.542, 29338.131}}, // Hand Held
+        {1, 1, 'K', 1650, 2230.0 / 1650, {8313.276, 12276.582, 18076.542, 29338.131}},
+        {1, 1, 'K', 1649, 1123.0 / 1649, {8313.276, 12276.582, 18076.542, 29338.131}},
+        {1, 2, 'K', 2600, 3729.0 / 2600, {6428.289, 9835.28217, 14508.6482, 12117.3251}},
+        {1, 2, 'K', 2599, 1920.0 / 2599, {6428.289, 9835.28217, 14508.6482, 12117.3251}},
+        // Group D on the 1 x 0.5 m High Power coil: channel 4 x 1.114 x 1.112 x 6.07.
+        {1, 0, 'D', 1840, 1, {8313.276, 12276.582, 18076.542, 36343.1378}},
     };
     for (const auto& c : cases) {
         Settings.Em61Mk2Type = c.type;
         Settings.SensorSize = c.size;
         PrimeReference(c.reference);
         LoadFrame(c.letter, 0, kRaw1000, c.reference);
-        CheckChannels(Decode(), c.c[0], c.c[1], c.c[2], c.c[3], __LINE__);
+        CheckChannels(Decode(), c.c, c.gain, __LINE__);
     }
-    Settings.Em61Mk2Type = 0;
-    Settings.SensorSize = 0;
-}
-
-void TestHighPowerSensors()
-{
-    Settings.Em61Mk2Type = 1;
-    Acq.PolledMode = 1;
-    struct Case {
-        int size;
-        int reference;
-        double gain;
-        double c[4];
-    } cases[] = {
-        // 1 x 0.5 m: nominal 1840 from a reference of 1350 up, else 920.
-        {0, 1840, 1.0, {8313.276, 12276.582, 18076.542, 29338.131}},
-        {0, 1350, 1840.0 / 1350, {8313.276, 12276.582, 18076.542, 29338.131}},
-        {0, 1349, 920.0 / 1349, {8313.276, 12276.582, 18076.542, 29338.131}},
-        {3, 1000, 0.92, {8313.276, 12276.582, 18076.542, 29338.131}}, // Hand Held
-        {1, 1650, 2230.0 / 1650, {8313.276, 12276.582, 18076.542, 29338.131}},
-        {1, 1649, 1123.0 / 1649, {8313.276, 12276.582, 18076.542, 29338.131}},
-        {2, 2600, 3729.0 / 2600, {6428.289, 9835.28217, 14508.6482, 12117.3251}},
-        {2, 2599, 1920.0 / 2599, {6428.289, 9835.28217, 14508.6482, 12117.3251}},
-    };
-    for (const Case& c : cases) {
-        Settings.SensorSize = c.size;
-        PrimeReference(c.reference);
-        LoadFrame('K', 0, kRaw1000, c.reference);
-        CheckChannels(Decode(), c.c[0] * c.gain, c.c[1] * c.gain, c.c[2] * c.gain, c.c[3] * c.gain,
-                      __LINE__);
-    }
-    // Group D on the 1 x 0.5 m High Power coil: channel 4 x 1.114 x 1.112 x 6.07.
-    Settings.SensorSize = 0;
-    PrimeReference(1840);
-    LoadFrame('D', 0, kRaw1000, 1840);
-    CheckChannels(Decode(), 8313.276, 12276.582, 18076.542, 36343.1378, __LINE__);
 }
 
 // The streaming instrument reports its reference higher: 1.047 on the
@@ -222,7 +199,6 @@ void TestRingAndRewrite()
     const unsigned char want[17] = {'T', 0xAA, 0,    100, 0,    0,    0,  0, 0,
                                     0,   0x03, 0xE8, 50,  0x04, 0x19, 77, 0};
     CHECK(std::memcmp(InstrumentFrame, want, 17) == 0);
-    for (int i = 0; i < 4; ++i) Acq.NullOffset[i] = 0;
 
     // A dead reference keeps the last gain instead of dividing by zero.
     PrimeReference(0);
@@ -238,13 +214,12 @@ void TestNormalisation()
     Acq.RefIndex = 0;
     Acq.RefSum = -1;
     Acq.Phase = 0;
-    const int expected[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     int last = 0;
     for (int step = 1; step <= 98; ++step) {
         const int raw[4] = {0, 0, 0, 0};
         LoadFrame('T', 0, raw, 2000 + step);
         int p = NormaliseStep();
-        if (step <= 10) CHECK_EQ(p, expected[step - 1]);
+        if (step <= 10) CHECK_EQ(p, step);
         if (step == 49) CHECK_EQ(p, 50);
         if (step == 97) CHECK_EQ(p, 98);
         if (step < 98) CHECK_EQ(Acq.Phase, 0);
@@ -311,12 +286,12 @@ void TestNulling()
     }
     CHECK_EQ(Acq.Phase, 1);
     CHECK_EQ(Acq.NullCount, 50);
-    CHECK_NEAR(Acq.NullOffset[0], 25.5, 1e-5);
-    CHECK_NEAR(Acq.NullOffset[1], -25.5, 1e-5);
-    CHECK_NEAR(Acq.NullOffset[2], 51.0, 1e-5);
-    CHECK_NEAR(Acq.NullOffset[3], 0.5, 1e-6);
+    const double mean[4] = {25.5, -25.5, 51.0, 0.5};
+    for (int i = 0; i < 4; ++i) {
+        CHECK_NEAR(Acq.NullOffset[i], mean[i], 1e-5);
+        CHECK_NEAR(g_nullNew[i], mean[i], 1e-5);
+    }
     CHECK_EQ(g_nullRecordsWritten, 1);
-    CHECK_NEAR(g_nullNew[2], 51.0, 1e-5);
     // The offsets were cleared for the summing, so "previous" is zero.
     CHECK_NEAR(g_nullPrevious[0], 0, 0);
 }
@@ -326,8 +301,7 @@ void TestNulling()
 int main()
 {
     TestRangeDivisors();
-    TestStandardGroups();
-    TestHighPowerSensors();
+    TestCalibrationGroups();
     TestStreamedReference();
     TestRingAndRewrite();
     TestNormalisation();

@@ -23,55 +23,40 @@ struct FileBuilder {
     std::string Bytes;
     long Fixes = 0;
     void Add(const char* rec) { Bytes.append(rec, RecordBytes); }
-    void Header(int gpsEnabled, int gpsType, float x = 0, float y = 0)
+    template <typename... Params, typename... Args>
+    void Put(void (*build)(char*, Params...), Args... args)
     {
         char rec[RecordBufferBytes];
-        FormatConfigRecord(rec, 0, gpsEnabled, 0, 0, 0);
+        build(rec, args...);
         Add(rec);
-        FormatFileNameRecord(rec, "0607A", 0.1);
-        Add(rec);
-        GpsOptionValues v = {x, y, 0, 0, 0, gpsType, 0, 0, 0, 1, gpsEnabled};
-        FormatGpsOptionsRecord(rec, v);
-        Add(rec);
-        for (int i = 0; i < 4; ++i) FormatOffsetRecord(rec, 0, 0, 0), Add(rec);
+    }
+    void Header(int gpsEnabled, int gpsType, float x = 0, float y = 0)
+    {
+        Put(FormatConfigRecord, 0, gpsEnabled, 0, 0, 0);
+        Put(FormatFileNameRecord, "0607A", 0.1);
+        Put(FormatGpsOptionsRecord,
+            GpsOptionValues{x, y, 0, 0, 0, gpsType, 0, 0, 0, 1, gpsEnabled});
+        for (int i = 0; i < 4; ++i) Put(FormatOffsetRecord, 0.0f, 0, 0.0f);
     }
     void Line(const char* name, int direction, double start, double increment, uint32_t tick)
     {
-        char rec[RecordBufferBytes];
-        FormatLineRecord(rec, name), Add(rec);
-        FormatBeginStationRecord(rec, start), Add(rec);
-        FormatDirectionRecord(rec, direction, increment), Add(rec);
-        FormatDateRecord(rec, 7, 6, 2026, 12, 0, 0), Add(rec);
-        for (int i = 0; i < 4; ++i) FormatOffsetRecord(rec, 10.0f * i, 1, 0), Add(rec);
-        FormatTimeRecord(rec, 12, 0, 1, 0, tick), Add(rec);
+        Put(FormatLineRecord, name);
+        Put(FormatBeginStationRecord, start);
+        Put(FormatDirectionRecord, direction, increment);
+        Put(FormatDateRecord, 7, 6, 2026, 12, 0, 0);
+        for (int i = 0; i < 4; ++i) Put(FormatOffsetRecord, 10.0f * i, 1, 0.0f);
+        Put(FormatTimeRecord, 12, 0, 1, 0, tick);
     }
     // A 'T' reading of the Standard instrument: range 0, reference 3000.
     void Reading(uint32_t tick, int ch1 = 100)
     {
-        const unsigned char frame[16] = {'T',
-                                         0,
-                                         (unsigned char)(ch1 >> 8),
-                                         (unsigned char)ch1,
-                                         0,
-                                         50,
-                                         0,
-                                         25,
-                                         0,
-                                         10,
-                                         0x0B,
-                                         0xB8,
-                                         0,
-                                         0x0B,
-                                         0xB8,
-                                         80};
-        char rec[RecordBufferBytes];
-        FormatReadingRecord(rec, frame, tick), Add(rec);
+        unsigned char frame[16] = {'T', 0,  0,    0,    0, 50,   0,    25,
+                                   0,   10, 0x0B, 0xB8, 0, 0x0B, 0xB8, 80};
+        frame[2] = (unsigned char)(ch1 >> 8);
+        frame[3] = (unsigned char)ch1;
+        Put(FormatReadingRecord, frame, tick);
     }
-    void Text(char tag, const char* text, uint32_t tick)
-    {
-        char rec[RecordBufferBytes];
-        FormatTextRecord(rec, tag, text, tick), Add(rec);
-    }
+    void Text(char tag, const char* text, uint32_t tick) { Put(FormatTextRecord, tag, text, tick); }
     void Gps(const std::string& sentence, uint32_t tick, char flag, bool counted = true)
     {
         if (counted) ++Fixes;

@@ -29,9 +29,8 @@ void TestFieldsAndEnvelope()
     altered[20] = '9';
     CHECK_EQ(CheckSentence(altered.c_str(), 1), SENTENCE_BAD_CHECKSUM);
     CHECK_EQ(CheckSentence(altered.c_str(), 0), SENTENCE_VALID); // the total station's GGA
-    CHECK_EQ(CheckSentence("GPGGA,1*00", 1), SENTENCE_MALFORMED);
-    CHECK_EQ(CheckSentence("$GPGGA,1,2", 1), SENTENCE_MALFORMED);
-    CHECK_EQ(CheckSentence("$", 1), SENTENCE_MALFORMED);
+    for (const char* bad : {"GPGGA,1*00", "$GPGGA,1,2", "$"})
+        CHECK_EQ(CheckSentence(bad, 1), SENTENCE_MALFORMED);
 }
 
 PositionFields Decode(const char* sentence, int type, int units = 0, int rtsUnits = 0)

@@ -61,14 +61,10 @@ void TestKeys()
 {
     // File and Null only without a file; Go, Quick Line and the entries
     // only in stand-by; letters in either case.
-    CHECK_EQ(ActionOfKey('F', 0), ACT_PRIMARY);
-    CHECK_EQ(ActionOfKey('f', -1), ACT_NONE);
-    CHECK_EQ(ActionOfKey('g', -1), ACT_PRIMARY);
-    CHECK_EQ(ActionOfKey('G', 0), ACT_NONE);
-    CHECK_EQ(ActionOfKey('u', 0), ACT_NULL);
-    CHECK_EQ(ActionOfKey('U', -1), ACT_NONE);
-    CHECK_EQ(ActionOfKey('c', -1), ACT_COMMENT);
-    CHECK_EQ(ActionOfKey('N', 0), ACT_NONE);
+    const int keys[][3] = {{'F', 0, ACT_PRIMARY},  {'f', -1, ACT_NONE}, {'g', -1, ACT_PRIMARY},
+                           {'G', 0, ACT_NONE},     {'u', 0, ACT_NULL},  {'U', -1, ACT_NONE},
+                           {'c', -1, ACT_COMMENT}, {'N', 0, ACT_NONE}};
+    for (const auto& k : keys) CHECK_EQ(ActionOfKey(k[0], k[1]), k[2]);
     CHECK_EQ(ActionOfMenuId(45), ActionOfMenuId(72)); // both menus, one action
     CHECK_EQ(ActionOfMenuId(IDC_LOG_BUTTON_FIRST), ACT_NONE);
     CHECK_EQ(NextButtonFocus(3, 1, 0, 4), 0);

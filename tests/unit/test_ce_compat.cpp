@@ -7,7 +7,6 @@
 static void TestTickStartsAtChosenUptimeAndWraps()
 {
     const DWORD start = CeGetTickCount();
-    CHECK(start >= 4294967000u - 1);
     CHECK(start - 4294967000u < 200);
     Sleep(600);
     const DWORD later = CeGetTickCount();

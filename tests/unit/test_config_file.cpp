@@ -57,11 +57,18 @@ static void LoadBytes(const std::string& bytes)
     AccessConfigFile(CONFIG_LOAD);
 }
 
-static void LoadWithLine(int lineNumber, const char* value)
+// The default file with the given lines (1-based) replaced.
+static std::string DefaultsWith(const std::vector<std::pair<int, const char*>>& changes,
+                                const char* eol = "\r\n")
 {
     std::vector<std::string> lines = DefaultFile();
-    lines[lineNumber - 1] = value;
-    LoadBytes(Join(lines));
+    for (const auto& c : changes) lines[c.first - 1] = c.second;
+    return Join(lines, eol);
+}
+
+static void LoadWithLine(int lineNumber, const char* value)
+{
+    LoadBytes(DefaultsWith({{lineNumber, value}}));
 }
 
 static void TestFirstStartWritesDefaults()
@@ -97,14 +104,12 @@ static void TestSaveAndLoadKeepValues()
     Settings.MapCurrentSize = 2;
     AccessConfigFile(CONFIG_SAVE);
 
-    std::vector<std::string> expected = DefaultFile();
-    const std::pair<int, const char*> changed[] = {
+    const std::vector<std::pair<int, const char*>> changed = {
         {29, "1193046"},   {35, "-100.000000"}, {36, "300.000000"}, {44, "1"},
         {46, "12.500000"}, {47, "1"},           {49, "0.125000"},   {51, "0.050000"},
         {52, "L12-A"},     {56, "-37.250000"},  {58, "2"},
     };
-    for (const auto& line : changed) expected[line.first - 1] = line.second;
-    CHECK_STR(ReadBytes(ConfigPath()), Join(expected));
+    CHECK_STR(ReadBytes(ConfigPath()), DefaultsWith(changed));
 
     ResetSettings();
     AccessConfigFile(CONFIG_LOAD);
@@ -126,12 +131,8 @@ static void TestSaveAndLoadKeepValues()
 // feeds only, every line loses its last character, the version line too.
 static void TestOtherLayoutsReplaced()
 {
-    std::vector<std::string> older = DefaultFile();
-    older[0] = "Ver3.28";
-    older[38] = "5";
-    std::vector<std::string> unix = DefaultFile();
-    unix[38] = "5";
-    for (const std::string& bytes : {Join(older), Join(unix, "\n")}) {
+    for (const std::string& bytes :
+         {DefaultsWith({{1, "Ver3.28"}, {39, "5"}}), DefaultsWith({{39, "5"}}, "\n")}) {
         LoadBytes(bytes);
         CHECK_EQ(App.ConfigCorrupt, 0);
         CHECK_EQ(Settings.GpsPort, 1);
@@ -174,7 +175,8 @@ static void TestUnusableValuesKept()
         double kept;
     } cases[] = {
         {68, "0", FIELD(MapScale), 1}, {68, "-50", FIELD(MapScale), 1},
-        {69, "40", FIELD(MapEdgeMarginPx), 75}, // 35 % of 215 {67, "-3", FIELD(MapGridInterval), 0},
+        {69, "40", FIELD(MapEdgeMarginPx), 75}, // 35 % of 215
+        {67, "-3", FIELD(MapGridInterval), 0},
         {67, "0.0001", FIELD(MapGridInterval), 0.5}, // at most 20 intervals across
         {74, "-1000", FIELD(GpsOffsetX), -100}, {75, "12345", FIELD(GpsOffsetY), 100},
         {51, "0", FIELD(ReadingInterval), 0.05}, {51, "1000", FIELD(ReadingInterval), 250},
@@ -187,30 +189,20 @@ static void TestUnusableValuesKept()
         if (std::fabs(c.field() - c.kept) > 1e-6) std::printf("  line %d = \"%s\"\n", c.line, c.value);
         CHECK_NEAR(c.field(), c.kept, 1e-6);
         CHECK_EQ(App.ConfigCorrupt, 0);
-        std::vector<std::string> lines = DefaultFile();
-        lines[c.line - 1] = c.value;
-        CHECK(ReadBytes(ConfigPath()) == Join(lines));
+        CHECK(ReadBytes(ConfigPath()) == DefaultsWith({{c.line, c.value}}));
     }
 }
 
 static void TestCorruptStopsReading()
 {
     // Lines before the failed one are in effect, later ones are not read.
-    std::vector<std::string> lines = DefaultFile();
-    lines[45] = "12.5";
-    lines[46] = "3";
-    lines[47] = "7.0";
-    LoadBytes(Join(lines));
+    LoadBytes(DefaultsWith({{46, "12.5"}, {47, "3"}, {48, "7.0"}}));
     CHECK_EQ(App.ConfigCorrupt, 1);
     CHECK_NEAR(Settings.SpeedScaleMax, 12.5, 0);
     CHECK_NEAR(Settings.AutoStationIncrement, 1.0, 0);
 
     // A channel group is checked only after all eight of its lines.
-    lines = DefaultFile();
-    lines[9] = "2";
-    lines[16] = "0";
-    lines[17] = "5";
-    LoadBytes(Join(lines));
+    LoadBytes(DefaultsWith({{10, "2"}, {17, "0"}, {18, "5"}}));
     CHECK_EQ(App.ConfigCorrupt, 1);
     CHECK_EQ(Settings.ChannelShown[7], 0);
     CHECK_EQ(Settings.ChannelPenWidth[0], 2);
@@ -227,10 +219,7 @@ static void TestShortAndOddFiles()
     CHECK_EQ(App.ConfigCorrupt, 1);
 
     // The last copy of the soft-keyboard switch is the one kept.
-    lines = DefaultFile();
-    lines[8] = "1";
-    lines[76] = "0";
-    LoadBytes(Join(lines));
+    LoadBytes(DefaultsWith({{9, "1"}, {77, "0"}}));
     CHECK_EQ(Settings.SoftKeyboard, 0);
 
     // The lower end of the speed bar is always zero.
@@ -256,10 +245,8 @@ static void TestLongLines()
 {
     // A survey line longer than the field keeps its first 23 characters;
     // a 300-character line does not shift the lines after it.
-    std::vector<std::string> lines = DefaultFile();
-    lines[51] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ" + std::string(274, 'Q');
-    lines[52] = "4.5";
-    LoadBytes(Join(lines));
+    const std::string line = "ABCDEFGHIJKLMNOPQRSTUVWXYZ" + std::string(274, 'Q');
+    LoadBytes(DefaultsWith({{52, line.c_str()}, {53, "4.5"}}));
     CHECK_EQ(App.ConfigCorrupt, 0);
     CHECK(std::wcscmp(Settings.SurveyLine, L"ABCDEFGHIJKLMNOPQRSTUVW") == 0);
     CHECK_NEAR(Settings.LineIncrement, 4.5, 0);

@@ -3,6 +3,7 @@
 // at a full pane or at the start of the file, and the file position kept.
 #include "display/profile_replay.h"
 #include "app/app_state.h"
+#include "logging/record_format.h"
 #include "settings/settings.h"
 #include "test_check.h"
 #include <string>
@@ -17,32 +18,28 @@ static std::string TextRecord(const char* text)
 
 static std::string OffsetRecord(float now, float before)
 {
-    char text[40];
-    std::snprintf(text, sizeof text, "O%9.2f %9.2f", now, before);
-    return TextRecord(text);
+    char rec[RecordBufferBytes];
+    FormatOffsetRecord(rec, now, 1, before);
+    return std::string(rec, RecordBytes);
 }
 
 // A stored reading: letter, range byte, four raw words, the average
-// reference as whole part and hundredths, the raw reference, battery, tick.
+// reference as whole part and hundredths, the raw reference, battery; as
+// the logger writes it.
 static std::string Reading(char letter, int raw, int reference = 3000, int hundredths = 0,
                            unsigned char range = 0)
 {
-    unsigned char r[27] = {};
-    r[0] = (unsigned char)letter;
-    r[1] = range;
-    for (int i = 0; i < 4; ++i) {
-        r[2 + 2 * i] = (unsigned char)((raw >> 8) & 0xFF);
-        r[3 + 2 * i] = (unsigned char)(raw & 0xFF);
+    unsigned char frame[16] = {(unsigned char)letter, range};
+    for (int at : {2, 4, 6, 8, 10, 13}) {
+        const int word = at < 10 ? raw : reference;
+        frame[at] = (unsigned char)((word >> 8) & 0xFF);
+        frame[at + 1] = (unsigned char)(word & 0xFF);
     }
-    r[10] = (unsigned char)((reference >> 8) & 0xFF);
-    r[11] = (unsigned char)(reference & 0xFF);
-    r[12] = (unsigned char)hundredths;
-    r[13] = r[10];
-    r[14] = r[11];
-    r[15] = 0x80;
-    std::snprintf((char*)r + 16, 11, "%10ld", 123456L);
-    r[26] = '\n';
-    return std::string((const char*)r, 27);
+    frame[12] = (unsigned char)hundredths;
+    frame[15] = 0x80;
+    char rec[RecordBufferBytes];
+    FormatReadingRecord(rec, frame, 123456);
+    return std::string(rec, RecordBytes);
 }
 
 static HANDLE WriteFileOf(const std::string& content)

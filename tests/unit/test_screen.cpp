@@ -19,13 +19,9 @@ static ScreenRecord Classified(int w, int h)
 static void TestClassBoundariesAndSquare()
 {
     CHECK_EQ(Classified(300, 300).Portrait, 1); // square counts as portrait
-    CHECK_EQ(Classified(399, 300).Class, 1);
-    CHECK_EQ(Classified(400, 300).Class, 2);
-    CHECK_EQ(Classified(300, 400).Class, 2);
-    CHECK_EQ(Classified(700, 480).Class, 2);
-    CHECK_EQ(Classified(701, 480).Class, 3);
-    CHECK_EQ(Classified(480, 701).Class, 3);
-    CHECK_EQ(Classified(480, 700).Class, 2);
+    const int classes[][3] = {{399, 300, 1}, {400, 300, 2}, {300, 400, 2}, {700, 480, 2},
+                              {701, 480, 3}, {480, 701, 3}, {480, 700, 2}};
+    for (const auto& c : classes) CHECK_EQ(Classified(c[0], c[1]).Class, c[2]);
     // A smaller client area (a task bar left visible) still draws at 240 x 320.
     ScreenRecord cut = Classified(240, 294);
     CHECK(cut.Class == 1 && cut.Width == 240 && cut.Height == 320 && cut.FontScale == 1.0);

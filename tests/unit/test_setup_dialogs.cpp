@@ -74,6 +74,13 @@ std::vector<int> Changed(const std::vector<std::string>& a, const std::vector<st
     return out;
 }
 
+// Closes with OK (or the given button) and returns the lines that changed.
+std::vector<int> Confirm(HWND dialog, const std::vector<std::string>& before, int button = IDOK)
+{
+    SendMessageW(dialog, WM_COMMAND, button, 0);
+    return Changed(before, ConfigLines());
+}
+
 void TestPortSetup(const wchar_t* name)
 {
     const std::vector<std::string> before = ConfigLines();
@@ -89,8 +96,7 @@ void TestPortSetup(const wchar_t* name)
     CHECK_EQ(SendDlgItemMessageW(d, IDC_GPS_RTS_UNITS, CB_GETCOUNT, 0, 0), 3);
     Choose(d, IDC_GPS_TYPE, 1);
     CHECK(!Shown(d, IDC_GPS_RTS_UNITS));
-    SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
-    CHECK(Changed(before, ConfigLines()).empty());
+    CHECK(Confirm(d, before, IDCANCEL).empty());
 
     d = Open(name, GpsPortSetupDlgProc);
     const struct {
@@ -106,10 +112,9 @@ void TestPortSetup(const wchar_t* name)
     };
     for (const auto& c : choices) Choose(d, c.Id, c.Index);
     SetDlgItemTextW(d, IDC_GPS_DOP, L"2.5");
-    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Confirm(d, before) ==
+          std::vector<int>({37, 38, 39, 40, 41, 42, 43, 44, 70, 71, 72, 73, 79}));
     const std::vector<std::string> after = ConfigLines();
-    std::vector<int> expected = {37, 38, 39, 40, 41, 42, 43, 44, 70, 71, 72, 73, 79};
-    CHECK(Changed(before, after) == expected);
     for (const auto& c : choices) CHECK_STR(after[c.Line - 1], c.Stored);
     CHECK_STR(after[72], "2.500000");
     CHECK_EQ(Settings.GpsDisplayIntervalMs, 410);
@@ -127,13 +132,10 @@ void TestWarningMask()
     Choose(d, IDC_GPS_MATCH, 1);
     Choose(d, IDC_GPS_WARNING, 1);
     SetDlgItemTextW(d, IDC_GPS_DOP, L"junk");
-    SendMessageW(d, WM_COMMAND, IDOK, 0);
-    CHECK(Changed(before, ConfigLines()) == std::vector<int>({70, 73}));
+    CHECK(Confirm(d, before) == std::vector<int>({70, 73}));
     CHECK_EQ(Settings.GpsWarnQualityMatch, 1);
     CHECK_EQ(Settings.GpsWarnPdop, 0.0f); // not a number
 }
-
-void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
 
 // As a person types: over the whole text, one character at a time, then
 // on to the next field.
@@ -162,13 +164,6 @@ LRESULT CALLBACK CloseWarnings(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(BoxHook, code, wParam, lParam);
 }
 
-// Closes with OK and returns the lines that changed.
-std::vector<int> Confirm(HWND dialog, const std::vector<std::string>& before)
-{
-    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return Changed(before, ConfigLines());
-}
-
 void TestSurveySetup(const wchar_t* name)
 {
     std::vector<std::string> before = ConfigLines();
@@ -178,7 +173,7 @@ void TestSurveySetup(const wchar_t* name)
     Choose(d, IDC_SURVEY_MODE, 1);
     CHECK_STR(Text(d, IDC_SURVEY_RATE), "Not Available");
     CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "0.200");
-    Type(d, IDC_SURVEY_INCREMENT, L"0.5");
+    SetDlgItemTextW(d, IDC_SURVEY_INCREMENT, L"0.5");
     Choose(d, IDC_SURVEY_MODE, 0);
     CHECK_STR(Text(d, IDC_SURVEY_INCREMENT), "1.000"); // each mode its own
     Choose(d, IDC_SURVEY_MODE, 2);
@@ -191,15 +186,14 @@ void TestSurveySetup(const wchar_t* name)
     before = ConfigLines();
     d = Open(name, SurveySetupDlgProc);
     Choose(d, IDC_SURVEY_MODE, 0);
-    Type(d, IDC_SURVEY_RATE, L"-3");
+    SetDlgItemTextW(d, IDC_SURVEY_RATE, L"-3");
     CHECK(Confirm(d, before) == std::vector<int>({47, 51})); // Auto, 1 reading/s
     CHECK_EQ(Settings.ReadingIntervalMs, 1000);
     before = ConfigLines();
     d = Open(name, SurveySetupDlgProc);
-    Type(d, IDC_SURVEY_RATE, L"4");
-    Type(d, IDC_SURVEY_LINE, L"L7");
-    SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
-    CHECK(Changed(before, ConfigLines()).empty());
+    SetDlgItemTextW(d, IDC_SURVEY_RATE, L"4");
+    SetDlgItemTextW(d, IDC_SURVEY_LINE, L"L7");
+    CHECK(Confirm(d, before, IDCANCEL).empty());
 }
 
 void TestSystemAndLoggerSetup()
@@ -207,8 +201,8 @@ void TestSystemAndLoggerSetup()
     std::vector<std::string> before = ConfigLines();
     HWND d = Open(L"GetSystemSetup", SystemSetupDlgProc);
     Choose(d, IDC_SYSTEM_TYPE, 1); // High Power lasts until the program ends
-    Type(d, IDC_SYSTEM_OFFSET_X, L"1.25");
-    Type(d, IDC_SYSTEM_OFFSET_Y, L"-0.5");
+    SetDlgItemTextW(d, IDC_SYSTEM_OFFSET_X, L"1.25");
+    SetDlgItemTextW(d, IDC_SYSTEM_OFFSET_Y, L"-0.5");
     CHECK(Confirm(d, before) == std::vector<int>({74, 75}));
     CHECK(Settings.Em61Mk2Type == 1 && Settings.GpsOffsetX == 1.25f &&
           Settings.GpsOffsetY == -0.5f);
@@ -286,8 +280,7 @@ void TestTypingAndRefusals()
     }
     CHECK_STR(shown, "0.5 .5 1.000 -1 ");
     TypeKeys(d, IDC_SURVEY_RATE, L"0.001"); // one reading in 17 minutes
-    SendMessageW(d, WM_COMMAND, IDOK, 0);
-    CHECK(Changed(before, ConfigLines()).empty());
+    CHECK(Confirm(d, before).empty());
     TypeKeys(d, IDC_SURVEY_RATE, L"0.005");
     CHECK(Confirm(d, before) == std::vector<int>({48, 51}));
     CHECK_STR(ConfigLines()[47] + " " + ConfigLines()[50], "-1.000000 200.000000");
@@ -295,11 +288,10 @@ void TestTypingAndRefusals()
     before = ConfigLines();
     d = Open(L"GetSystemSetup", SystemSetupDlgProc);
     TypeKeys(d, IDC_SYSTEM_OFFSET_X, L"-1000");
-    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Confirm(d, before).empty());
     TypeKeys(d, IDC_SYSTEM_OFFSET_X, L"-12.5");
     TypeKeys(d, IDC_SYSTEM_OFFSET_Y, L"12345");
-    SendMessageW(d, WM_COMMAND, IDOK, 0);
-    CHECK(Changed(before, ConfigLines()).empty());
+    CHECK(Confirm(d, before).empty());
     TypeKeys(d, IDC_SYSTEM_OFFSET_Y, L"25");
     CHECK(Confirm(d, before) == std::vector<int>({74, 75}));
 
@@ -316,7 +308,7 @@ void TestTypingAndRefusals()
     TypeKeys(d, IDC_MAP_GRID_INTERVAL, L"1");
     CHECK_STR(Text(d, IDC_MAP_GRID_INTERVAL), "12.50");
     TypeKeys(d, IDC_MAP_SCALE, L"1e12");
-    SendMessageW(d, WM_COMMAND, IDOK, 0);
+    CHECK(Confirm(d, before).empty());
     TypeKeys(d, IDC_MAP_SCALE, L"250");
     CHECK(Confirm(d, before) == std::vector<int>({67, 68}));
     CHECK_STR(ConfigLines()[66] + " " + ConfigLines()[67], "12.500000 250");
