@@ -43,7 +43,8 @@ soak: deps
 	@$(MAKE) --no-print-directory build
 	tools/soak
 
-# libFuzzer targets (tests/fuzz), each for FUZZ_SECONDS; not part of check.
+# libFuzzer targets (tests/fuzz), each for FUZZ_SECONDS, seeded with the real
+# inputs this checkout holds (tools/fuzz-seeds); not part of check.
 FUZZ_SECONDS ?= 60
 FUZZ := build-fuzz
 fuzz:
@@ -54,7 +55,7 @@ fuzz:
 	    deps=$$(sed -n 's|^// Sources: *||p' $$src); \
 	    clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc $$src \
 	        $$(for d in $$deps; do echo src/$$d; done) -o $(FUZZ)/$$name; \
-	    mkdir -p $(FUZZ)/corpus-$$name; \
+	    tools/fuzz-seeds $$name $(FUZZ)/corpus-$$name; \
 	    echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
 	    $(FUZZ)/$$name -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	        $(FUZZ)/corpus-$$name 2>&1 | grep -E '^(stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)' ; \
