@@ -234,9 +234,12 @@ def map_after_go_then_type0():
         time.sleep(0.5)
         run.key("g")
         run.await_text(path, b"$STARTED", 2)
+        shots = [Pane(s.screenshot("map-before-end"))]
         gps.write(late[20:])
-        wait_for(lambda: not gps.unread(), 10, 0.05, "the sentence's end read")
-        live = Pane(s.screenshot("map-live"))
+        # Its cross moves the map: shot until that is drawn and holds still.
+        live = wait_for(lambda: shots.append(Pane(s.screenshot("map-live"))) or (
+            shots[-1].differences(shots[0]) and not shots[-1].differences(shots[-2]) and shots[-1]),
+            20, 0.3, "the late sentence's cross drawn")
         run.key("space")
         run.await_text(path, b"$PAUSED", 2)
         run.key("t")
