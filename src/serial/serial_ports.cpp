@@ -134,24 +134,30 @@ int OpenInstrumentPort()
     return ReopenInstrumentPort();
 }
 
-void SetInstrumentBurstTimeouts(HANDLE port)
+namespace {
+
+// A reader's bursts: a read ends once the line pauses for intervalMs, or
+// constantMs after it began; writes keep the port's own bounds.
+void SetReadBurstTimeouts(HANDLE port, const COMMTIMEOUTS& base, DWORD intervalMs, DWORD constantMs)
 {
     if (port == INVALID_HANDLE_VALUE) return;
-    COMMTIMEOUTS timeouts = kInstrumentTimeouts;
-    timeouts.ReadIntervalTimeout = 20;
+    COMMTIMEOUTS timeouts = base;
+    timeouts.ReadIntervalTimeout = intervalMs;
     timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 2000;
+    timeouts.ReadTotalTimeoutConstant = constantMs;
     SetCommTimeouts(port, &timeouts);
+}
+
+} // namespace
+
+void SetInstrumentBurstTimeouts(HANDLE port)
+{
+    SetReadBurstTimeouts(port, kInstrumentTimeouts, 20, 2000);
 }
 
 void SetGpsBurstTimeouts(HANDLE port)
 {
-    if (port == INVALID_HANDLE_VALUE) return;
-    COMMTIMEOUTS timeouts = kGpsTimeouts;
-    timeouts.ReadIntervalTimeout = 10;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 200;
-    SetCommTimeouts(port, &timeouts);
+    SetReadBurstTimeouts(port, kGpsTimeouts, 10, 200);
 }
 
 int OpenGpsPort()

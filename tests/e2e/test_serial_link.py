@@ -8,7 +8,7 @@ import sys
 import threading
 import time
 
-from qorharness import QOR_EXE, Checks, Session, align, frame_faults, reader_records, wait_for
+from qorharness import QOR_EXE, Checks, HarnessError, Session, align, frame_faults, reader_records, wait_for
 
 T = Checks("test_serial_link")
 DRIVER = os.path.join(os.path.dirname(QOR_EXE), "drivers", "serial_probe_driver.exe")
@@ -24,7 +24,11 @@ def run_driver(s, port_device, *args, port=5, answer_box=None):
                   args=["--out", "result.txt", "--port", str(port), *args])
     if answer_box:
         s.answer(answer_box, "Return")
-    app.wait(90)
+    code = app.wait(90)
+    if not os.path.exists(out):
+        with open(app.log_path, errors="replace") as f:
+            log = f.read()[-1500:]
+        raise HarnessError(f"the driver left no result (exit code {code}); launcher log: {log}")
     with open(out) as f:
         return dict(line.strip().split("=", 1) for line in f if "=" in line)
 
