@@ -82,13 +82,13 @@ void ReadGpsPort(F onRead)
     GpsReaderRunning = 0;
 }
 
+} // namespace
+
 void DeliverSentence(void*, uint32_t tick)
 {
     GpsSentenceTick = tick;
     SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
 }
-
-} // namespace
 
 void InitGpsSentenceSet(int gpsType) { LoadGpsFormat(gpsType, &GpsFormat); }
 

@@ -21,6 +21,10 @@ struct RtsPositionRecord {
 extern RtsPositionRecord RtsPosition;
 
 void InitGpsSentenceSet(int gpsType);
+// The NMEA reader's hand-over (FeedSentenceRead's deliver): the sentence in
+// GpsSentence, its '$' read at tick, goes to the logging window, and the
+// reader waits until the window's handler has taken it.
+void DeliverSentence(void* context, uint32_t tick);
 DWORD WINAPI NmeaReaderThread(LPVOID);
 DWORD WINAPI TotalStationReader(LPVOID);
 

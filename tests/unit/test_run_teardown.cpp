@@ -17,11 +17,11 @@
 #include "gps/gps_reader.h"
 #include "gps/gps_state.h"
 #include "gps/nmea_sentence.h"
+#include "gps/sentence_feed.h"
 #include "logging/log_run.h"
 #include "logging/record_writers.h"
 #include "logging/stop_logging.h"
 #include "platform/ce_compat.h"
-#include "resource_ids.h"
 #include "serial/serial_ports.h"
 #include "settings/settings.h"
 #include "config_file_access.h"
@@ -58,12 +58,13 @@ std::string Gga(int second, double minutesEast)
     return text;
 }
 
-// As the reader does it: the sentence and its tick, then the hand-over.
+// Through the reader's own cutting and hand-over, as one read of the line.
 void HandOver(const std::string& sentence, uint32_t tick)
 {
-    std::snprintf(GpsSentence, sizeof GpsSentence, "%s", sentence.c_str());
-    GpsSentenceTick = tick;
-    SendMessageW(hLoggingWnd, WM_QOR_NMEA_SENTENCE, 0, 0);
+    SentenceFeed feed = {};
+    const std::string line = sentence + "\r\n";
+    FeedSentenceRead(&feed, reinterpret_cast<const unsigned char*>(line.data()),
+                     static_cast<int>(line.size()), tick, GpsSentence, DeliverSentence, nullptr);
 }
 
 // Blocks until the teardown closes the port, then hands a sentence over
