@@ -45,27 +45,23 @@ class MapPane(Pane):
         return [x for x in range(self.w) if sum(self.px[y][x] == GRID for y in range(self.h)) > self.h // 2]
 
 
+def pane_on_screen(s, label):
+    """The map pane, or None while a window lies over it."""
+    try:
+        return MapPane(s.screenshot(label))
+    except ValueError:
+        return None
+
+
 def shot(s, label, until=None, timeout=30):
     """The map pane once it is on screen (a window over it closes in its own
     time); with until, shot again until until(pane) holds (a busy machine
     draws late) or timeout seconds have passed."""
     def look():
-        try:
-            p = MapPane(s.screenshot(label))
-        except ValueError:
-            return None
-        return p if until is None or until(p) else None
+        p = pane_on_screen(s, label)
+        return p if p is not None and (until is None or until(p)) else None
     p = wait_for(look, timeout, 0.5, f"the map pane ({label})", fail=until is None)
     return p or MapPane(s.screenshot(label))
-
-
-def covered(s, label):
-    """The map pane is not on screen: a window lies over it."""
-    try:
-        MapPane(s.screenshot(label))
-        return False
-    except ValueError:
-        return True
 
 
 def even(columns, spacing):
@@ -220,7 +216,7 @@ def walk():
         before = open(config, "rb").read()
         for last, label in (("c", "options-cancelled"), ("o", "options-ok")):
             run.key("a")
-            wait_for(lambda: covered(s, "options-open"), 30, 0.25, "Map Options over the map")
+            wait_for(lambda: pane_on_screen(s, "options-open") is None, 30, 0.25, "Map Options over the map")
             for key in ["Tab"] * 5 + ["Right", last]:
                 run.key(key)
             arm_of = lambda p: p.cross() and sum(1 for x, y in p.where(CROSS) if y == p.cross()[1])
